@@ -1,0 +1,30 @@
+# Entry points for people and CI. `make run` opens the host with the module on
+# the sample database (a headless sample script where there is no display);
+# `make test` builds and runs every test.
+JOBS ?= $(shell nproc)
+
+.PHONY: setup build run test asan bench clean
+
+setup:
+	@bash scripts/setup.sh
+
+build: setup
+	@cmake --preset default >/dev/null
+	@cmake --build --preset default -j $(JOBS)
+
+run: build
+	@bash scripts/run.sh
+
+test: build
+	@ctest --preset default
+
+asan: setup
+	@cmake --preset asan >/dev/null
+	@cmake --build --preset asan -j $(JOBS)
+	@ctest --preset asan
+
+bench: build
+	@bash scripts/bench.sh
+
+clean:
+	@rm -rf build build-asan

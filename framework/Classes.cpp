@@ -1,0 +1,3 @@
+#include "Classes.h"
+
+TComponent::TComponent(QObject* owner) : QObject(owner) {}

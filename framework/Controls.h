@@ -1,0 +1,113 @@
+#pragma once
+
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QVariant>
+#include <QWidget>
+
+#include "Events.h"
+#include "Export.h"
+#include "Graphics.h"
+
+class TForm;
+
+// The virtual key code of a key event (VK_F9 for F9), 0 when it has none.
+FRAMEWORK_EXPORT Word VirtualKeyOf(const QKeyEvent& event);
+FRAMEWORK_EXPORT TShiftState ShiftStateOf(Qt::KeyboardModifiers modifiers);
+// The form that holds a widget, or nullptr.
+FRAMEWORK_EXPORT TForm* FormOf(const QWidget* widget);
+// True when the focus has just gone from `leaving` to another control of the
+// same form: the user moved within the screen, not to a dialog or another window.
+FRAMEWORK_EXPORT bool FocusMovedWithinForm(const QWidget* leaving);
+
+// A control's hint is its tooltip while ShowHint is on (the default).
+FRAMEWORK_EXPORT void SetControlHint(QWidget* control, const QString& hint);
+FRAMEWORK_EXPORT void SetControlShowHint(QWidget* control, bool show);
+
+// While one exists, focus changes raise no OnExit: the framework is putting
+// the focus back on a control that reported bad input.
+class FRAMEWORK_EXPORT FocusRestoreScope {
+public:
+    FocusRestoreScope();
+    ~FocusRestoreScope();
+    FocusRestoreScope(const FocusRestoreScope&) = delete;
+    FocusRestoreScope& operator=(const FocusRestoreScope&) = delete;
+    static bool Active();
+};
+
+// What every control offers on top of its Qt widget.
+//
+// Events: OnExit runs when the focus goes from this control to another of
+// the same form (not when a dialog or another window takes it, nor when a
+// focus is being given back by the framework itself). OnKeyDown runs for each
+// key pressed while the control has the focus; a handler that sets the key
+// to 0 keeps it from the control.
+template <class W>
+class TControlOf : public W {
+public:
+    explicit TControlOf(QWidget* parent) : W(parent) {}
+
+    QString Name() const { return this->objectName(); }
+    bool Enabled() const { return this->isEnabled(); }
+    void SetEnabled(bool enabled) { this->setEnabled(enabled); }
+    bool Visible() const { return this->isVisibleTo(this->parentWidget()); }
+    void SetVisible(bool visible) { this->setVisible(visible); }
+    void SetFocus() { this->setFocus(Qt::OtherFocusReason); }
+    bool Focused() const { return this->hasFocus(); }
+    void Refresh() { this->repaint(); }
+
+    int Left() const { return this->x(); }
+    int Top() const { return this->y(); }
+    int Width() const { return this->width(); }
+    int Height() const { return this->height(); }
+    void SetLeft(int left) { this->move(left, this->y()); }
+    void SetTop(int top) { this->move(this->x(), top); }
+    void SetWidth(int width) { this->resize(width, this->height()); }
+    void SetHeight(int height) { this->resize(this->width(), height); }
+
+    int TabOrder() const { return this->property("TabOrder").toInt(); }
+    void SetTabOrder(int order) { this->setProperty("TabOrder", order); }
+    void SetTabStop(bool stop) {
+        this->setFocusPolicy(stop ? (this->focusPolicy() | Qt::TabFocus)
+                                  : Qt::FocusPolicy(this->focusPolicy() & ~Qt::TabFocus));
+    }
+
+    QString Hint() const { return this->property("Hint").toString(); }
+    void SetHint(const QString& hint) { SetControlHint(this, hint); }
+    void SetShowHint(bool show) { SetControlShowHint(this, show); }
+
+    void SetColor(TColor color) {
+        QPalette palette = this->palette();
+        palette.setColor(QPalette::Base, ToQColor(color));
+        palette.setColor(QPalette::Window, ToQColor(color));
+        palette.setColor(QPalette::Button, ToQColor(color));
+        this->setPalette(palette);
+    }
+
+    TNotifyEvent OnEnter;
+    TNotifyEvent OnExit;
+    TKeyEvent OnKeyDown;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        Word key = VirtualKeyOf(*event);
+        if (OnKeyDown && key != 0) {
+            Dispatch([&] { OnKeyDown(this, key, ShiftStateOf(event->modifiers())); });
+            if (key == 0) {
+                event->accept();
+                return;
+            }
+        }
+        W::keyPressEvent(event);
+    }
+    void focusInEvent(QFocusEvent* event) override {
+        W::focusInEvent(event);
+        if (event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason)
+            RaiseEvent(OnEnter, this);
+    }
+    void focusOutEvent(QFocusEvent* event) override {
+        W::focusOutEvent(event);
+        if (FocusMovedWithinForm(this)) RaiseEvent(OnExit, this);
+    }
+
+};

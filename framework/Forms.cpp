@@ -1,0 +1,252 @@
+#include "Forms.h"
+
+#include "ClassRegistry.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QKeyEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMessageBox>
+#include <QTimer>
+
+namespace {
+TApplication applicationInstance;
+TScreen screenInstance;
+}  // namespace
+
+TApplication* const Application = &applicationInstance;
+TScreen* const Screen = &screenInstance;
+
+TForm::TForm(QWidget* parent) : QWidget(parent) { setAttribute(Qt::WA_DeleteOnClose, false); }
+
+TForm::~TForm() {
+    // The components die with the widget below, after this form's index of
+    // them: they must not report their end to it.
+    for (QObject* component : components_) QObject::disconnect(component, nullptr, this, nullptr);
+}
+
+void TForm::SetCaption(const QString& caption) {
+    setWindowTitle(caption);
+    if (subWindow_) subWindow_->setWindowTitle(caption);
+}
+
+void TForm::EnsureHost() {
+    QMdiArea* area = Application->MdiArea();
+    if (formStyle_ != fsMDIChild || !area || subWindow_) return;
+    subWindow_ = area->addSubWindow(this, borderStyle_ == bsSizeable ? Qt::SubWindow
+                                                                     : Qt::SubWindow | Qt::MSWindowsFixedSizeDialogHint);
+    subWindow_->setWindowTitle(windowTitle());
+    subWindow_->setAttribute(Qt::WA_DeleteOnClose, false);
+    if (positioned_) subWindow_->move(position_);
+    QObject::connect(area, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
+        if (window && window == subWindow_) Activated();
+    });
+}
+
+void TForm::Show() {
+    EnsureHost();
+    if (subWindow_) {
+        subWindow_->show();
+        subWindow_->raise();
+        subWindow_->mdiArea()->setActiveSubWindow(subWindow_);
+        return;
+    }
+    if (positioned_) move(position_);
+    show();
+    activateWindow();
+}
+
+void TForm::Close() {
+    if (subWindow_)
+        subWindow_->close();
+    else
+        close();
+}
+
+void TForm::Release() {
+    QWidget* outer = subWindow_ ? static_cast<QWidget*>(subWindow_.data()) : this;
+    outer->hide();
+    outer->deleteLater();
+}
+
+void TForm::Refresh() { (subWindow_ ? static_cast<QWidget*>(subWindow_.data()) : this)->repaint(); }
+
+TWindowState TForm::WindowState() const {
+    const Qt::WindowStates states = subWindow_ ? subWindow_->windowState() : windowState();
+    if (states & Qt::WindowMinimized) return wsMinimized;
+    if (states & Qt::WindowMaximized) return wsMaximized;
+    return wsNormal;
+}
+
+void TForm::SetWindowState(TWindowState state) {
+    QWidget* outer = subWindow_ ? static_cast<QWidget*>(subWindow_.data()) : this;
+    switch (state) {
+        case wsMinimized: outer->showMinimized(); break;
+        case wsMaximized: outer->showMaximized(); break;
+        case wsNormal:
+            if (outer->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)) outer->showNormal();
+            break;
+    }
+}
+
+void TForm::SetBorderStyle(TFormBorderStyle style) {
+    borderStyle_ = style;
+    UpdateFixedSize();
+}
+
+void TForm::SetLeft(int left) {
+    position_.setX(left);
+    positioned_ = true;
+}
+
+void TForm::SetTop(int top) {
+    position_.setY(top);
+    positioned_ = true;
+}
+
+void TForm::SetClientWidth(int width) {
+    resize(width, height());
+    UpdateFixedSize();
+}
+
+void TForm::SetClientHeight(int height) {
+    resize(width(), height);
+    UpdateFixedSize();
+}
+
+void TForm::SetColor(TColor color) {
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, ToQColor(color));
+    setPalette(palette);
+}
+
+void TForm::UpdateFixedSize() {
+    if (borderStyle_ == bsSizeable) {
+        setMinimumSize(0, 0);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    } else {
+        setFixedSize(size());
+    }
+}
+
+QObject* TForm::FindComponent(const QString& name) const {
+    const auto found = byName_.find(name);
+    return found == byName_.end() ? nullptr : found->second;
+}
+
+QString TForm::ComponentClassName(const QObject* component) const {
+    const auto found = classes_.find(component);
+    return found == classes_.end() ? QString() : found->second->Name();
+}
+
+void TForm::AddComponent(QObject* component, const TClassInfo* info) {
+    components_.append(component);
+    byName_[component->objectName()] = component;
+    classes_[component] = info;
+    QObject::connect(component, &QObject::destroyed, this, [this](QObject* gone) {
+        components_.removeAll(gone);
+        classes_.erase(gone);
+        for (auto it = byName_.begin(); it != byName_.end(); ++it)
+            if (it->second == gone) {
+                byName_.erase(it);
+                break;
+            }
+    });
+}
+
+void TForm::Activated() { RaiseEvent(OnActivate, this); }
+
+void TForm::closeEvent(QCloseEvent* event) {
+    TCloseAction action = formStyle_ == fsMDIChild ? caMinimize : caHide;
+    if (OnClose) Dispatch([&] { OnClose(this, action); });
+    switch (action) {
+        case caNone: event->ignore(); break;
+        case caHide: event->accept(); break;
+        case caMinimize:
+            event->ignore();
+            SetWindowState(wsMinimized);
+            break;
+        case caFree:
+            event->accept();
+            Release();
+            break;
+    }
+}
+
+void TForm::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && !subWindow_ && isActiveWindow()) Activated();
+}
+
+void TForm::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F1 && helpContext_ != 0) {
+        Application->HelpCommand(helpFile_, helpContext_);
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void TApplication::Adopt(TForm* form) {
+    forms_.append(form);
+    RaiseEvent(form->OnCreate, form);
+    if (form->property("VisibleOnCreate").toBool()) form->Show();
+}
+
+QList<TForm*> TApplication::Forms() const {
+    QList<TForm*> alive;
+    for (const QPointer<TForm>& form : forms_)
+        if (form) alive.append(form);
+    return alive;
+}
+
+void TApplication::ShowMessage(TMsgDlgType type, const QString& text) {
+    if (messageHook_) {
+        messageHook_(type, text);
+        return;
+    }
+    QMessageBox box(type == mtError ? QMessageBox::Critical
+                    : type == mtWarning ? QMessageBox::Warning
+                                        : QMessageBox::Information,
+                    title_, text, QMessageBox::Ok, QApplication::activeWindow());
+    ExecModal(box);
+}
+
+void TApplication::ShowException(const std::exception& error) {
+    const auto* own = dynamic_cast<const Exception*>(&error);
+    ShowMessage(mtError, own ? own->Message() : QString::fromLocal8Bit(error.what()));
+}
+
+int TApplication::ExecModal(QDialog& dialog) {
+    if (modalHook_) return modalHook_(dialog);
+    return dialog.exec();
+}
+
+void TApplication::HelpCommand(const QString& file, int context) {
+    if (helpHook_) {
+        helpHook_(file, context);
+        return;
+    }
+    ShowMessage(mtInformation, QStringLiteral("Ajuda solicitada: arquivo \"%1\", contexto %2.").arg(file).arg(context));
+}
+
+void TApplication::ProcessMessages() { QApplication::processEvents(); }
+
+void TScreen::SetCursor(TCursor cursor) {
+    cursor_ = cursor;
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;
+    while (QGuiApplication::overrideCursor()) QGuiApplication::restoreOverrideCursor();
+    if (cursor == crDefault) return;
+    QGuiApplication::setOverrideCursor(cursor == crHourGlass ? Qt::WaitCursor : Qt::ArrowCursor);
+}
+
+TForm* TScreen::ActiveForm() const {
+    for (TForm* form : Application->Forms()) {
+        const QWidget* outer = form->SubWindow() ? static_cast<QWidget*>(form->SubWindow()) : form;
+        if (form->SubWindow() && form->SubWindow()->mdiArea()->activeSubWindow() == form->SubWindow()) return form;
+        if (!form->SubWindow() && outer->isActiveWindow()) return form;
+    }
+    return nullptr;
+}

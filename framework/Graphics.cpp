@@ -1,0 +1,99 @@
+#include "Graphics.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QPalette>
+#include <QtEndian>
+#include <map>
+
+#include "SysUtils.h"
+
+namespace {
+
+QPalette::ColorRole SystemRole(int index) {
+    switch (index) {
+        case 0x05: return QPalette::Base;
+        case 0x08: return QPalette::Text;
+        case 0x0F: return QPalette::Button;
+        case 0x12: return QPalette::ButtonText;
+        case 0x17: return QPalette::ToolTipText;
+        case 0x18: return QPalette::ToolTipBase;
+        default: return QPalette::Window;
+    }
+}
+
+}  // namespace
+
+QColor ToQColor(TColor color) {
+    const auto bits = static_cast<quint32>(color);
+    if ((bits & 0xFF000000u) == 0xFF000000u) {
+        if ((bits & 0xFF) == 0x11) return QApplication::palette().color(QPalette::Disabled, QPalette::Text);
+        return QApplication::palette().color(SystemRole(static_cast<int>(bits & 0xFF)));
+    }
+    return QColor(static_cast<int>(bits & 0xFF), static_cast<int>((bits >> 8) & 0xFF),
+                  static_cast<int>((bits >> 16) & 0xFF));
+}
+
+TColor ColorFromIdent(const QString& ident) {
+    static const std::map<QString, TColor> names = {
+        {"clBlack", clBlack},         {"clMaroon", clMaroon},   {"clGreen", clGreen},
+        {"clNavy", clNavy},           {"clRed", clRed},         {"clBlue", clBlue},
+        {"clWhite", clWhite},         {"clGray", clGray},       {"clSilver", clSilver},
+        {"clYellow", clYellow},       {"clWindow", clWindow},   {"clWindowText", clWindowText},
+        {"clBtnFace", clBtnFace},     {"clGrayText", clGrayText}, {"clBtnText", clBtnText},
+        {"clInfoText", clInfoText},   {"clInfoBk", clInfoBk},
+    };
+    const auto found = names.find(ident);
+    if (found == names.end()) throw Exception(QStringLiteral("cor desconhecida '%1'").arg(ident));
+    return found->second;
+}
+
+void SetFontHeight(QFont& font, int height) {
+    if (height != 0) font.setPixelSize(height < 0 ? -height : height);
+}
+
+void SetFontStyle(QFont& font, const QStringList& styles) {
+    for (const QString& style : styles) {
+        if (style != "fsBold" && style != "fsItalic" && style != "fsUnderline" && style != "fsStrikeOut")
+            throw Exception(QStringLiteral("estilo de fonte desconhecido '%1'").arg(style));
+    }
+    font.setBold(styles.contains("fsBold"));
+    font.setItalic(styles.contains("fsItalic"));
+    font.setUnderline(styles.contains("fsUnderline"));
+    font.setStrikeOut(styles.contains("fsStrikeOut"));
+}
+
+QImage ReadBitmapData(const QByteArray& data) {
+    if (data.size() < 4) throw Exception(QStringLiteral("imagem sem dados"));
+    const auto length = qFromLittleEndian<quint32>(data.constData());
+    if (length != static_cast<quint32>(data.size() - 4))
+        throw Exception(QStringLiteral("tamanho da imagem não confere com os dados"));
+    QImage image;
+    if (!image.loadFromData(data.mid(4), "BMP"))
+        throw Exception(QStringLiteral("os dados não são uma imagem BMP"));
+    return image;
+}
+
+QImage WithTransparentBottomLeft(const QImage& image) {
+    if (image.isNull()) return image;
+    QImage result = image.convertToFormat(QImage::Format_ARGB32);
+    const QRgb key = result.pixel(0, result.height() - 1);
+    for (int y = 0; y < result.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(result.scanLine(y));
+        for (int x = 0; x < result.width(); ++x)
+            if (line[x] == key) line[x] = qRgba(0, 0, 0, 0);
+    }
+    return result;
+}
+
+QIcon GlyphIcon(const QImage& strip, int count) {
+    QIcon icon;
+    if (strip.isNull()) return icon;
+    const int parts = count > 0 ? count : 1;
+    const int width = strip.width() / parts;
+    const QImage clear = WithTransparentBottomLeft(strip);
+    icon.addPixmap(QPixmap::fromImage(clear.copy(0, 0, width, clear.height())), QIcon::Normal);
+    if (parts > 1)
+        icon.addPixmap(QPixmap::fromImage(clear.copy(width, 0, width, clear.height())), QIcon::Disabled);
+    return icon;
+}

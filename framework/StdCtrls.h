@@ -1,0 +1,97 @@
+#pragma once
+
+#include <QComboBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+
+#include "Controls.h"
+
+// A caption. With AutoSize it fits its text; without it keeps its size.
+class FRAMEWORK_EXPORT TLabel : public TControlOf<QLabel> {
+    Q_OBJECT
+public:
+    explicit TLabel(QWidget* parent = nullptr);
+    QString Caption() const { return text(); }
+    void SetCaption(const QString& caption);
+    void SetAutoSize(bool autoSize);
+    void SetTransparent(bool transparent) { setAutoFillBackground(!transparent); }
+
+private:
+    bool autoSize_ = true;
+};
+
+// A frame with a caption around other controls.
+class FRAMEWORK_EXPORT TGroupBox : public TControlOf<QGroupBox> {
+    Q_OBJECT
+public:
+    explicit TGroupBox(QWidget* parent = nullptr);
+    QString Caption() const { return title(); }
+    void SetCaption(const QString& caption) { setTitle(caption); }
+};
+
+// A panel: a plain raised or flat area that holds other controls.
+class FRAMEWORK_EXPORT TPanel : public TControlOf<QFrame> {
+    Q_OBJECT
+public:
+    explicit TPanel(QWidget* parent = nullptr);
+    void SetCaption(const QString& caption) { caption_ = caption; update(); }
+    // bvNone, bvLowered, bvRaised
+    void SetBevelOuter(int bevel);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QString caption_;
+};
+
+// A one-line text field. OnChange runs on every change of the text, typed or
+// set from code.
+class FRAMEWORK_EXPORT TEdit : public TControlOf<QLineEdit> {
+    Q_OBJECT
+public:
+    explicit TEdit(QWidget* parent = nullptr);
+    QString Text() const { return text(); }
+    void SetText(const QString& text) { setText(text); }
+    void Clear() { clear(); }
+    void SetReadOnly(bool readOnly) { setReadOnly(readOnly); }
+    void SetMaxLength(int length) { setMaxLength(length > 0 ? length : 32767); }
+
+    TNotifyEvent OnChange;
+};
+
+// An option. OnClick runs when it becomes the checked option, by a click,
+// the arrow keys or from code, as a person sees it become chosen.
+class FRAMEWORK_EXPORT TRadioButton : public TControlOf<QRadioButton> {
+    Q_OBJECT
+public:
+    explicit TRadioButton(QWidget* parent = nullptr);
+    QString Caption() const { return text(); }
+    void SetCaption(const QString& caption) { setText(caption); }
+    bool Checked() const { return isChecked(); }
+    void SetChecked(bool checked) { setChecked(checked); }
+
+    TNotifyEvent OnClick;
+};
+
+// A drop-down list. csDropDownList lets the user only choose an item;
+// csDropDown also lets him type. OnChange runs when the user changes the text
+// or the chosen item.
+class FRAMEWORK_EXPORT TComboBox : public TControlOf<QComboBox> {
+    Q_OBJECT
+public:
+    explicit TComboBox(QWidget* parent = nullptr);
+    enum Style { csDropDown, csSimple, csDropDownList };
+    void SetStyle(int style) { setEditable(style != csDropDownList); }
+    QString Text() const { return currentText(); }
+    void SetText(const QString& text);
+    QStringList Items() const;
+    void SetItems(const QStringList& items);
+    int ItemIndex() const { return currentIndex(); }
+    void SetItemIndex(int index) { setCurrentIndex(index); }
+
+    TNotifyEvent OnChange;
+};

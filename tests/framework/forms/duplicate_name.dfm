@@ -1,0 +1,5 @@
+inherited frmDerived: TfrmDerived
+  object edtA: TEdit
+    Left = 1
+  end
+end

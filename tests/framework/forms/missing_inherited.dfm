@@ -1,0 +1,5 @@
+inherited frmDerived: TfrmDerived
+  inherited edtZ: TEdit
+    Left = 1
+  end
+end

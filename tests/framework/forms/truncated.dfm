@@ -1,0 +1,3 @@
+inherited frmDerived: TfrmDerived
+  object edtX: TEdit
+    Left = 1

@@ -1,0 +1,5 @@
+inherited frmDerived: TfrmDerived
+  object edtX: TEditPlus
+    Left = 1
+  end
+end

@@ -1,0 +1,5 @@
+inherited frmDerived: TfrmDerived
+  object edtX: TEdit
+    OnChange = edtXChange
+  end
+end

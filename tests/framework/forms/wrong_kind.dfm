@@ -1,0 +1,5 @@
+inherited frmDerived: TfrmDerived
+  object edtX: TEdit
+    Left = 'dez'
+  end
+end
