@@ -1,0 +1,4 @@
+object frm: TForm
+  Caption = 'abc
+  Items = <
+    item
