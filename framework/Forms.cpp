@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMessageBox>
@@ -19,7 +20,7 @@ TScreen screenInstance;
 TApplication* const Application = &applicationInstance;
 TScreen* const Screen = &screenInstance;
 
-TForm::TForm(QWidget* parent) : QWidget(parent) { setAttribute(Qt::WA_DeleteOnClose, false); }
+TForm::TForm(QWidget* parent) : QWidget(parent), clientSize_(size()) { setAttribute(Qt::WA_DeleteOnClose, false); }
 
 TForm::~TForm() {
     // The components die with the widget below, after this form's index of
@@ -39,6 +40,11 @@ void TForm::EnsureHost() {
                                                                      : Qt::SubWindow | Qt::MSWindowsFixedSizeDialogHint);
     subWindow_->setWindowTitle(windowTitle());
     subWindow_->setAttribute(Qt::WA_DeleteOnClose, false);
+    // The frame takes the screen's size; a screen of fixed size keeps it.
+    UpdateFixedSize();
+    if (borderStyle_ != bsSizeable && subWindow_->layout())
+        subWindow_->layout()->setSizeConstraint(QLayout::SetFixedSize);
+    subWindow_->resize(subWindow_->sizeHint().expandedTo(size()));
     if (positioned_) subWindow_->move(position_);
     QObject::connect(area, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
         if (window && window == subWindow_) Activated();
@@ -107,12 +113,12 @@ void TForm::SetTop(int top) {
 }
 
 void TForm::SetClientWidth(int width) {
-    resize(width, height());
+    clientSize_.setWidth(width);
     UpdateFixedSize();
 }
 
 void TForm::SetClientHeight(int height) {
-    resize(width(), height);
+    clientSize_.setHeight(height);
     UpdateFixedSize();
 }
 
@@ -123,12 +129,10 @@ void TForm::SetColor(TColor color) {
 }
 
 void TForm::UpdateFixedSize() {
-    if (borderStyle_ == bsSizeable) {
-        setMinimumSize(0, 0);
-        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    } else {
-        setFixedSize(size());
-    }
+    setMinimumSize(0, 0);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    resize(clientSize_);
+    if (borderStyle_ != bsSizeable) setFixedSize(clientSize_);
 }
 
 QObject* TForm::FindComponent(const QString& name) const {

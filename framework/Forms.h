@@ -102,6 +102,7 @@ private:
     TFormBorderStyle borderStyle_ = bsSizeable;
     QString helpFile_;
     int helpContext_ = 0;
+    QSize clientSize_;
     QPoint position_;
     bool positioned_ = false;
     QPointer<QMdiSubWindow> subWindow_;
