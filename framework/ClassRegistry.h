@@ -135,7 +135,7 @@ ClassBuilder<T> RegisterClass(const QString& name, const QString& parentName, bo
     TClassInfo::Factory factory;
     if constexpr (std::is_abstract_v<T>) {
         factory = nullptr;
-    } else if constexpr (std::is_constructible_v<T, QWidget*>) {
+    } else if constexpr (std::is_base_of_v<QWidget, T>) {
         factory = [](QObject* parent) -> QObject* { return new T(qobject_cast<QWidget*>(parent)); };
     } else {
         factory = [](QObject* parent) -> QObject* { return new T(parent); };

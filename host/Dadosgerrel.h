@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QList>
+
+#include "ButtonFlat.h"
+#include "Forms.h"
+#include "HostComponents.h"
+#include "HostExport.h"
+#include "Messages.h"
+#include "ReportDefinition.h"
+#include "ReportDesigner.h"
+#include "StdCtrls.h"
+
+// The base of the report-parameter screens: the choice of report, the
+// preview, print and save-as buttons, and the report component.
+//
+// Report definitions are the files of the host's reports folder whose code is
+// the caption of lblCodRel; cbbReportNames lists their titles. When there is
+// none, the catalogue's "Arq_Rel_Err" says so (code, folder) and the screen
+// stays open. Save as asks for a new title ("NovoCaption", "NovoPrompt") and
+// copies the chosen definition under it. The popup menus stay empty: every
+// report starts from one of the three buttons, which a derived screen guards
+// with its own checks.
+class HOST_EXPORT TfrmDadosGerRel : public TForm {
+    Q_OBJECT
+public:
+    using inherited = TForm;
+    static constexpr const char* ClassName = "TfrmDadosGerRel";
+    static constexpr const char* Definition = ":/host/Dadosgerrel.dfm";
+    static void Publish(TPublisher<TfrmDadosGerRel>& p);
+
+    TLabel* lblCodTela = nullptr;
+    TGroupBox* grbDadosRel = nullptr;
+    TPanel* panRelat = nullptr;
+    TLabel* lblRelat = nullptr;
+    TComboBox* cbbReportNames = nullptr;
+    TPanel* panMenu = nullptr;
+    TLabel* lblCodRel = nullptr;
+    TButtonFlat* sbtPreview = nullptr;
+    TButtonFlat* sbtPrint = nullptr;
+    TButtonFlat* sbtSalvarComo = nullptr;
+    TMessages* msgPadrao = nullptr;
+    TReportDesignerDialog* rpddPadrao = nullptr;
+    TPopupMenu* ppmEditReport = nullptr;
+    TPopupMenu* ppmSalvarRelatorio = nullptr;
+    TSaveDialog* svdSaveReport = nullptr;
+    TMessages* msgMensagens = nullptr;
+    TNetConnection* netQRDesign = nullptr;
+
+    void FormCreate(TObject* Sender);
+    void FormActivate(TObject* Sender);
+    void FormClose(TObject* Sender, TCloseAction& Action);
+    void sbtPreviewClick(TObject* Sender);
+    void sbtPrintClick(TObject* Sender);
+    void sbtSalvarComoClick(TObject* Sender);
+
+private:
+    void LoadReportNames(const QString& select = QString());
+    const ReportDefinition& ChosenReport() const;
+
+    QList<ReportDefinition> reports_;
+};

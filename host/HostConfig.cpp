@@ -1,0 +1,6 @@
+#include "HostConfig.h"
+
+HostConfig& HostConfig::Instance() {
+    static HostConfig config;
+    return config;
+}

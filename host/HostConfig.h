@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+#include "HostExport.h"
+
+// Where the host's services find their files and how they show their work.
+// The host application fills it from its command line; tests set it directly.
+struct HOST_EXPORT HostConfig {
+    // The folder of report definition files.
+    QString reportsDir;
+    // The database connection: a Qt SQL driver name and its database. For
+    // "QSQLITE" the database is a file path, created and filled with sample
+    // data when missing.
+    QString databaseDriver = QStringLiteral("QSQLITE");
+    QString databaseName;
+    QString databaseHost;
+    QString databaseUser;
+    QString databasePassword;
+    // Unattended (scripted) runs: reports are written as PDF files into
+    // outputDir instead of being shown or sent to a printer.
+    bool unattended = false;
+    QString outputDir;
+
+    static HostConfig& Instance();
+};

@@ -1,0 +1,213 @@
+#include "PesquisaLista.h"
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+#include "Forms.h"
+#include "SysUtils.h"
+
+namespace {
+
+const QString kMarkField = QStringLiteral("IDMARCADO");
+const QString kMarked = QStringLiteral("S");
+
+// OK is the default button, so Enter (in the filter box too) confirms.
+QDialogButtonBox* OkCancelButtons(QDialog* dialog) {
+    auto* buttons = new QDialogButtonBox(dialog);
+    QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    QPushButton* cancel =
+        buttons->addButton(QStringLiteral("Cancelar"), QDialogButtonBox::RejectRole);
+    ok->setObjectName(QStringLiteral("btnOK"));
+    ok->setDefault(true);
+    cancel->setObjectName(QStringLiteral("btnCancelar"));
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    return buttons;
+}
+
+}  // namespace
+
+TfrmPesquisaLista::TfrmPesquisaLista(const QString& title, const QStringList& rows,
+                                     const QList<bool>& marked, bool singleSelect, QWidget* parent)
+    : QDialog(parent), singleSelect_(singleSelect) {
+    setWindowTitle(title);
+    BuildLayout();
+    FillList(rows, marked);
+    markAll_->setEnabled(!singleSelect_);
+    connect(filter_, &QLineEdit::textChanged, this, &TfrmPesquisaLista::SetFilter);
+    connect(list_, &QListWidget::itemChanged, this, &TfrmPesquisaLista::ItemChanged);
+    connect(list_, &QListWidget::itemDoubleClicked, this, [](QListWidgetItem* item) {
+        item->setCheckState(item->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+    });
+    connect(markAll_, &QPushButton::clicked, this, [this] { MarkAll(true); });
+    connect(unmarkAll_, &QPushButton::clicked, this, [this] { MarkAll(false); });
+}
+
+void TfrmPesquisaLista::BuildLayout() {
+    filter_ = new QLineEdit(this);
+    filter_->setObjectName(QStringLiteral("edtFiltro"));
+    filter_->setPlaceholderText(QStringLiteral("Digite parte do texto para filtrar"));
+    filter_->setClearButtonEnabled(true);
+    list_ = new QListWidget(this);
+    list_->setObjectName(QStringLiteral("lstItens"));
+    markAll_ = new QPushButton(QStringLiteral("Marcar todos"), this);
+    markAll_->setObjectName(QStringLiteral("btnMarcarTodos"));
+    unmarkAll_ = new QPushButton(QStringLiteral("Desmarcar todos"), this);
+    unmarkAll_->setObjectName(QStringLiteral("btnDesmarcarTodos"));
+
+    auto* marks = new QHBoxLayout;
+    marks->addWidget(markAll_);
+    marks->addWidget(unmarkAll_);
+    marks->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(QStringLiteral("Filtro:"), this));
+    layout->addWidget(filter_);
+    layout->addWidget(list_);
+    layout->addLayout(marks);
+    layout->addWidget(OkCancelButtons(this));
+    resize(360, 320);
+}
+
+void TfrmPesquisaLista::FillList(const QStringList& rows, const QList<bool>& marked) {
+    QSignalBlocker quiet(list_);
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        auto* item = new QListWidgetItem(rows.at(i), list_);
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+        const bool on = i < marked.size() && marked.at(i);
+        item->setCheckState(on ? Qt::Checked : Qt::Unchecked);
+    }
+}
+
+QStringList TfrmPesquisaLista::Rows() const {
+    QStringList rows;
+    for (int i = 0; i < list_->count(); ++i) rows << list_->item(i)->text();
+    return rows;
+}
+
+QList<bool> TfrmPesquisaLista::Marked() const {
+    QList<bool> marked;
+    for (int i = 0; i < list_->count(); ++i)
+        marked << (list_->item(i)->checkState() == Qt::Checked);
+    return marked;
+}
+
+bool TfrmPesquisaLista::MarkExactly(const QStringList& texts) {
+    const QStringList rows = Rows();
+    bool allFound = true;
+    for (const QString& text : texts) allFound = allFound && rows.contains(text);
+    for (int i = 0; i < list_->count(); ++i) {
+        QListWidgetItem* item = list_->item(i);
+        item->setCheckState(texts.contains(item->text()) ? Qt::Checked : Qt::Unchecked);
+    }
+    return allFound;
+}
+
+void TfrmPesquisaLista::SetFilter(const QString& filter) {
+    if (filter_->text() != filter) filter_->setText(filter);  // comes back here through textChanged
+    for (int i = 0; i < list_->count(); ++i) {
+        QListWidgetItem* item = list_->item(i);
+        item->setHidden(!item->text().contains(filter, Qt::CaseInsensitive));
+    }
+}
+
+void TfrmPesquisaLista::MarkAll(bool marked) {
+    if (marked && singleSelect_) return;
+    for (int i = 0; i < list_->count(); ++i) {
+        QListWidgetItem* item = list_->item(i);
+        if (!item->isHidden()) item->setCheckState(marked ? Qt::Checked : Qt::Unchecked);
+    }
+}
+
+// With singleSelect a newly marked row takes the mark from the others.
+void TfrmPesquisaLista::ItemChanged(QListWidgetItem* item) {
+    if (!singleSelect_ || item->checkState() != Qt::Checked) return;
+    QSignalBlocker quiet(list_);
+    for (int i = 0; i < list_->count(); ++i)
+        if (list_->item(i) != item) list_->item(i)->setCheckState(Qt::Unchecked);
+}
+
+namespace {
+
+struct LookupRows {
+    QStringList texts;
+    QList<bool> marked;
+};
+
+LookupRows ReadRows(TClientDataSet& data, const QString& fieldName) {
+    LookupRows rows;
+    const TField* mark = data.FindField(kMarkField);
+    for (data.First(); !data.Eof(); data.Next()) {
+        rows.texts << data.FieldByName(fieldName).AsString();
+        rows.marked << (mark && mark->AsString() == kMarked);
+    }
+    return rows;
+}
+
+void WriteMarks(TClientDataSet& data, const QList<bool>& marked) {
+    TField* mark = data.FindField(kMarkField);
+    if (!mark) return;
+    qsizetype row = 0;
+    for (data.First(); !data.Eof() && row < marked.size(); data.Next(), ++row) {
+        data.Edit();
+        mark->SetAsString(marked.at(row) ? kMarked : QString());
+        data.Post();
+    }
+}
+
+QString JsonOf(const QStringList& texts, const QList<bool>& marked) {
+    QJsonArray chosen;
+    for (qsizetype i = 0; i < texts.size(); ++i)
+        if (marked.at(i)) chosen.append(texts.at(i));
+    if (chosen.isEmpty()) return QString();
+    return QString::fromUtf8(QJsonDocument(chosen).toJson(QJsonDocument::Compact));
+}
+
+}  // namespace
+
+void PesquisaLista(TDataSource* source, const QString& fieldName, const QString& title,
+                   bool singleSelect, QString& result) {
+    TClientDataSet* data = source ? source->DataSet() : nullptr;
+    if (!data)
+        throw Exception(QStringLiteral("A pesquisa '%1' não tem tabela de onde ler.").arg(title));
+    const int current = data->RecNo();
+    const LookupRows rows = ReadRows(*data, fieldName);
+    TfrmPesquisaLista dialog(title, rows.texts, rows.marked, singleSelect,
+                             QApplication::activeWindow());
+    const bool accepted = Application->ExecModal(dialog) == QDialog::Accepted;
+    if (accepted) {
+        const QList<bool> marked = dialog.Marked();
+        WriteMarks(*data, marked);
+        result = JsonOf(rows.texts, marked);
+    }
+    if (current > 0) data->SetRecNo(current);
+}
+
+TfrmInputQuery::TfrmInputQuery(const QString& caption, const QString& prompt, const QString& value,
+                               QWidget* parent)
+    : QDialog(parent) {
+    setWindowTitle(caption);
+    prompt_ = new QLabel(prompt, this);
+    value_ = new QLineEdit(value, this);
+    value_->setObjectName(QStringLiteral("edtValor"));
+    prompt_->setBuddy(value_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(prompt_);
+    layout->addWidget(value_);
+    layout->addWidget(OkCancelButtons(this));
+    value_->selectAll();
+    resize(320, sizeHint().height());
+}
+
+QString TfrmInputQuery::Caption() const { return windowTitle(); }
+QString TfrmInputQuery::Prompt() const { return prompt_->text(); }
+QString TfrmInputQuery::Value() const { return value_->text(); }
+void TfrmInputQuery::SetValue(const QString& value) { value_->setText(value); }

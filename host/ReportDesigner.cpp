@@ -1,0 +1,235 @@
+#include "ReportDesigner.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QPdfWriter>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QProgressDialog>
+#include <memory>
+
+#include "ClassRegistry.h"
+#include "Events.h"
+#include "Forms.h"
+#include "HostConfig.h"
+#include "ReportDatabase.h"
+#include "ReportQuery.h"
+#include "ReportRenderer.h"
+#include "SysUtils.h"
+
+namespace {
+
+// Shows how far a long report has got and lets the user cancel it. The dialog
+// appears only when the work takes longer than half a second, never in
+// unattended runs.
+class ReportProgress {
+public:
+    explicit ReportProgress(const QString& title) : title_(title) { Resume(); }
+
+    // Puts the dialog away while another one is shown, and back afterwards.
+    void Pause() { dialog_.reset(); }
+    void Resume() {
+        if (HostConfig::Instance().unattended ||
+            !qobject_cast<QApplication*>(QCoreApplication::instance()))
+            return;
+        dialog_ = std::make_unique<QProgressDialog>(
+            QStringLiteral("Lendo os dados do relatório..."), QStringLiteral("Cancelar"), 0, 0,
+            QApplication::activeWindow());
+        dialog_->setWindowTitle(title_);
+        dialog_->setWindowModality(Qt::ApplicationModal);
+        dialog_->setMinimumDuration(500);
+        dialog_->setAutoReset(false);
+        dialog_->setValue(0);
+    }
+    void Rows(int rows) {
+        Step(QStringLiteral("Lendo os dados do relatório... %1 linhas").arg(rows), 0, 0);
+    }
+    void Page(int page, int pages) {
+        Step(QStringLiteral("Montando a página %1 de %2...").arg(page).arg(pages), page, pages);
+    }
+
+private:
+    void Step(const QString& label, int value, int maximum) {
+        if (!dialog_) return;
+        dialog_->setLabelText(label);
+        dialog_->setMaximum(maximum);
+        dialog_->setValue(value);
+        QCoreApplication::processEvents();
+        if (dialog_->wasCanceled()) Abort();
+    }
+
+    QString title_;
+    std::unique_ptr<QProgressDialog> dialog_;
+};
+
+// A report read from the database and laid out, ready for any device.
+struct PreparedReport {
+    int rows = 0;
+    std::unique_ptr<ReportRenderer> renderer;
+};
+
+void Notify(const QString& action, const ReportDefinition& report, int rows, const QString& file) {
+    if (auto& done = ReportEvents::ReportDone()) done(action, report.title, rows, file);
+}
+
+// The next free "<code>-<action>-<n>.pdf" in the output folder.
+QString UnattendedFile(const ReportDefinition& report, const QString& action) {
+    const QString dir = HostConfig::Instance().outputDir;
+    if (dir.isEmpty())
+        throw Exception(QStringLiteral("A pasta de saída dos relatórios não foi configurada."));
+    if (!QDir().mkpath(dir))
+        throw Exception(QStringLiteral("Não foi possível criar a pasta de saída dos relatórios: %1")
+                            .arg(QDir::toNativeSeparators(dir)));
+    const QDir folder(dir);
+    for (int n = 1;; ++n) {
+        const QString path =
+            folder.filePath(QStringLiteral("%1-%2-%3.pdf").arg(report.code, action).arg(n));
+        if (!QFileInfo::exists(path)) return path;
+    }
+}
+
+void WritePdf(const PreparedReport& prepared, const ReportDefinition& report, const QString& path,
+              ReportProgress& progress) {
+    {
+        QPdfWriter writer(path);
+        writer.setTitle(report.title);
+        writer.setCreator(QStringLiteral("Relatórios"));
+        writer.setPageLayout(prepared.renderer->PageLayout());
+        prepared.renderer->Render(writer,
+                                  [&progress](int page, int pages) { progress.Page(page, pages); });
+    }
+    if (!QFileInfo::exists(path))
+        throw Exception(QStringLiteral("Não foi possível gravar o relatório em %1.")
+                            .arg(QDir::toNativeSeparators(path)));
+}
+
+void ShowPreview(const PreparedReport& prepared) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageLayout(prepared.renderer->PageLayout());
+    QPrintPreviewDialog dialog(&printer, QApplication::activeWindow());
+    dialog.setWindowTitle(QStringLiteral("Visualizar relatório"));
+    // Painting runs inside Qt's event loop: errors go through the dispatch
+    // point instead of escaping it.
+    QObject::connect(
+        &dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+        [&prepared](QPrinter* target) { Dispatch([&] { prepared.renderer->Render(*target); }); });
+    Application->ExecModal(dialog);
+}
+
+// Where there is no printer, asks for a PDF file instead; "" when cancelled.
+QString AskPdfFile(const ReportDefinition& report) {
+    QFileDialog dialog(QApplication::activeWindow(), QStringLiteral("Salvar relatório em PDF"),
+                       QDir::home().filePath(report.code + QStringLiteral(".pdf")),
+                       QStringLiteral("Arquivos PDF (*.pdf)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("pdf"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    if (Application->ExecModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+// Prints on the printer the user picks; gives the file written when he
+// printed to a file.
+QString PrintOnPrinter(const PreparedReport& prepared, ReportProgress& progress) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageLayout(prepared.renderer->PageLayout());
+    QPrintDialog dialog(&printer, QApplication::activeWindow());
+    dialog.setWindowTitle(QStringLiteral("Imprimir relatório"));
+    if (Application->ExecModal(dialog) != QDialog::Accepted) Abort();
+    progress.Resume();
+    prepared.renderer->Render(printer,
+                              [&progress](int page, int pages) { progress.Page(page, pages); });
+    return printer.outputFormat() == QPrinter::PdfFormat ? printer.outputFileName() : QString();
+}
+
+// Collects the query's parameters, lets the screen fill them, runs the query
+// and lays the rows out. The screen's handler is called directly: an
+// exception it raises stops the report.
+PreparedReport Prepare(const TReportDesignerDialog& designer, const ReportDefinition& report,
+                       ReportProgress& progress) {
+    TParams params = QueryParams(report.sql);
+    bool flag = false;
+    if (designer.BeforeGetQueryParams) designer.BeforeGetQueryParams(params, flag);
+    if (auto& ready = ReportEvents::ParamsReady()) ready(params);
+
+    QSqlDatabase db = ReportDatabase(HostConfig::Instance());
+    const ReportData data =
+        RunReportQuery(db, report.sql, params, [&progress](int rows) { progress.Rows(rows); });
+    return {static_cast<int>(data.rows.size()),
+            std::make_unique<ReportRenderer>(report, data, ReportParametersLine(params))};
+}
+
+}  // namespace
+
+TReportDesignerDialog::TReportDesignerDialog(QObject* owner) : TComponent(owner) {}
+
+void TReportDesignerDialog::Preview(const ReportDefinition& report) {
+    ReportProgress progress(report.title);
+    const PreparedReport prepared = Prepare(*this, report, progress);
+    if (HostConfig::Instance().unattended) {
+        const QString file = UnattendedFile(report, QStringLiteral("preview"));
+        WritePdf(prepared, report, file, progress);
+        return Notify(QStringLiteral("preview"), report, prepared.rows, file);
+    }
+    progress.Pause();
+    ShowPreview(prepared);
+    Notify(QStringLiteral("preview"), report, prepared.rows, QString());
+}
+
+void TReportDesignerDialog::Print(const ReportDefinition& report) {
+    ReportProgress progress(report.title);
+    const PreparedReport prepared = Prepare(*this, report, progress);
+    QString file;
+    if (HostConfig::Instance().unattended) {
+        file = UnattendedFile(report, QStringLiteral("print"));
+        WritePdf(prepared, report, file, progress);
+    } else if (QPrinterInfo::availablePrinters().isEmpty()) {
+        progress.Pause();
+        file = AskPdfFile(report);
+        if (file.isEmpty()) Abort();
+        progress.Resume();
+        WritePdf(prepared, report, file, progress);
+    } else {
+        progress.Pause();
+        file = PrintOnPrinter(prepared, progress);
+    }
+    Notify(QStringLiteral("print"), report, prepared.rows, file);
+}
+
+ReportDefinition TReportDesignerDialog::SaveAs(const ReportDefinition& report,
+                                               const QString& newTitle) {
+    const QString title = newTitle.trimmed();
+    if (title.isEmpty()) throw Exception(QStringLiteral("Informe o título do novo relatório."));
+    const QString dir = report.file.isEmpty() ? HostConfig::Instance().reportsDir
+                                              : QFileInfo(report.file).absolutePath();
+    ReportDefinition copy = report;
+    copy.title = title;
+    copy.file = NewReportFileName(dir, report.code, title);
+    copy.Write(copy.file);
+    Notify(QStringLiteral("saveas"), copy, 0, copy.file);
+    return copy;
+}
+
+std::function<void(const TParams& params)>& ReportEvents::ParamsReady() {
+    static std::function<void(const TParams&)> hook;
+    return hook;
+}
+
+std::function<void(const QString& action, const QString& title, int rows, const QString& file)>&
+ReportEvents::ReportDone() {
+    static std::function<void(const QString&, const QString&, int, const QString&)> hook;
+    return hook;
+}
+
+namespace {
+const bool registered = [] {
+    RegisterClass<TReportDesignerDialog>("TReportDesignerDialog", "TComponent", false)
+        .Event("BeforeGetQueryParams", &TReportDesignerDialog::BeforeGetQueryParams);
+    return true;
+}();
+}  // namespace

@@ -1,0 +1,5 @@
+#include "ReportLib.h"
+
+bool ExistParam(const TParams& params, const QString& name) {
+    return params.FindParam(name) != nullptr;
+}

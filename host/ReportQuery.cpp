@@ -1,0 +1,209 @@
+#include "ReportQuery.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <vector>
+
+#include "DateUtils.h"
+#include "SysUtils.h"
+
+namespace {
+
+// A piece of SQL text: plain text (literals and quoted names included), a
+// parameter (its name, without ':') or a comment.
+struct SqlPiece {
+    enum class Kind { Text, Param, Comment };
+    Kind kind;
+    QString text;
+};
+
+bool IsNameStart(QChar c) { return c.isLetter() || c == u'_'; }
+bool IsNameChar(QChar c) { return c.isLetterOrNumber() || c == u'_'; }
+
+// Where the quoted run that opens at `at` ends (just past the closing quote, or
+// the end of the text when unterminated). A doubled quote stands for itself.
+qsizetype QuotedEnd(const QString& sql, qsizetype at) {
+    const QChar quote = sql[at];
+    qsizetype i = at + 1;
+    while (i < sql.size()) {
+        if (sql[i] == quote) {
+            if (i + 1 < sql.size() && sql[i + 1] == quote) {
+                i += 2;
+                continue;
+            }
+            return i + 1;
+        }
+        ++i;
+    }
+    return i;
+}
+
+qsizetype CommentEnd(const QString& sql, qsizetype at) {
+    if (sql[at] == u'-') {
+        const qsizetype newline = sql.indexOf(u'\n', at);
+        return newline < 0 ? sql.size() : newline;
+    }
+    const qsizetype close = sql.indexOf(QStringLiteral("*/"), at + 2);
+    return close < 0 ? sql.size() : close + 2;
+}
+
+bool CommentStarts(const QString& sql, qsizetype i) {
+    if (i + 1 >= sql.size()) return false;
+    return (sql[i] == u'-' && sql[i + 1] == u'-') || (sql[i] == u'/' && sql[i + 1] == u'*');
+}
+
+class SqlSplitter {
+public:
+    explicit SqlSplitter(const QString& sql) : sql_(sql) {}
+
+    std::vector<SqlPiece> Split() {
+        qsizetype i = 0;
+        while (i < sql_.size()) i = Step(i);
+        Flush();
+        return std::move(pieces_);
+    }
+
+private:
+    qsizetype Step(qsizetype i) {
+        const QChar c = sql_[i];
+        if (c == u'\'' || c == u'"' || c == u'`') return Keep(i, QuotedEnd(sql_, i));
+        if (CommentStarts(sql_, i)) return Emit(SqlPiece::Kind::Comment, i, CommentEnd(sql_, i));
+        if (c == u':' && i + 1 < sql_.size() && sql_[i + 1] == u':') return Keep(i, i + 2);
+        if (c == u':' && i + 1 < sql_.size() && IsNameStart(sql_[i + 1])) {
+            qsizetype end = i + 2;
+            while (end < sql_.size() && IsNameChar(sql_[end])) ++end;
+            return Emit(SqlPiece::Kind::Param, i + 1, end);
+        }
+        return Keep(i, i + 1);
+    }
+    qsizetype Keep(qsizetype from, qsizetype to) {
+        text_ += QStringView(sql_).mid(from, to - from);
+        return to;
+    }
+    qsizetype Emit(SqlPiece::Kind kind, qsizetype from, qsizetype to) {
+        Flush();
+        pieces_.push_back({kind, sql_.mid(from, to - from)});
+        return to;
+    }
+    void Flush() {
+        if (!text_.isEmpty()) pieces_.push_back({SqlPiece::Kind::Text, text_});
+        text_.clear();
+    }
+
+    const QString& sql_;
+    QString text_;
+    std::vector<SqlPiece> pieces_;
+};
+
+std::vector<SqlPiece> SplitSql(const QString& sql) { return SqlSplitter(sql).Split(); }
+
+[[noreturn]] void QueryFailure(const QString& what, const QSqlError& error) {
+    throw EDatabaseError(QStringLiteral("%1: %2").arg(what, error.text()));
+}
+
+void BindAll(QSqlQuery& query, const PositionalQuery& positional, const TParams& params) {
+    for (const QString& name : positional.bindings) {
+        const TParam* param = params.FindParam(name);
+        if (!param)
+            throw EDatabaseError(
+                QStringLiteral("O parâmetro '%1' da consulta do relatório não foi informado.")
+                    .arg(name));
+        query.addBindValue(BindValue(*param));
+    }
+}
+
+void FetchRows(QSqlQuery& query, ReportData& data, const std::function<void(int)>& progress) {
+    constexpr int kProgressEvery = 250;
+    const int columns = data.fields.size();
+    while (query.next()) {
+        QVariantList row;
+        row.reserve(columns);
+        for (int c = 0; c < columns; ++c) row << query.value(c);
+        data.rows << row;
+        if (progress && data.rows.size() % kProgressEvery == 0)
+            progress(static_cast<int>(data.rows.size()));
+    }
+    if (query.lastError().isValid())
+        QueryFailure(QStringLiteral("Erro ao ler o resultado do relatório"), query.lastError());
+}
+
+}  // namespace
+
+QStringList QueryParamNames(const QString& sql) {
+    QStringList names;
+    for (const SqlPiece& piece : SplitSql(sql))
+        if (piece.kind == SqlPiece::Kind::Param && !names.contains(piece.text, Qt::CaseInsensitive))
+            names << piece.text;
+    return names;
+}
+
+TParams QueryParams(const QString& sql) {
+    TParams params;
+    for (const QString& name : QueryParamNames(sql)) params.CreateParam(ftUnknown, name);
+    return params;
+}
+
+PositionalQuery ToPositional(const QString& sql) {
+    PositionalQuery result;
+    for (const SqlPiece& piece : SplitSql(sql)) {
+        switch (piece.kind) {
+            case SqlPiece::Kind::Text:
+                result.sql += piece.text;
+                break;
+            case SqlPiece::Kind::Param:
+                result.sql += u'?';
+                result.bindings << piece.text;
+                break;
+            case SqlPiece::Kind::Comment:
+                result.sql += u' ';
+                break;
+        }
+    }
+    return result;
+}
+
+QVariant BindValue(const TParam& param) {
+    const Variant& value = param.Value();
+    switch (value.type()) {
+        case Variant::Type::Unassigned:
+        case Variant::Type::Null:
+            return QVariant();
+        case Variant::Type::Date:
+            return param.DataType() == ftDate ? DateToIso(value.ToDate())
+                                              : DateTimeToIso(value.ToDate());
+        case Variant::Type::String:
+            return value.ToString();
+        case Variant::Type::Integer:
+            return static_cast<qlonglong>(value.ToDouble());
+        case Variant::Type::Float:
+            return value.ToDouble();
+        case Variant::Type::Boolean:
+            return value == Variant(true) ? 1 : 0;
+    }
+    return QVariant();
+}
+
+int ReportData::FieldIndex(const QString& name) const {
+    for (int i = 0; i < fields.size(); ++i)
+        if (fields[i].compare(name, Qt::CaseInsensitive) == 0) return i;
+    return -1;
+}
+
+ReportData RunReportQuery(QSqlDatabase& db, const QString& sql, const TParams& params,
+                          const std::function<void(int rows)>& progress) {
+    const PositionalQuery positional = ToPositional(sql);
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.prepare(positional.sql))
+        QueryFailure(QStringLiteral("Erro na consulta do relatório"), query.lastError());
+    BindAll(query, positional, params);
+    if (!query.exec())
+        QueryFailure(QStringLiteral("Erro ao executar a consulta do relatório"), query.lastError());
+
+    ReportData data;
+    const QSqlRecord record = query.record();
+    for (int c = 0; c < record.count(); ++c) data.fields << record.fieldName(c);
+    FetchRows(query, data, progress);
+    return data;
+}

@@ -1,0 +1,195 @@
+// The lookup list operated through its dialog: marking, filtering, OK and
+// Cancel, and the text and marks it leaves behind.
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <functional>
+
+#include "HostTestSupport.h"
+#include "PesquisaLista.h"
+
+namespace {
+
+const QStringList kSystems = {"Compras/Suprimentos", "Documentos Fiscais/Financeiro", "Estoque",
+                              "Planejamento Alim. Industrial"};
+
+class LookupList : public ::testing::Test {
+protected:
+    void SetUp() override {
+        mark.SetFieldName("IDMARCADO");
+        mark.SetSize(1);
+        name.SetFieldName("SISTEMA");
+        name.SetSize(60);
+        mark.SetDataSet(&data);
+        name.SetDataSet(&data);
+        data.CreateDataSet();
+        for (const QString& text : kSystems) AddRow(text);
+        source.SetDataSet(&data);
+    }
+    void AddRow(const QString& text, const QString& marked = QString()) {
+        data.Append();
+        name.SetAsString(text);
+        mark.SetAsString(marked);
+        data.Post();
+    }
+    QStringList Marks() {
+        QStringList marks;
+        for (data.First(); !data.Eof(); data.Next()) marks << mark.AsString();
+        return marks;
+    }
+    // Runs the lookup with `operate` playing the person at the dialog.
+    void Run(const std::function<void(TfrmPesquisaLista&)>& operate, bool singleSelect = false) {
+        ModalAnswer answer([&](QDialog& dialog) {
+            auto* lookup = dynamic_cast<TfrmPesquisaLista*>(&dialog);
+            EXPECT_NE(lookup, nullptr);
+            if (!lookup) return int(QDialog::Rejected);
+            lookup->show();
+            operate(*lookup);
+            seenTitle = lookup->windowTitle();
+            return lookup->result();
+        });
+        PesquisaLista(&source, "SISTEMA", "Sistema", singleSelect, result);
+    }
+    static void Press(QDialog& dialog, const char* button) {
+        auto* pressed = dialog.findChild<QPushButton*>(button);
+        ASSERT_NE(pressed, nullptr) << button;
+        QTest::mouseClick(pressed, Qt::LeftButton);
+    }
+    static QListWidget& List(QDialog& dialog) {
+        return *dialog.findChild<QListWidget*>("lstItens");
+    }
+
+    TClientDataSet data;
+    TStringField mark;
+    TStringField name;
+    TDataSource source;
+    QString result = "anterior";
+    QString seenTitle;
+};
+
+TEST_F(LookupList, OkWritesTheMarkedRowsInTableOrderAsAJsonArrayAndStoresTheMarks) {
+    Run([](TfrmPesquisaLista& d) {
+        EXPECT_EQ(d.Rows(), kSystems);
+        EXPECT_EQ(d.Marked(), (QList<bool>{false, false, false, false}));
+        EXPECT_TRUE(d.MarkExactly({"Estoque", "Compras/Suprimentos"}));
+        Press(d, "btnOK");
+    });
+    EXPECT_EQ(seenTitle, "Sistema");
+    EXPECT_EQ(result, R"(["Compras/Suprimentos","Estoque"])");
+    EXPECT_EQ(Marks(), (QStringList{"S", "", "S", ""}));
+}
+
+TEST_F(LookupList, SpaceAndDoubleClickToggleARow) {
+    Run([](TfrmPesquisaLista& d) {
+        QListWidget& list = List(d);
+        list.setFocus();
+        list.setCurrentRow(1);
+        QTest::keyClick(&list, Qt::Key_Space);
+        const QPoint row3 = list.visualItemRect(list.item(3)).center();
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                          row3);  // a double click, as the mouse sends it
+        QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, row3);
+        QTest::mouseRelease(list.viewport(), Qt::LeftButton, {}, row3);
+        EXPECT_EQ(d.Marked(), (QList<bool>{false, true, false, true}));
+        Press(d, "btnOK");
+    });
+    EXPECT_EQ(result, R"(["Documentos Fiscais/Financeiro","Planejamento Alim. Industrial"])");
+}
+
+TEST_F(LookupList, UnmarkingEverythingGivesTheEmptyTextAndClearsTheMarks) {
+    data.First();
+    data.Edit();
+    mark.SetAsString("S");
+    data.Post();
+    Run([](TfrmPesquisaLista& d) {
+        EXPECT_EQ(d.Marked().at(0), true);
+        Press(d, "btnDesmarcarTodos");
+        Press(d, "btnOK");
+    });
+    EXPECT_EQ(result, "");
+    EXPECT_EQ(Marks(), (QStringList{"", "", "", ""}));
+}
+
+TEST_F(LookupList, NextLookupOpensWithTheMarksAndCancelLeavesTextAndMarks) {
+    Run([](TfrmPesquisaLista& d) {
+        d.MarkExactly({"Estoque"});
+        Press(d, "btnOK");
+    });
+    const QString before = result;
+    Run([](TfrmPesquisaLista& d) {
+        EXPECT_EQ(d.Marked(), (QList<bool>{false, false, true, false}));
+        Press(d, "btnMarcarTodos");
+        Press(d, "btnCancelar");
+    });
+    EXPECT_EQ(result, before);
+    EXPECT_EQ(Marks(), (QStringList{"", "", "S", ""}));
+}
+
+TEST_F(LookupList, MarkAllWithAFilterMarksOnlyTheRowsShown) {
+    Run([](TfrmPesquisaLista& d) {
+        QTest::keyClicks(d.findChild<QLineEdit*>("edtFiltro"), "ESTO");
+        EXPECT_TRUE(List(d).item(0)->isHidden());
+        EXPECT_FALSE(List(d).item(2)->isHidden());
+        Press(d, "btnMarcarTodos");
+        d.SetFilter("");
+        EXPECT_FALSE(List(d).item(0)->isHidden());
+        Press(d, "btnOK");
+    });
+    EXPECT_EQ(result, R"(["Estoque"])");
+}
+
+TEST_F(LookupList, NamesWithQuotesCommasAndBracketsRoundTripExactly) {
+    const QStringList odd = {R"(A "B", [C])", R"(D\E)", QString::fromUtf8("Ação, ]["), "', '"};
+    for (const QString& text : odd) AddRow(text);
+    Run([&](TfrmPesquisaLista& d) {
+        EXPECT_TRUE(d.MarkExactly(odd));
+        Press(d, "btnOK");
+    });
+    QJsonParseError error{};
+    const QJsonDocument parsed = QJsonDocument::fromJson(result.toUtf8(), &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << result.toStdString();
+    ASSERT_TRUE(parsed.isArray());
+    QStringList back;
+    for (const QJsonValue& value : parsed.array()) back << value.toString();
+    EXPECT_EQ(back, odd);
+}
+
+TEST_F(LookupList, SingleSelectKeepsOneMarkAndCannotMarkAll) {
+    Run(
+        [](TfrmPesquisaLista& d) {
+            EXPECT_FALSE(d.findChild<QPushButton*>("btnMarcarTodos")->isEnabled());
+            List(d).item(0)->setCheckState(Qt::Checked);
+            List(d).item(2)->setCheckState(Qt::Checked);
+            d.MarkAll(true);
+            EXPECT_EQ(d.Marked(), (QList<bool>{false, false, true, false}));
+            Press(d, "btnOK");
+        },
+        true);
+    EXPECT_EQ(result, R"(["Estoque"])");
+}
+
+TEST_F(LookupList, CurrentRowIsKeptAfterOkAndAfterCancel) {
+    data.SetRecNo(2);
+    Run([](TfrmPesquisaLista& d) {
+        d.MarkExactly({"Estoque"});
+        Press(d, "btnOK");
+    });
+    EXPECT_EQ(data.RecNo(), 2);
+    data.SetRecNo(4);
+    Run([](TfrmPesquisaLista& d) { Press(d, "btnCancelar"); });
+    EXPECT_EQ(data.RecNo(), 4);
+}
+
+TEST_F(LookupList, SourceWithoutDatasetIsAnError) {
+    TDataSource empty;
+    EXPECT_THROW(PesquisaLista(&empty, "SISTEMA", "Sistema", false, result), Exception);
+    EXPECT_THROW(PesquisaLista(nullptr, "SISTEMA", "Sistema", false, result), Exception);
+    EXPECT_EQ(result, "anterior");
+}
+
+}  // namespace

@@ -1,0 +1,129 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+#include "ReportDatabase.h"
+#include "SysUtils.h"
+
+namespace {
+
+HostConfig SqliteConfig(const QString& path) {
+    HostConfig config;
+    config.databaseName = path;
+    return config;
+}
+
+QVariant Scalar(const QSqlDatabase& db, const QString& sql) {
+    QSqlQuery query(db);
+    EXPECT_TRUE(query.exec(sql) && query.next()) << sql.toStdString();
+    return query.value(0);
+}
+
+// The whole table as one text, to compare two databases.
+QString Dump(const QSqlDatabase& db) {
+    return Scalar(db,
+                  "SELECT group_concat(id || data_hora || sistema || tabela || registros || "
+                  "usuario, '|') "
+                  "FROM (SELECT * FROM limpeza ORDER BY id)")
+        .toString();
+}
+
+QString MessageOf(const HostConfig& config) {
+    try {
+        ReportDatabase(config);
+    } catch (const Exception& error) {
+        return error.Message();
+    }
+    return "sem erro";
+}
+
+TEST(ReportDatabase, MissingFileIsCreatedWithTheSample) {
+    QTemporaryDir dir;
+    QSqlDatabase db = ReportDatabase(SqliteConfig(dir.filePath("novo.db")));
+    EXPECT_EQ(db.connectionName(), "relatorios");
+    EXPECT_EQ(Scalar(db, "SELECT count(*) FROM limpeza").toInt(), kSampleCleanups);
+    EXPECT_EQ(
+        Scalar(db,
+               "SELECT group_concat(sistema, ';') FROM (SELECT DISTINCT sistema FROM limpeza ORDER "
+               "BY 1)")
+            .toString(),
+        "Compras/Suprimentos;Documentos Fiscais/Financeiro;Estoque;Planejamento Alim. Industrial");
+    EXPECT_GE(Scalar(db, "SELECT min(data_hora) FROM limpeza").toString(), "2024-01-01 00:00:00");
+    EXPECT_LE(Scalar(db, "SELECT max(data_hora) FROM limpeza").toString(), "2025-12-31 23:59:59");
+    EXPECT_EQ(Scalar(db,
+                     "SELECT count(*) FROM limpeza WHERE data_hora NOT GLOB "
+                     "'20[0-9][0-9]-[01][0-9]-[0-3][0-9] [0-2][0-9]:[0-5][0-9]:[0-5][0-9]' "
+                     "OR registros <= 0 OR tabela = '' OR usuario = ''")
+                  .toInt(),
+              0);
+    EXPECT_EQ(
+        Scalar(
+            db,
+            "SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name LIKE 'ix_limpeza%'")
+            .toInt(),
+        2);
+}
+
+TEST(ReportDatabase, SampleIsTheSameEveryTime) {
+    QTemporaryDir dir;
+    const QString first = Dump(ReportDatabase(SqliteConfig(dir.filePath("a.db"))));
+    const QString second = Dump(ReportDatabase(SqliteConfig(dir.filePath("b.db"))));
+    EXPECT_FALSE(first.isEmpty());
+    EXPECT_EQ(first, second);
+}
+
+TEST(ReportDatabase, ExistingFileIsOpenedNotRefilled) {
+    QTemporaryDir dir;
+    const HostConfig config = SqliteConfig(dir.filePath("r.db"));
+    QSqlQuery(ReportDatabase(config)).exec("DELETE FROM limpeza WHERE id > 5");
+    ReportDatabase(SqliteConfig(dir.filePath("other.db")));  // the connection moves away and back
+    EXPECT_EQ(Scalar(ReportDatabase(config), "SELECT count(*) FROM limpeza").toInt(), 5);
+}
+
+TEST(ReportDatabase, EmptyFileIsFilled) {
+    QTemporaryDir dir;
+    QFile empty(dir.filePath("vazio.db"));
+    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    EXPECT_EQ(Scalar(ReportDatabase(SqliteConfig(empty.fileName())), "SELECT count(*) FROM limpeza")
+                  .toInt(),
+              kSampleCleanups);
+}
+
+TEST(ReportDatabaseErrors, MissingFolderNamesIt) {
+    EXPECT_EQ(MessageOf(SqliteConfig("/nao/existe/relatorios.db")),
+              "A pasta do banco de dados de relatórios não existe: /nao/existe");
+}
+
+TEST(ReportDatabaseErrors, NotConfigured) {
+    EXPECT_EQ(MessageOf(SqliteConfig("")), "O banco de dados de relatórios não foi configurado.");
+}
+
+TEST(ReportDatabaseErrors, CorruptFile) {
+    QTemporaryDir dir;
+    QFile file(dir.filePath("lixo.db"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(4096, 'x'));
+    file.close();
+    const QString message = MessageOf(SqliteConfig(file.fileName()));
+    EXPECT_TRUE(message.startsWith("O arquivo " + file.fileName() +
+                                   " não é um banco de dados de relatórios válido"))
+        << message.toStdString();
+}
+
+TEST(ReportDatabaseErrors, FolderInsteadOfFile) {
+    QTemporaryDir dir;
+    EXPECT_EQ(MessageOf(SqliteConfig(dir.path())),
+              "O caminho do banco de dados de relatórios não é um arquivo: " + dir.path());
+}
+
+TEST(ReportDatabaseErrors, UnknownDriver) {
+    HostConfig config;
+    config.databaseDriver = "QNENHUM";
+    config.databaseName = "x";
+    EXPECT_EQ(MessageOf(config), "O driver de banco de dados 'QNENHUM' não está disponível.");
+}
+
+}  // namespace

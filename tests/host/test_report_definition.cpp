@@ -1,0 +1,178 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include "DefinitionReader.h"
+#include "ReportDefinition.h"
+#include "ReportQuery.h"
+#include "ReportTestSupport.h"
+
+namespace {
+
+void WriteFile(const QString& path, const QByteArray& text) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text);
+}
+
+const QByteArray kMinimal =
+    "object Report: TReportDefinition\n"
+    "  Code = 'RCL047'\n"
+    "  Title = 'Outro'\n"
+    "  SQL.Strings = ('SELECT 1 AS A')\n"
+    "  object colA: TReportColumn\n"
+    "    FieldName = 'A'\n"
+    "  end\n"
+    "end\n";
+
+TEST(ReportDefinitionShipped, BothRcl047ReportsReadWithTheFourParameters) {
+    for (const char* file : {"RCL047_detalhado.rpt", "RCL047_resumo.rpt"}) {
+        const ReportDefinition report = ReportDefinition::Read(ReportPath(file));
+        EXPECT_EQ(report.code, "RCL047");
+        EXPECT_EQ(QueryParamNames(report.sql),
+                  QStringList({"P_DATAINI", "P_DATAFIM", "P_TSISTEMA", "P_SISTEMA"}));
+    }
+    const ReportDefinition detail = ReportDefinition::Read(ReportPath("RCL047_detalhado.rpt"));
+    EXPECT_EQ(detail.title, "Limpeza de Dados - Detalhado");
+    EXPECT_EQ(detail.groupField, "SISTEMA");
+    ASSERT_EQ(detail.columns.size(), 4);
+    EXPECT_EQ(detail.columns[3].header, "Usuário");
+    EXPECT_TRUE(detail.columns[2].total);
+    EXPECT_EQ(detail.columns[2].alignment, 1);
+}
+
+struct BadDefinition {
+    const char* name;
+    QByteArray text;
+    int line;
+    QString what;
+};
+
+class MalformedReport : public ::testing::TestWithParam<BadDefinition> {};
+
+TEST_P(MalformedReport, RaisesWithFileAndLine) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("bad.rpt");
+    WriteFile(path, GetParam().text);
+    try {
+        ReportDefinition::Read(path);
+        FAIL() << "no exception";
+    } catch (const EDefinitionError& error) {
+        EXPECT_EQ(error.Source(), path);
+        EXPECT_EQ(error.Line(), GetParam().line) << error.what();
+        EXPECT_EQ(error.What(), GetParam().what) << error.what();
+    }
+}
+
+QByteArray Replace(QByteArray text, const char* from, const char* to) {
+    return text.replace(from, to);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fixtures, MalformedReport,
+    ::testing::Values(
+        BadDefinition{"UnknownProperty", Replace(kMinimal, "  Title", "  Titulo"), 3,
+                      "propriedade desconhecida 'Titulo'"},
+        BadDefinition{
+            "UnknownColumnProperty",
+            Replace(kMinimal, "    FieldName = 'A'\n", "    FieldName = 'A'\n    Cor = 1\n"), 7,
+            "propriedade desconhecida 'Cor'"},
+        BadDefinition{
+            "RepeatedProperty",
+            Replace(kMinimal, "  Title = 'Outro'\n", "  Title = 'Outro'\n  Title = 'B'\n"), 4,
+            "propriedade 'Title' repetida"},
+        BadDefinition{"MissingTitle", Replace(kMinimal, "  Title = 'Outro'\n", ""), 1,
+                      "propriedade obrigatória 'Title' ausente ou vazia"},
+        BadDefinition{"EmptySql", Replace(kMinimal, "('SELECT 1 AS A')", "('  ')"), 1,
+                      "propriedade obrigatória 'SQL.Strings' ausente ou vazia"},
+        BadDefinition{
+            "NoColumns",
+            Replace(kMinimal, "  object colA: TReportColumn\n    FieldName = 'A'\n  end\n", ""), 1,
+            "o relatório não tem nenhuma coluna"},
+        BadDefinition{"WrongColumnClass", Replace(kMinimal, "TReportColumn", "TLabel"), 5,
+                      "esperado 'object colA: TReportColumn'"},
+        BadDefinition{
+            "WidthAsText",
+            Replace(kMinimal, "    FieldName = 'A'\n", "    FieldName = 'A'\n    Width = 'x'\n"), 7,
+            "Width: esperado número inteiro, encontrado texto"},
+        BadDefinition{"UnknownFormat",
+                      Replace(kMinimal, "    FieldName = 'A'\n",
+                              "    FieldName = 'A'\n    Format = 'moeda'\n"),
+                      7,
+                      "Format: formato 'moeda' inválido; esperado um de: '', date, datetime, "
+                      "integer, float2"},
+        BadDefinition{"WrongRootClass", Replace(kMinimal, "TReportDefinition", "TForm"), 1,
+                      "esperado 'object Report: TReportDefinition'"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ReportDefinitionSyntax, ReaderErrorKeepsItsLine) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("bad.rpt");
+    WriteFile(path, Replace(kMinimal, "  Code = 'RCL047'\n", "  Code = 'RCL047\n"));
+    try {
+        ReportDefinition::Read(path);
+        FAIL() << "no exception";
+    } catch (const EDefinitionError& error) {
+        EXPECT_EQ(error.Line(), 2) << error.what();
+    }
+}
+
+TEST(ReportDefinitionWrite, RoundTripKeepsEverything) {
+    QTemporaryDir dir;
+    ReportDefinition report = ReportDefinition::Read(ReportPath("RCL047_detalhado.rpt"));
+    report.title = "Título com 'aspas' e ç";
+    report.columns[0].width = 12.5;
+    report.columns.append(ReportColumn{"", "X", "Sem nome", 10, 2, "float2", true});
+    report.Write(dir.filePath("copy.rpt"));
+    const ReportDefinition back = ReportDefinition::Read(dir.filePath("copy.rpt"));
+    EXPECT_EQ(back.title, report.title);
+    EXPECT_EQ(back.sql, report.sql);
+    EXPECT_EQ(back.groupField, report.groupField);
+    ASSERT_EQ(back.columns.size(), 5);
+    EXPECT_EQ(back.columns[0].width, 12.5);
+    EXPECT_EQ(back.columns[4].name, "col5");
+    EXPECT_EQ(back.columns[4].format, "float2");
+    EXPECT_EQ(back.columns[4].alignment, 2);
+}
+
+TEST(ReportDefinitionWrite, UnwritablePlaceRaises) {
+    const ReportDefinition report = ReportDefinition::Read(ReportPath("RCL047_resumo.rpt"));
+    EXPECT_THROW(report.Write("/nonexistent-folder/x.rpt"), Exception);
+}
+
+TEST(FindReports, ByCodeSortedByTitleWithProblemsListed) {
+    QTemporaryDir dir;
+    for (const char* file : {"RCL047_detalhado.rpt", "RCL047_resumo.rpt"})
+        ASSERT_TRUE(QFile::copy(ReportPath(file), dir.filePath(file)));
+    WriteFile(dir.filePath("a_outro.rpt"), Replace(kMinimal, "RCL047", "RCL048"));
+    WriteFile(dir.filePath("b_outro.rpt"), Replace(kMinimal, "'Outro'", "'Ab'"));
+    WriteFile(dir.filePath("quebrado.rpt"), "object Report: TReportDefinition\n");
+    WriteFile(dir.filePath("ignorado.txt"), kMinimal);
+
+    QStringList problems;
+    const QList<ReportDefinition> found = FindReports(dir.path(), "RCL047", &problems);
+    QStringList titles;
+    for (const ReportDefinition& report : found) titles << report.title;
+    EXPECT_EQ(titles, QStringList({"Ab", "Limpeza de Dados - Detalhado",
+                                   "Limpeza de Dados - Resumo por Sistema"}));
+    ASSERT_EQ(problems.size(), 1);
+    EXPECT_TRUE(problems[0].startsWith(dir.filePath("quebrado.rpt") + ":2"))
+        << problems[0].toStdString();
+    EXPECT_TRUE(FindReports(dir.path(), "RCL999").isEmpty());
+}
+
+TEST(NewReportFileName, CodeAndTitleSlugNeverTaken) {
+    QTemporaryDir dir;
+    const QString first = NewReportFileName(dir.path(), "RCL047", "  Meu Relatório: Ação/Março!! ");
+    EXPECT_EQ(QFileInfo(first).fileName(), "RCL047_meu_relatorio_acao_marco.rpt");
+    WriteFile(first, kMinimal);
+    EXPECT_EQ(
+        QFileInfo(NewReportFileName(dir.path(), "RCL047", "Meu relatório ação março")).fileName(),
+        "RCL047_meu_relatorio_acao_marco_2.rpt");
+    EXPECT_EQ(QFileInfo(NewReportFileName(dir.path(), "RCL047", "???")).fileName(),
+              "RCL047_relatorio.rpt");
+}
+
+}  // namespace
