@@ -1,0 +1,246 @@
+#include "ScriptRunner.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QTest>
+
+#include "DateEditPlus.h"
+#include "Forms.h"
+#include "HostWindow.h"
+#include "PesquisaLista.h"
+#include "ReportDesigner.h"
+#include "ScriptState.h"
+
+namespace {
+
+QString KindName(TMsgDlgType type) {
+    return type == mtError ? "error" : type == mtWarning ? "warning" : "info";
+}
+
+const std::map<QString, Qt::Key>& NamedKeys() {
+    static const std::map<QString, Qt::Key> keys = [] {
+        std::map<QString, Qt::Key> k{{"Backspace", Qt::Key_Backspace}, {"Delete", Qt::Key_Delete},
+                                     {"Tab", Qt::Key_Tab},             {"Enter", Qt::Key_Return},
+                                     {"Escape", Qt::Key_Escape},       {"Left", Qt::Key_Left},
+                                     {"Right", Qt::Key_Right},         {"Home", Qt::Key_Home},
+                                     {"End", Qt::Key_End},             {"Space", Qt::Key_Space}};
+        for (int f = 1; f <= 12; ++f) k[QStringLiteral("F%1").arg(f)] = static_cast<Qt::Key>(Qt::Key_F1 + f - 1);
+        return k;
+    }();
+    return keys;
+}
+
+}  // namespace
+
+ScriptRunner::ScriptRunner(HostWindow& host, QTextStream& out, QString outputDir)
+    : host_(host), out_(out), outputDir_(std::move(outputDir)) {
+    commands_ = {{"open", &ScriptRunner::Open},         {"type", &ScriptRunner::Type},
+                 {"key", &ScriptRunner::Key},           {"focus", &ScriptRunner::Focus},
+                 {"click", &ScriptRunner::Click},       {"select", &ScriptRunner::Select},
+                 {"pick", &ScriptRunner::QueueAnswer},  {"answer", &ScriptRunner::QueueAnswer},
+                 {"activate", &ScriptRunner::Activate}, {"minimize", &ScriptRunner::Minimize},
+                 {"maximize", &ScriptRunner::Maximize}, {"restore", &ScriptRunner::Restore},
+                 {"close", &ScriptRunner::Close},       {"state", &ScriptRunner::State},
+                 {"screenshot", &ScriptRunner::ScreenShot}};
+    Application->SetMessageHook([this](TMsgDlgType type, const QString& text) {
+        Emit({{"event", "message"}, {"kind", KindName(type)}, {"text", text}});
+    });
+    Application->SetModalHook([this](QDialog& dialog) { return AnswerDialog(dialog); });
+    Application->SetHelpHook([this](const QString& file, int context) {
+        Emit({{"event", "message"},
+              {"kind", "info"},
+              {"text", QStringLiteral("Ajuda solicitada: arquivo \"%1\", contexto %2 (não há visualizador para esse formato aqui).")
+                           .arg(file)
+                           .arg(context)}});
+    });
+    ReportEvents::ParamsReady() = [this](const TParams& params) { Emit(ParamsEvent(params)); };
+    ReportEvents::ReportDone() = [this](const QString& action, const QString& title, int rows, const QString& file) {
+        Emit({{"event", "report"}, {"action", action}, {"title", title}, {"rows", rows}, {"file", file}});
+    };
+}
+
+ScriptRunner::~ScriptRunner() {
+    Application->SetMessageHook(nullptr);
+    Application->SetModalHook(nullptr);
+    Application->SetHelpHook(nullptr);
+    ReportEvents::ParamsReady() = nullptr;
+    ReportEvents::ReportDone() = nullptr;
+}
+
+int ScriptRunner::Run(const std::vector<ScriptLine>& lines) {
+    lines_ = &lines;
+    for (next_ = 0; next_ < lines.size();) {
+        const ScriptLine& line = lines[next_++];
+        try {
+            Execute(line);
+        } catch (const ScriptError& error) {
+            Emit({{"event", "error"}, {"line", line.number}, {"text", error.text}});
+            return 2;
+        }
+    }
+    return 0;
+}
+
+void ScriptRunner::Execute(const ScriptLine& line) {
+    const auto found = commands_.find(line.command);
+    if (found == commands_.end()) throw ScriptError{QStringLiteral("comando desconhecido: %1").arg(line.command)};
+    (this->*found->second)(line);
+    Settle();
+}
+
+void ScriptRunner::Emit(const QJsonObject& event) {
+    out_ << QJsonDocument(event).toJson(QJsonDocument::Compact) << '\n';
+    out_.flush();
+}
+
+// Lets the events that the action posted run, and released screens go.
+void ScriptRunner::Settle() {
+    QApplication::processEvents();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QApplication::processEvents();
+}
+
+bool ScriptRunner::TakeAnswer(const QString& command, ScriptLine& answer) {
+    if (!answers_.empty() && answers_.front().command == command) {
+        answer = answers_.front();
+        answers_.pop_front();
+        return true;
+    }
+    if (answers_.empty() && lines_ && next_ < lines_->size() && (*lines_)[next_].command == command) {
+        answer = (*lines_)[next_++];
+        return true;
+    }
+    return false;
+}
+
+int ScriptRunner::AnswerDialog(QDialog& dialog) {
+    ScriptLine answer;
+    if (auto* lookup = qobject_cast<TfrmPesquisaLista*>(&dialog)) {
+        Emit({{"event", "lookup"}, {"title", lookup->windowTitle()}, {"rows", QJsonArray::fromStringList(lookup->Rows())}});
+        if (!TakeAnswer("pick", answer) || answer.args.isEmpty()) return QDialog::Rejected;
+        if (!lookup->MarkExactly(answer.args))
+            Emit({{"event", "error"}, {"line", answer.number}, {"text", QStringLiteral("item inexistente na lista")}});
+        return QDialog::Accepted;
+    }
+    if (auto* prompt = qobject_cast<TfrmInputQuery*>(&dialog)) {
+        Emit({{"event", "prompt"}, {"title", prompt->Caption()}, {"label", prompt->Prompt()}});
+        if (!TakeAnswer("answer", answer) || answer.args.isEmpty()) return QDialog::Rejected;
+        prompt->SetValue(answer.args.join(' '));
+        return QDialog::Accepted;
+    }
+    return QDialog::Rejected;
+}
+
+TForm& ScriptRunner::ActiveScreen() const {
+    QMdiSubWindow* window = host_.MdiArea()->activeSubWindow();
+    if (!window) window = host_.MdiArea()->currentSubWindow();
+    auto* form = window ? qobject_cast<TForm*>(window->widget()) : nullptr;
+    if (!form) throw ScriptError{QStringLiteral("nenhuma tela aberta")};
+    return *form;
+}
+
+QWidget& ScriptRunner::Control(const ScriptLine& line, int argument) const {
+    if (line.args.size() <= argument) throw ScriptError{QStringLiteral("falta o nome do controle")};
+    const QString& name = line.args[argument];
+    auto* control = qobject_cast<QWidget*>(ActiveScreen().FindComponent(name));
+    if (!control) throw ScriptError{QStringLiteral("controle desconhecido: %1").arg(name)};
+    return *control;
+}
+
+// As a person clicking into the control: the control that had the focus
+// sees it leave.
+void ScriptRunner::FocusTo(QWidget& control) {
+    if (QApplication::focusWidget() == &control) return;
+    control.setFocus(Qt::MouseFocusReason);
+    Settle();
+}
+
+void ScriptRunner::Open(const ScriptLine& line) {
+    if (host_.Modules().empty()) throw ScriptError{QStringLiteral("nenhum módulo carregado")};
+    LoadedModule* module = line.args.isEmpty() ? host_.Modules().front().get() : host_.FindModule(line.args[0]);
+    if (!module) throw ScriptError{QStringLiteral("módulo desconhecido: %1").arg(line.args[0])};
+    host_.OpenModule(*module);
+}
+
+void ScriptRunner::Type(const ScriptLine& line) {
+    QWidget& control = Control(line);
+    const QString text = line.args.value(1);
+    FocusTo(control);
+    QWidget* target = &control;
+    if (auto* combo = qobject_cast<QComboBox*>(&control); combo && combo->lineEdit()) target = combo->lineEdit();
+    if (auto* edit = qobject_cast<QLineEdit*>(target)) edit->selectAll();
+    if (text.isEmpty())
+        QTest::keyClick(target, Qt::Key_Delete);
+    else
+        QTest::keyClicks(target, text);
+}
+
+void ScriptRunner::Key(const ScriptLine& line) {
+    QWidget& control = Control(line);
+    const QString name = line.args.value(1);
+    Qt::KeyboardModifiers modifiers;
+    for (const QString& modifier : line.args.mid(2)) {
+        if (modifier == "shift") modifiers |= Qt::ShiftModifier;
+        else if (modifier == "ctrl") modifiers |= Qt::ControlModifier;
+        else if (modifier == "alt") modifiers |= Qt::AltModifier;
+        else throw ScriptError{QStringLiteral("modificador desconhecido: %1").arg(modifier)};
+    }
+    FocusTo(control);
+    const auto named = NamedKeys().find(name);
+    if (named != NamedKeys().end())
+        QTest::keyClick(&control, named->second, modifiers);
+    else if (name.size() == 1)
+        QTest::keyClick(&control, name[0].toLatin1(), modifiers);
+    else
+        throw ScriptError{QStringLiteral("tecla desconhecida: %1").arg(name)};
+}
+
+void ScriptRunner::Focus(const ScriptLine& line) { FocusTo(Control(line)); }
+
+void ScriptRunner::Click(const ScriptLine& line) {
+    QWidget& control = Control(line);
+    QTest::mouseClick(&control, Qt::LeftButton, {}, control.rect().center());
+}
+
+void ScriptRunner::Select(const ScriptLine& line) {
+    auto* combo = qobject_cast<QComboBox*>(&Control(line));
+    if (!combo) throw ScriptError{QStringLiteral("%1 não é uma lista de escolha").arg(line.args[0])};
+    const int index = combo->findText(line.args.value(1));
+    if (index < 0) throw ScriptError{QStringLiteral("item inexistente: %1").arg(line.args.value(1))};
+    FocusTo(*combo);
+    combo->setCurrentIndex(index);
+}
+
+void ScriptRunner::QueueAnswer(const ScriptLine& line) { answers_.push_back(line); }
+
+// Another window comes to the front, then the screen again: the screen is
+// activated anew.
+void ScriptRunner::Activate(const ScriptLine&) {
+    TForm& screen = ActiveScreen();
+    QMdiSubWindow* other = host_.MdiArea()->addSubWindow(new QWidget);
+    other->show();
+    host_.MdiArea()->setActiveSubWindow(other);
+    Settle();
+    screen.Show();
+    other->close();
+    other->deleteLater();
+}
+
+void ScriptRunner::Minimize(const ScriptLine&) { ActiveScreen().SetWindowState(wsMinimized); }
+void ScriptRunner::Maximize(const ScriptLine&) { ActiveScreen().SetWindowState(wsMaximized); }
+void ScriptRunner::Restore(const ScriptLine&) { ActiveScreen().SetWindowState(wsNormal); }
+void ScriptRunner::Close(const ScriptLine&) { ActiveScreen().Close(); }
+
+void ScriptRunner::State(const ScriptLine&) { Emit(StateEvent(host_.MdiArea())); }
+
+void ScriptRunner::ScreenShot(const ScriptLine& line) {
+    if (line.args.isEmpty()) throw ScriptError{QStringLiteral("falta o nome do arquivo")};
+    const QString file = QDir(outputDir_).absoluteFilePath(line.args[0]);
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    if (!host_.grab().save(file, "PNG")) throw ScriptError{QStringLiteral("não foi possível gravar %1").arg(file)};
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QString>
+#include <QTextStream>
+#include <deque>
+#include <functional>
+#include <map>
+#include <vector>
+
+#include "ScriptReader.h"
+
+class HostWindow;
+class QDialog;
+class QWidget;
+class TForm;
+
+// Runs a script of user actions on the real widgets of the host and writes
+// one JSON object per line for what the user would have seen: messages,
+// lookup lists and prompts that opened, the report parameters, completed
+// reports and the states asked for. Modal dialogs are answered from the
+// script: by a `pick` or `answer` given before, or by the line right after
+// the action that opened them; without an answer they are cancelled.
+class ScriptRunner {
+public:
+    ScriptRunner(HostWindow& host, QTextStream& out, QString outputDir);
+    ~ScriptRunner();
+
+    // 0 when the script ran to its end, 2 when a line cannot be carried out.
+    int Run(const std::vector<ScriptLine>& lines);
+
+private:
+    struct ScriptError {
+        QString text;
+    };
+    using Command = void (ScriptRunner::*)(const ScriptLine&);
+
+    void Execute(const ScriptLine& line);
+    void Emit(const QJsonObject& event);
+    void Settle();
+    int AnswerDialog(QDialog& dialog);
+    bool TakeAnswer(const QString& command, ScriptLine& answer);
+
+    TForm& ActiveScreen() const;
+    QWidget& Control(const ScriptLine& line, int argument = 0) const;
+    void FocusTo(QWidget& control);
+
+    void Open(const ScriptLine& line);
+    void Type(const ScriptLine& line);
+    void Key(const ScriptLine& line);
+    void Focus(const ScriptLine& line);
+    void Click(const ScriptLine& line);
+    void Select(const ScriptLine& line);
+    void QueueAnswer(const ScriptLine& line);
+    void Activate(const ScriptLine& line);
+    void Minimize(const ScriptLine& line);
+    void Maximize(const ScriptLine& line);
+    void Restore(const ScriptLine& line);
+    void Close(const ScriptLine& line);
+    void State(const ScriptLine& line);
+    void ScreenShot(const ScriptLine& line);
+
+    HostWindow& host_;
+    QTextStream& out_;
+    QString outputDir_;
+    const std::vector<ScriptLine>* lines_ = nullptr;
+    size_t next_ = 0;
+    std::deque<ScriptLine> answers_;
+    std::map<QString, Command> commands_;
+};

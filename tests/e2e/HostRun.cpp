@@ -1,0 +1,57 @@
+#include "HostRun.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QJsonDocument>
+#include <QProcess>
+
+QList<QJsonObject> HostRun::Events(const QString& name) const {
+    QList<QJsonObject> found;
+    for (const QJsonObject& event : events)
+        if (event["event"].toString() == name) found << event;
+    return found;
+}
+
+QJsonObject HostRun::Only(const QString& name) const {
+    const QList<QJsonObject> found = Events(name);
+    EXPECT_EQ(found.size(), 1) << "events named " << name.toStdString();
+    return found.isEmpty() ? QJsonObject() : found.constFirst();
+}
+
+HostWorkspace::HostWorkspace() {
+    QDir().mkpath(ReportsCopy());
+    for (const QString& file : QDir(REPORTS_DIR).entryList({"*.rpt"}, QDir::Files))
+        QFile::copy(QString(REPORTS_DIR) + "/" + file, ReportsCopy() + "/" + file);
+}
+
+HostRun HostWorkspace::Run(const QString& script, const QStringList& extraArguments) const {
+    QProcess process;
+    QStringList arguments{"--db", Database(), "--out", Output(), "--reports", ReportsCopy(), "--script", "-"};
+    process.start(HOST_PATH, arguments + extraArguments);
+    process.write(script.toUtf8());
+    process.closeWriteChannel();
+    HostRun run;
+    if (!process.waitForFinished(120000)) {
+        process.kill();
+        ADD_FAILURE() << "the host did not finish";
+        return run;
+    }
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.errors = QString::fromUtf8(process.readAllStandardError());
+    for (const QByteArray& line : process.readAllStandardOutput().split('\n')) {
+        if (line.trimmed().isEmpty()) continue;
+        QJsonParseError error;
+        const QJsonDocument document = QJsonDocument::fromJson(line, &error);
+        EXPECT_TRUE(document.isObject()) << "not a JSON object: " << line.toStdString();
+        run.events << document.object();
+    }
+    return run;
+}
+
+QString PdfText(const QString& file) {
+    QProcess process;
+    process.start("pdftotext", {"-layout", file, "-"});
+    if (!process.waitForFinished(30000)) return QString();
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
