@@ -1,0 +1,181 @@
+// Shared by the screen tests: a host main window with its MDI area, the host
+// configured for unattended reports over a temporary database and a copy of
+// the report definitions, and hooks that stand in for the person who reads
+// messages and answers dialogs.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "Cli_rcl04700.h"
+#include "ClassRegistry.h"
+#include "Forms.h"
+#include "HostConfig.h"
+#include "PesquisaLista.h"
+#include "QtPrinters.h"
+#include "ReportDesigner.h"
+
+// One report database for the whole run: it is built with sample data on
+// first use, which takes a moment.
+inline QString SharedDatabaseFile() {
+    static QTemporaryDir dir;
+    return dir.filePath(QStringLiteral("relatorios.db"));
+}
+
+// Replaces how a registered class is created, and puts the original back.
+class FactoryOverride {
+public:
+    FactoryOverride(const QString& className, TClassInfo::Factory factory)
+        : info_(ClassRegistry().FindMutable(className)) {
+        saved_ = info_->ReplaceFactory(std::move(factory));
+    }
+    ~FactoryOverride() { info_->ReplaceFactory(saved_); }
+    FactoryOverride(const FactoryOverride&) = delete;
+    FactoryOverride& operator=(const FactoryOverride&) = delete;
+
+private:
+    TClassInfo* info_;
+    TClassInfo::Factory saved_;
+};
+
+class ScreenTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        savedConfig_ = HostConfig::Instance();
+        ConfigureHost();
+        InstallHooks();
+        mainWindow_ = std::make_unique<QMainWindow>();
+        area = new QMdiArea(mainWindow_.get());
+        mainWindow_->setCentralWidget(area);
+        mainWindow_->resize(900, 600);
+        mainWindow_->show();
+        QApplication::setActiveWindow(mainWindow_.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(mainWindow_.get()));
+        Application->SetMdiArea(area);
+    }
+
+    void TearDown() override {
+        CloseScreen();
+        for (TForm* form : Application->Forms()) delete form;
+        boStCriado = false;  // a failed close must not spill into the next test
+        Application->SetMessageHook(nullptr);
+        Application->SetModalHook(nullptr);
+        Application->SetHelpHook(nullptr);
+        Application->SetMdiArea(nullptr);
+        ReportEvents::ParamsReady() = nullptr;
+        ReportEvents::ReportDone() = nullptr;
+        HostConfig::Instance() = savedConfig_;
+        Screen->SetCursor(crDefault);
+        mainWindow_.reset();
+    }
+
+    // Opens the screen as the host does and waits until it is the active one.
+    TfrmLimpDados& Open() {
+        IniProc();
+        EXPECT_TRUE(boStCriado);
+        QApplication::processEvents();
+        return *frmLimpDados;
+    }
+
+    // Closes the screen as the user does and lets it be freed.
+    void CloseScreen() {
+        if (!boStCriado || !frmLimpDados) return;
+        frmLimpDados->Close();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_FALSE(boStCriado) << "closing the screen must end it";
+    }
+
+    int ScreenCount() const {
+        int count = 0;
+        for (TForm* form : Application->Forms()) count += dynamic_cast<TfrmLimpDados*>(form) ? 1 : 0;
+        return count;
+    }
+
+    static void Type(QWidget* field, const QString& keys) {
+        field->setFocus(Qt::OtherFocusReason);
+        QTest::keyClicks(field, keys);
+    }
+
+    // Empties a date field with the keyboard and types new digits into it.
+    static void Retype(TDateEditPlus* field, const QString& keys) {
+        field->setFocus(Qt::OtherFocusReason);
+        field->selectAll();
+        QTest::keyClick(field, Qt::Key_Backspace);
+        QTest::keyClicks(field, keys);
+    }
+
+    // The next lookup lists are answered by marking exactly `texts` and OK.
+    void AnswerLookups(const QStringList& texts) {
+        answer = [this, texts](QDialog& dialog) {
+            auto* lookup = dynamic_cast<TfrmPesquisaLista*>(&dialog);
+            if (!lookup) return int(QDialog::Rejected);
+            lookupRows = lookup->Rows();
+            EXPECT_TRUE(lookup->MarkExactly(texts));
+            return int(QDialog::Accepted);
+        };
+    }
+
+    // The next title prompts are answered with `title` and OK.
+    void AnswerPrompts(const QString& title) {
+        answer = [this, title](QDialog& dialog) {
+            auto* prompt = dynamic_cast<TfrmInputQuery*>(&dialog);
+            if (!prompt) return int(QDialog::Rejected);
+            promptTexts << prompt->Caption() << prompt->Prompt();
+            prompt->SetValue(title);
+            return int(QDialog::Accepted);
+        };
+    }
+
+    QMdiArea* area = nullptr;
+    QStringList messages;                         // every message shown, in order
+    QStringList dialogs;                          // titles of the modal dialogs run
+    std::function<int(QDialog&)> answer;          // how they are answered; none: Cancel
+    QStringList lookupRows;                       // rows the last answered lookup listed
+    QStringList promptTexts;                      // caption and prompt of answered prompts
+    QStringList helpRequests;                     // "<file>#<context>"
+    std::vector<TParams> paramsSeen;              // as each report filled them
+    QStringList reportsDone;                      // "<action>:<title>"
+    QTemporaryDir outputDir;
+    QTemporaryDir reportsDir;
+
+private:
+    void ConfigureHost() {
+        const QDir source(QStringLiteral(REPORTS_DIR));
+        for (const QString& file : source.entryList({QStringLiteral("*.rpt")}, QDir::Files))
+            ASSERT_TRUE(QFile::copy(source.filePath(file), QDir(reportsDir.path()).filePath(file)));
+        HostConfig& config = HostConfig::Instance();
+        config.reportsDir = reportsDir.path();
+        config.databaseDriver = QStringLiteral("QSQLITE");
+        config.databaseName = SharedDatabaseFile();
+        config.unattended = true;
+        config.outputDir = outputDir.path();
+    }
+
+    void InstallHooks() {
+        Application->SetMessageHook([this](TMsgDlgType, const QString& text) { messages << text; });
+        Application->SetModalHook([this](QDialog& dialog) {
+            dialogs << dialog.windowTitle();
+            return answer ? answer(dialog) : int(QDialog::Rejected);
+        });
+        Application->SetHelpHook(
+            [this](const QString& file, int context) { helpRequests << QStringLiteral("%1#%2").arg(file).arg(context); });
+        ReportEvents::ParamsReady() = [this](const TParams& params) { paramsSeen.push_back(params); };
+        ReportEvents::ReportDone() = [this](const QString& action, const QString& title, int, const QString&) {
+            reportsDone << action + ":" + title;
+        };
+    }
+
+    HostConfig savedConfig_;
+    std::unique_ptr<QMainWindow> mainWindow_;
+};
