@@ -3,6 +3,8 @@
 // the registry, properties set through each class's table, events bound to
 // the form's handlers by name, references and fields resolved at the end.
 #include <QWidget>
+#include <map>
+#include <memory>
 
 #include "ClassRegistry.h"
 #include "ClientDataSet.h"
@@ -39,6 +41,17 @@ EDefinitionError LoadContext::Error(int line, int column, const QString& what) c
 
 namespace {
 
+// A definition among the program's resources cannot change while it runs: it
+// is read once and its tree kept, so that opening the screen again skips the
+// reading. Definition files on disk are read every time.
+std::shared_ptr<const DefinitionObject> ReadLevelDefinition(const QString& path) {
+    if (!path.startsWith(u':')) return std::make_shared<const DefinitionObject>(ReadDefinitionFile(path));
+    static std::map<QString, std::shared_ptr<const DefinitionObject>> resources;
+    std::shared_ptr<const DefinitionObject>& kept = resources[path];
+    if (!kept) kept = std::make_shared<const DefinitionObject>(ReadDefinitionFile(path));
+    return kept;
+}
+
 class FormBuilder {
 public:
     FormBuilder(TForm* form, const TFormClass& formClass) : form_(form), class_(formClass), context_(form, formClass) {}
@@ -55,7 +68,8 @@ private:
     void ApplyLevel(size_t level) {
         const TFormClass::Level& current = class_.levels[level];
         source_ = current.definition;
-        const DefinitionObject root = ReadDefinitionFile(current.definition);
+        const std::shared_ptr<const DefinitionObject> tree = ReadLevelDefinition(current.definition);
+        const DefinitionObject& root = *tree;
         const auto expected = level == 0 ? DefinitionObject::Kind::Object : DefinitionObject::Kind::Inherited;
         if (root.kind != expected)
             Fail(root, root.name, level == 0 ? "a definição de base deve começar com 'object'"

@@ -41,14 +41,27 @@ TRadioButton::TRadioButton(QWidget* parent) : TControlOf<QRadioButton>(parent) {
 }
 
 TComboBox::TComboBox(QWidget* parent) : TControlOf<QComboBox>(parent) {
-    setEditable(true);
     connect(this, &QComboBox::currentTextChanged, this, [this] { RaiseEvent(OnChange, this); });
+}
+
+void TComboBox::SetStyle(int style) {
+    style_ = style;
+    if (testAttribute(Qt::WA_WState_Polished)) ApplyStyle();
+}
+
+bool TComboBox::event(QEvent* event) {
+    if (event->type() == QEvent::Polish) ApplyStyle();
+    return TControlOf<QComboBox>::event(event);
 }
 
 void TComboBox::SetText(const QString& text) {
     const int index = findText(text);
-    if (index >= 0) setCurrentIndex(index);
-    else if (isEditable()) setEditText(text);
+    if (index >= 0) {
+        setCurrentIndex(index);
+    } else if (style_ != csDropDownList) {
+        ApplyStyle();
+        setEditText(text);
+    }
 }
 
 QStringList TComboBox::Items() const {

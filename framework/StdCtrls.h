@@ -78,14 +78,14 @@ public:
 };
 
 // A drop-down list. csDropDownList lets the user only choose an item;
-// csDropDown also lets him type. OnChange runs when the user changes the text
-// or the chosen item.
+// csDropDown (the default) also lets him type. OnChange runs when the user
+// changes the text or the chosen item.
 class FRAMEWORK_EXPORT TComboBox : public TControlOf<QComboBox> {
     Q_OBJECT
 public:
     explicit TComboBox(QWidget* parent = nullptr);
     enum Style { csDropDown, csSimple, csDropDownList };
-    void SetStyle(int style) { setEditable(style != csDropDownList); }
+    void SetStyle(int style);
     QString Text() const { return currentText(); }
     void SetText(const QString& text);
     QStringList Items() const;
@@ -94,4 +94,16 @@ public:
     void SetItemIndex(int index) { setCurrentIndex(index); }
 
     TNotifyEvent OnChange;
+
+protected:
+    bool event(QEvent* event) override;
+
+private:
+    // The typing field of a csDropDown combo box is made when the combo box is
+    // first polished (before it is shown) or given a text that is not an
+    // item, so that a definition that asks for csDropDownList does not make
+    // one only to drop it.
+    void ApplyStyle() { setEditable(style_ != csDropDownList); }
+
+    int style_ = csDropDown;
 };

@@ -43,12 +43,12 @@ QString DateParamText(const TParam* param) {
 
 QString SystemsText(const TParam* all, const TParam* list) {
     if (all && all->AsString() == QLatin1String("T")) return QStringLiteral("Todos");
-    const QString text = list ? list->AsString() : QString();
+    QString text = list ? list->AsString() : QString();
     if (text.isEmpty()) return QStringLiteral("Nenhum");
     const QJsonDocument json = QJsonDocument::fromJson(text.toUtf8());
     if (!json.isArray()) return text;
     QStringList names;
-    for (const QJsonValue& name : json.array()) names << name.toString();
+    for (const auto& name : json.array()) names << name.toString();
     return names.isEmpty() ? QStringLiteral("Nenhum") : names.join(QStringLiteral(", "));
 }
 
@@ -117,9 +117,10 @@ QString FormatReportValue(const QVariant& value, const QString& format) {
 // Paints one page at a time, converting millimetres to device pixels.
 class ReportRenderer::Painter {
 public:
-    Painter(const ReportRenderer& owner, QPainter& painter, const QPagedPaintDevice& device)
-        : r_(owner), p_(painter), dotsPerMm_(device.logicalDpiY() / 25.4) {
-        const QRectF area = device.pageLayout().paintRect(QPageLayout::Millimeter);
+    // The painter's origin is the top left corner of the layout's paint rect.
+    Painter(const ReportRenderer& owner, QPainter& painter, const QPageLayout& layout)
+        : r_(owner), p_(painter), dotsPerMm_(painter.device()->logicalDpiY() / 25.4) {
+        const QRectF area = layout.paintRect(QPageLayout::Millimeter);
         width_ = area.width();
         height_ = area.height();
         const double wanted =
@@ -156,7 +157,7 @@ private:
         const QRectF box = Mm(mm.x() + kPadding, mm.y(), mm.width() - 2 * kPadding, mm.height());
         const QString shown =
             QFontMetricsF(font, p_.device()).elidedText(text, Qt::ElideRight, box.width());
-        p_.drawText(box, alignment | Qt::AlignVCenter, shown);
+        p_.drawText(box, static_cast<int>(alignment | Qt::AlignVCenter), shown);
     }
     void Rule(double y, double thickness = 0.2) {
         p_.setPen(QPen(Qt::black, thickness * dotsPerMm_));
@@ -384,7 +385,7 @@ void ReportRenderer::Render(QPagedPaintDevice& device,
     QPainter painter;
     if (!painter.begin(&device))
         throw Exception(QStringLiteral("Não foi possível iniciar a impressão do relatório."));
-    Painter page(*this, painter, device);
+    Painter page(*this, painter, device.pageLayout());
     for (int n = 0; n < count; ++n) {
         if (progress) progress(n + 1, count);
         if (n > 0) device.newPage();
@@ -392,4 +393,21 @@ void ReportRenderer::Render(QPagedPaintDevice& device,
     }
     if (!painter.end())
         throw Exception(QStringLiteral("Não foi possível concluir a impressão do relatório."));
+}
+
+QImage ReportRenderer::PageImage(const QPageLayout& layout, int number, int dpi) const {
+    const std::vector<Page> pages = Paginate(layout);
+    const int count = static_cast<int>(pages.size());
+    if (number < 1 || number > count)
+        throw Exception(QStringLiteral("O relatório não tem a página %1.").arg(number));
+    QImage image(layout.fullRectPixels(dpi).size(), QImage::Format_RGB32);
+    const int dotsPerMeter = qRound(dpi / 0.0254);
+    image.setDotsPerMeterX(dotsPerMeter);
+    image.setDotsPerMeterY(dotsPerMeter);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.translate(layout.paintRectPixels(dpi).topLeft());
+    Painter(*this, painter, layout).PaintPage(pages[static_cast<size_t>(number - 1)], number, count);
+    return image;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QPageLayout>
 #include <QString>
 #include <QVariant>
@@ -45,11 +46,16 @@ public:
     // throw (EAbort) to stop. Throws Exception when painting cannot start.
     void Render(QPagedPaintDevice& device,
                 const std::function<void(int page, int pages)>& progress = {}) const;
+    // Page `number` (from 1) alone, as an image of the whole sheet of
+    // `layout` at `dpi` on white: a page can be shown before the others are
+    // painted (and the benchmarks time the first page with it). Throws
+    // Exception for a page the report does not have.
+    QImage PageImage(const QPageLayout& layout, int number, int dpi = 96) const;
 
 private:
     enum class LineKind { GroupHeader, Row, GroupTotal, GrandTotal, Empty };
     struct Line {
-        LineKind kind;
+        LineKind kind = LineKind::Empty;
         int row = -1;
         int group = -1;
     };

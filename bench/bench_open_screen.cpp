@@ -1,0 +1,117 @@
+// Opening the data cleanup report screen, warm (after a first opening), built
+// three ways: by the framework from its definitions, as the host opens it
+// (IniProc), by QUiLoader from the same screen drawn in Designer's format
+// (rcl04700.ui), and by the code uic generates from that file. Each opens in
+// the host's MDI area and is timed until it has been painted; closing it is
+// left out of the timing.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QMdiSubWindow>
+#include <QUiLoader>
+
+#include "BenchHost.h"
+#include "BenchMain.h"
+#include "Cli_rcl04700.h"
+#include "ui_rcl04700.h"
+
+namespace {
+
+// Until the first paint: the queued layout and paint requests run.
+void LetItPaint() { QApplication::processEvents(); }
+
+void CloseAndFree(QMdiSubWindow* window) {
+    window->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// A Designer-built screen as the framework shows an MDI child of fixed size.
+QMdiSubWindow* ShowInArea(QMdiArea* area, QWidget* screen) {
+    QMdiSubWindow* window = area->addSubWindow(screen, Qt::SubWindow | Qt::MSWindowsFixedSizeDialogHint);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+    area->setActiveSubWindow(window);
+    LetItPaint();
+    return window;
+}
+
+void OpenFramework() {
+    IniProc();
+    LetItPaint();
+}
+
+void CloseFramework() {
+    frmLimpDados->Close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void BM_OpenScreen_Framework(benchmark::State& state) {
+    BenchHost host;
+    OpenFramework();
+    CloseFramework();
+    for (auto _ : state) {
+        OpenFramework();
+        state.PauseTiming();
+        if (!boStCriado || !frmLimpDados->isVisible()) {
+            state.SkipWithError("a tela não foi aberta");
+            break;
+        }
+        CloseFramework();
+        state.ResumeTiming();
+    }
+    if (!host.Messages().isEmpty()) state.SkipWithError(host.Messages().join(' ').toStdString().c_str());
+}
+BENCHMARK(BM_OpenScreen_Framework)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The loader is made once, as an application would keep it: making one looks
+// for Designer plugins on disk.
+QMdiSubWindow* OpenWithLoader(QUiLoader& loader, QMdiArea* area) {
+    QFile file(QStringLiteral(":/bench/rcl04700.ui"));
+    if (!file.open(QIODevice::ReadOnly)) qFatal("rcl04700.ui is not in the resources");
+    QWidget* screen = loader.load(&file);
+    if (!screen) qFatal("QUiLoader: %s", qPrintable(loader.errorString()));
+    return ShowInArea(area, screen);
+}
+
+void BM_OpenScreen_QUiLoader(benchmark::State& state) {
+    BenchHost host;
+    QUiLoader loader;
+    CloseAndFree(OpenWithLoader(loader, host.Area()));
+    for (auto _ : state) {
+        QMdiSubWindow* window = OpenWithLoader(loader, host.Area());
+        state.PauseTiming();
+        CloseAndFree(window);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_OpenScreen_QUiLoader)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+QMdiSubWindow* OpenWithUic(QMdiArea* area) {
+    auto* screen = new QWidget;
+    Ui::frmLimpDados ui;
+    ui.setupUi(screen);
+    return ShowInArea(area, screen);
+}
+
+void BM_OpenScreen_Uic(benchmark::State& state) {
+    BenchHost host;
+    CloseAndFree(OpenWithUic(host.Area()));
+    for (auto _ : state) {
+        QMdiSubWindow* window = OpenWithUic(host.Area());
+        state.PauseTiming();
+        CloseAndFree(window);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_OpenScreen_Uic)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    return RunBenchmarks(argc, argv,
+                         {{"abrir a tela: framework / QUiLoader", "BM_OpenScreen_Framework", "BM_OpenScreen_QUiLoader", 1.0},
+                          {"abrir a tela: framework / código do uic", "BM_OpenScreen_Framework", "BM_OpenScreen_Uic", 1.3}});
+}
