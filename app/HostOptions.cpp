@@ -27,7 +27,7 @@ HostOptions HostOptions::Parse(const QStringList& arguments, const QString& host
             options.error = QStringLiteral("Falta o valor da opção %1").arg(name);
             return options;
         }
-        const QString value = arguments[++i];
+        const QString& value = arguments[++i];
         if (name == "--module") options.modules << value;
         else if (name == "--reports") options.reportsDir = value;
         else if (name == "--db") options.database = value;

@@ -2,6 +2,19 @@
 
 namespace {
 
+// Reads a quoted argument from just after its opening quote up to the closing
+// one, which `i` ends up after; \" and \\ stand for a quote and a backslash.
+QString QuotedArgument(const QString& line, qsizetype& i, int number) {
+    QString part;
+    while (i < line.size()) {
+        const QChar c = line[i++];
+        if (c == '"') return part;
+        if (c == '\\' && i < line.size() && (line[i] == '"' || line[i] == '\\')) part += line[i++];
+        else part += c;
+    }
+    throw ScriptSyntaxError{number, QStringLiteral("aspas não fechadas")};
+}
+
 QStringList SplitArguments(const QString& line, int number) {
     QStringList parts;
     qsizetype i = 0;
@@ -11,17 +24,7 @@ QStringList SplitArguments(const QString& line, int number) {
         QString part;
         if (line[i] == '"') {
             ++i;
-            bool closed = false;
-            while (i < line.size()) {
-                const QChar c = line[i++];
-                if (c == '"') {
-                    closed = true;
-                    break;
-                }
-                if (c == '\\' && i < line.size() && (line[i] == '"' || line[i] == '\\')) part += line[i++];
-                else part += c;
-            }
-            if (!closed) throw ScriptSyntaxError{number, QStringLiteral("aspas não fechadas")};
+            part = QuotedArgument(line, i, number);
         } else {
             while (i < line.size() && !line[i].isSpace()) part += line[i++];
         }

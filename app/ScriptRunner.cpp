@@ -35,6 +35,30 @@ const std::map<QString, Qt::Key>& NamedKeys() {
     return keys;
 }
 
+// One key press for one character, as a keyboard would give it. QTest knows
+// printable ASCII only and aborts the whole process on anything else, so
+// other characters (accents, symbols, control characters) go as a key event
+// carrying their text; a control character that way types nothing.
+void ClickCharacter(QWidget* target, const QString& character,
+                    Qt::KeyboardModifiers modifiers = {}) {
+    const char16_t code = character.size() == 1 ? character[0].unicode() : 0;
+    if (code >= 0x20 && code < 0x7F)
+        QTest::keyClick(target, static_cast<char>(code), modifiers);
+    else if (code == u'\t')
+        QTest::keyClick(target, Qt::Key_Tab, modifiers);
+    else
+        QTest::sendKeyEvent(QTest::Click, target, Qt::Key_unknown, character, modifiers);
+}
+
+// The text character by character, a surrogate pair as one character.
+void TypeText(QWidget* target, const QString& text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype length = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        ClickCharacter(target, text.mid(i, length));
+        i += length - 1;
+    }
+}
+
 }  // namespace
 
 ScriptRunner::ScriptRunner(HostWindow& host, QTextStream& out, QString outputDir)
@@ -177,7 +201,7 @@ void ScriptRunner::Type(const ScriptLine& line) {
     if (text.isEmpty())
         QTest::keyClick(target, Qt::Key_Delete);
     else
-        QTest::keyClicks(target, text);
+        TypeText(target, text);
 }
 
 void ScriptRunner::Key(const ScriptLine& line) {
@@ -194,8 +218,8 @@ void ScriptRunner::Key(const ScriptLine& line) {
     const auto named = NamedKeys().find(name);
     if (named != NamedKeys().end())
         QTest::keyClick(&control, named->second, modifiers);
-    else if (name.size() == 1)
-        QTest::keyClick(&control, name[0].toLatin1(), modifiers);
+    else if (name.size() == 1 || (name.size() == 2 && name[0].isHighSurrogate()))
+        ClickCharacter(&control, name, modifiers);
     else
         throw ScriptError{QStringLiteral("tecla desconhecida: %1").arg(name)};
 }
@@ -220,7 +244,7 @@ void ScriptRunner::QueueAnswer(const ScriptLine& line) { answers_.push_back(line
 
 // Another window comes to the front, then the screen again: the screen is
 // activated anew.
-void ScriptRunner::Activate(const ScriptLine&) {
+void ScriptRunner::Activate(const ScriptLine& /*line*/) {
     TForm& screen = ActiveScreen();
     QMdiSubWindow* other = host_.MdiArea()->addSubWindow(new QWidget);
     other->show();
@@ -231,12 +255,12 @@ void ScriptRunner::Activate(const ScriptLine&) {
     other->deleteLater();
 }
 
-void ScriptRunner::Minimize(const ScriptLine&) { ActiveScreen().SetWindowState(wsMinimized); }
-void ScriptRunner::Maximize(const ScriptLine&) { ActiveScreen().SetWindowState(wsMaximized); }
-void ScriptRunner::Restore(const ScriptLine&) { ActiveScreen().SetWindowState(wsNormal); }
-void ScriptRunner::Close(const ScriptLine&) { ActiveScreen().Close(); }
+void ScriptRunner::Minimize(const ScriptLine& /*line*/) { ActiveScreen().SetWindowState(wsMinimized); }
+void ScriptRunner::Maximize(const ScriptLine& /*line*/) { ActiveScreen().SetWindowState(wsMaximized); }
+void ScriptRunner::Restore(const ScriptLine& /*line*/) { ActiveScreen().SetWindowState(wsNormal); }
+void ScriptRunner::Close(const ScriptLine& /*line*/) { ActiveScreen().Close(); }
 
-void ScriptRunner::State(const ScriptLine&) { Emit(StateEvent(host_.MdiArea())); }
+void ScriptRunner::State(const ScriptLine& /*line*/) { Emit(StateEvent(host_.MdiArea())); }
 
 void ScriptRunner::ScreenShot(const ScriptLine& line) {
     if (line.args.isEmpty()) throw ScriptError{QStringLiteral("falta o nome do arquivo")};

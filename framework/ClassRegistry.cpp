@@ -51,7 +51,7 @@ QByteArray BinaryValue(const DefinitionValue& value) {
 }
 
 int EnumValue(const DefinitionValue& value, const QStringList& names) {
-    const int index = names.indexOf(IdentValue(value));
+    const auto index = static_cast<int>(names.indexOf(IdentValue(value)));
     if (index < 0)
         throw EPropertyValue(QStringLiteral("valor '%1' inválido; esperado um de: %2").arg(value.text, names.join(", ")));
     return index;
@@ -81,7 +81,7 @@ const TClassInfo::Setter* TClassInfo::FindProperty(const QString& name) const {
 
 bool TClassInfo::Skips(const QString& name) const {
     for (const TClassInfo* info = this; info; info = info->parent_)
-        if (info->skips_.count(name)) return true;
+        if (info->skips_.contains(name)) return true;
     return false;
 }
 

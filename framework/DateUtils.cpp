@@ -122,7 +122,7 @@ QString DateToIso(TDateTime value) {
 }
 
 QString DateTimeToIso(TDateTime value) {
-    const QString date = DateToIso(value);
+    QString date = DateToIso(value);
     const qint64 seconds = MillisecondsOf(value) / 1000;
     if (seconds == 0) return date;
     return QStringLiteral("%1 %2:%3:%4")

@@ -611,7 +611,13 @@ DefinitionObject ReadDefinitionFile(const QString& path) {
         throw EDefinitionError(path, 0, 0, {},
                                QStringLiteral("não foi possível abrir a definição"));
     }
-    return ReadDefinition(file.readAll(), path);
+    const QByteArray text = file.readAll();
+    // A read that fails would otherwise pass for an empty, malformed text.
+    if (file.error() != QFileDevice::NoError) {
+        throw EDefinitionError(path, 0, 0, {},
+                               QStringLiteral("não foi possível ler a definição"));
+    }
+    return ReadDefinition(text, path);
 }
 
 QString FromWindows1252(const QByteArray& bytes) {

@@ -98,7 +98,7 @@ private:
 FRAMEWORK_EXPORT DefinitionObject ReadDefinition(const QByteArray& text, const QString& source);
 
 // Reads a definition from a Qt resource or file path; EDefinitionError when
-// it cannot be opened.
+// it cannot be opened or read.
 FRAMEWORK_EXPORT DefinitionObject ReadDefinitionFile(const QString& path);
 
 // Writes a tree back in the same format (strings as ASCII with #nnn codes), so

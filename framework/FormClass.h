@@ -28,7 +28,7 @@ public:
         }});
     }
 
-    bool Contains(const QString& name) const { return entries_.count(name) != 0; }
+    bool Contains(const QString& name) const { return entries_.contains(name); }
 
     // The handler as an event of type E bound to `form`; throws Exception
     // when there is no such handler or it takes other arguments.
@@ -74,7 +74,7 @@ public:
 
     template <class C>
     TPublisher& Field(const QString& name, C* F::*member) {
-        if (!class_.fields.count(name)) class_.fieldOrder << name;
+        if (!class_.fields.contains(name)) class_.fieldOrder << name;
         class_.fields.insert_or_assign(name, [member, name](TForm* form, QObject* component) {
             auto* typed = dynamic_cast<C*>(component);
             if (!typed)

@@ -10,11 +10,21 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMessageBox>
+#include <QScopedValueRollback>
+#include <QStyle>
 #include <QTimer>
 
 namespace {
 TApplication applicationInstance;
 TScreen screenInstance;
+
+// A sub-window without an icon makes its own copy of the style's menu icon,
+// and the style caches the title bar's scaled pixmap under a key of that copy:
+// one icon for every sub-window keeps the cache from growing with each screen.
+const QIcon& SubWindowIcon() {
+    static const auto* const icon = new QIcon(QApplication::style()->standardIcon(QStyle::SP_TitleBarMenuButton));
+    return *icon;
+}
 }  // namespace
 
 TApplication* const Application = &applicationInstance;
@@ -39,6 +49,7 @@ void TForm::EnsureHost() {
     subWindow_ = area->addSubWindow(this, borderStyle_ == bsSizeable ? Qt::SubWindow
                                                                      : Qt::SubWindow | Qt::MSWindowsFixedSizeDialogHint);
     subWindow_->setWindowTitle(windowTitle());
+    if (subWindow_->windowIcon().isNull()) subWindow_->setWindowIcon(SubWindowIcon());
     subWindow_->setAttribute(Qt::WA_DeleteOnClose, false);
     // The frame takes the screen's size; a screen of fixed size keeps it.
     UpdateFixedSize();
@@ -52,6 +63,7 @@ void TForm::EnsureHost() {
 }
 
 void TForm::Show() {
+    const QScopedValueRollback<bool> showing(showing_, true);
     EnsureHost();
     if (subWindow_) {
         subWindow_->show();
@@ -77,7 +89,13 @@ void TForm::Release() {
     outer->deleteLater();
 }
 
-void TForm::Refresh() { (subWindow_ ? static_cast<QWidget*>(subWindow_.data()) : this)->repaint(); }
+void TForm::Refresh() {
+    QWidget* outer = subWindow_ ? static_cast<QWidget*>(subWindow_.data()) : this;
+    if (showing_)
+        outer->update();
+    else
+        outer->repaint();
+}
 
 TWindowState TForm::WindowState() const {
     const Qt::WindowStates states = subWindow_ ? subWindow_->windowState() : windowState();
@@ -125,7 +143,7 @@ void TForm::SetClientHeight(int height) {
 void TForm::SetColor(TColor color) {
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, ToQColor(color));
-    setPalette(palette);
+    ApplyPalette(*this, palette);
 }
 
 void TForm::UpdateFixedSize() {
@@ -194,6 +212,8 @@ void TForm::keyPressEvent(QKeyEvent* event) {
 }
 
 void TApplication::Adopt(TForm* form) {
+    // Freed screens leave null entries; a host opens screens all day long.
+    forms_.removeIf([](const QPointer<TForm>& old) { return old.isNull(); });
     forms_.append(form);
     RaiseEvent(form->OnCreate, form);
     if (form->property("VisibleOnCreate").toBool()) form->Show();

@@ -43,7 +43,9 @@ public:
     void Close();
     // Frees the screen once the current event has been handled.
     void Release();
-    // Repaints the whole screen now.
+    // Repaints the whole screen now. Called while Show is still at work (the
+    // activate event runs inside it), it leaves the painting to the event
+    // loop, which paints the screen that Show puts up in any case.
     void Refresh();
 
     TWindowState WindowState() const;
@@ -105,6 +107,7 @@ private:
     QSize clientSize_;
     QPoint position_;
     bool positioned_ = false;
+    bool showing_ = false;  // inside Show
     QPointer<QMdiSubWindow> subWindow_;
     QList<QObject*> components_;
     std::map<QString, QObject*> byName_;

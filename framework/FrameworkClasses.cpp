@@ -16,9 +16,12 @@ void ApplyFont(QWidget& w, const std::function<void(QFont&)>& change) {
 
 void SetTextColor(QWidget& w, TColor color) {
     QPalette palette = w.palette();
-    palette.setColor(QPalette::WindowText, ToQColor(color));
-    palette.setColor(QPalette::Text, ToQColor(color));
-    w.setPalette(palette);
+    // Disabled text keeps the system's grey, as it does under Windows.
+    for (auto group : {QPalette::Active, QPalette::Inactive}) {
+        palette.setColor(group, QPalette::WindowText, ToQColor(color));
+        palette.setColor(group, QPalette::Text, ToQColor(color));
+    }
+    ApplyPalette(w, palette);
 }
 
 TColor ColorValue(const DefinitionValue& v) {
@@ -59,7 +62,7 @@ void RegisterControl() {
         .Prop("Color", [](QWidget& w, const DefinitionValue& v) {
             QPalette palette = w.palette();
             for (auto role : {QPalette::Base, QPalette::Window, QPalette::Button}) palette.setColor(role, ToQColor(ColorValue(v)));
-            w.setPalette(palette);
+            ApplyPalette(w, palette);
             w.setAutoFillBackground(true);
         })
         .Skip("ParentShowHint", "o balão de ajuda segue ShowHint do próprio controle");

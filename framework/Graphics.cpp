@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QHash>
 #include <QPalette>
+#include <QWidget>
 #include <QtEndian>
 #include <map>
 
@@ -26,12 +28,16 @@ QPalette::ColorRole SystemRole(int index) {
 
 QColor ToQColor(TColor color) {
     const auto bits = static_cast<quint32>(color);
-    if ((bits & 0xFF000000u) == 0xFF000000u) {
+    if ((bits & 0xFF000000U) == 0xFF000000U) {
         if ((bits & 0xFF) == 0x11) return QApplication::palette().color(QPalette::Disabled, QPalette::Text);
         return QApplication::palette().color(SystemRole(static_cast<int>(bits & 0xFF)));
     }
     return QColor(static_cast<int>(bits & 0xFF), static_cast<int>((bits >> 8) & 0xFF),
                   static_cast<int>((bits >> 16) & 0xFF));
+}
+
+void ApplyPalette(QWidget& widget, const QPalette& palette) {
+    if (palette != widget.palette()) widget.setPalette(palette);
 }
 
 TColor ColorFromIdent(const QString& ident) {
@@ -86,12 +92,20 @@ QImage WithTransparentBottomLeft(const QImage& image) {
     return result;
 }
 
+// Screens are opened again and again with the same glyphs. One icon per glyph
+// for the whole run lets Qt's pixmap cache find it again; new pixmaps for each
+// screen would fill that cache with copies, each under a key that Qt 6.4 keeps
+// for good.
 QIcon GlyphIcon(const QImage& strip, int count) {
-    QIcon icon;
-    if (strip.isNull()) return icon;
+    if (strip.isNull()) return {};
+    static auto* const icons = new QHash<QByteArray, QIcon>;
     const int parts = count > 0 ? count : 1;
-    const int width = strip.width() / parts;
     const QImage clear = WithTransparentBottomLeft(strip);
+    QByteArray key = QByteArray::number(parts) + ' ' + QByteArray::number(clear.width()) + ' ';
+    key.append(reinterpret_cast<const char*>(clear.constBits()), clear.sizeInBytes());
+    QIcon& icon = (*icons)[key];
+    if (!icon.isNull()) return icon;
+    const int width = clear.width() / parts;
     icon.addPixmap(QPixmap::fromImage(clear.copy(0, 0, width, clear.height())), QIcon::Normal);
     if (parts > 1)
         icon.addPixmap(QPixmap::fromImage(clear.copy(width, 0, width, clear.height())), QIcon::Disabled);

@@ -9,6 +9,9 @@
 
 #include "Export.h"
 
+class QPalette;
+class QWidget;
+
 // Colours as definitions write them: 0x00BBGGRR, or a system colour
 // 0xFF0000nn that follows the current palette.
 using TColor = int;
@@ -24,6 +27,14 @@ constexpr TColor clWindow = static_cast<TColor>(0xFF000005),
                  clInfoBk = static_cast<TColor>(0xFF000018);
 
 FRAMEWORK_EXPORT QColor ToQColor(TColor color);
+
+// Gives the widget `palette` unless it shows those colours already. A palette
+// of its own, even an equal one, gives the widget and everything inside it new
+// palette cache keys, and Qt's styles key their pixmap cache by them (the
+// Fusion combo box): every screen opened would add keys that Qt 6.4 never
+// drops again.
+FRAMEWORK_EXPORT void ApplyPalette(QWidget& widget, const QPalette& palette);
+
 // A colour identifier (clBlue) or number; throws Exception for an unknown name.
 FRAMEWORK_EXPORT TColor ColorFromIdent(const QString& ident);
 

@@ -55,11 +55,16 @@ void TfrmDadosGerRel::sbtSalvarComoClick(TObject* /*Sender*/) {
 
 void TfrmDadosGerRel::LoadReportNames(const QString& select) {
     const QString dir = HostConfig::Instance().reportsDir;
-    reports_ = FindReports(dir, lblCodRel->Caption());
+    QStringList problems;
+    reports_ = FindReports(dir, lblCodRel->Caption(), &problems);
     QStringList titles;
     for (const ReportDefinition& report : reports_) titles << report.title;
     cbbReportNames->SetItems(titles);
     cbbReportNames->SetItemIndex(select.isEmpty() ? 0 : static_cast<int>(std::max<qsizetype>(0, titles.indexOf(select))));
+    // A file that cannot be read would otherwise just be missing from the
+    // list; a missing folder is what "Arq_Rel_Err" says.
+    if (!problems.isEmpty() && QDir(dir).exists())
+        MensErro(msgMensagens->Msg("Rel_Ilegiveis") + u'\n' + problems.join(u'\n'), false);
     if (reports_.isEmpty())
         MensErro(Format(msgPadrao->Msg("Arq_Rel_Err"), {lblCodRel->Caption(), QDir::toNativeSeparators(dir)}), false);
 }

@@ -296,7 +296,8 @@ object frmDadosGerRel: TfrmDadosGerRel
   end
   object msgMensagens: TMessages
     Messages.Strings = (
-      'Titulo_Vazio|Informe um t'#237'tulo para o relat'#243'rio.')
+      'Titulo_Vazio|Informe um t'#237'tulo para o relat'#243'rio.'
+      'Rel_Ilegiveis|Estes arquivos de relat'#243'rio n'#227'o puderam ser lidos e ficaram fora da lista:')
     Left = 168
     Top = 40
   end

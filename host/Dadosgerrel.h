@@ -17,7 +17,8 @@
 // Report definitions are the files of the host's reports folder whose code is
 // the caption of lblCodRel; cbbReportNames lists their titles. When there is
 // none, the catalogue's "Arq_Rel_Err" says so (code, folder) and the screen
-// stays open. Save as asks for a new title ("NovoCaption", "NovoPrompt") and
+// stays open. Files of the folder that cannot be read are named, each with
+// its reason, under msgMensagens' "Rel_Ilegiveis". Save as asks for a new title ("NovoCaption", "NovoPrompt") and
 // copies the chosen definition under it. The popup menus stay empty: every
 // report starts from one of the three buttons, which a derived screen guards
 // with its own checks.

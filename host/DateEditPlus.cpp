@@ -3,9 +3,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QCalendarWidget>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMenu>
 #include <QMouseEvent>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QStyle>
 #include <QVBoxLayout>
@@ -27,13 +31,38 @@ QStringList DefaultWeekdayNames() {
     return names;
 }
 
+// Qt's mask would take the digits of a pasted "2012-11-10" as the valid but
+// different date 20/12/1110, and those of "10 / 03 / 2025" as "10/__/0320";
+// so a paste is first read as a date where it holds one.
+bool PastedDate(const QString& pasted, TDateTime& date) {
+    static const QRegularExpression spaces(QStringLiteral("\\s+"));
+    static const QRegularExpression iso(
+        QStringLiteral("^([0-9]{4})-([0-9]{2})-([0-9]{2})(?:T.*)?$"));
+    const QString text = pasted.trimmed();
+    const QString firstWord = text.section(spaces, 0, 0);
+    if (TryStrToDate(firstWord, date) || TryStrToDate(QString(text).remove(spaces), date))
+        return true;
+    const QRegularExpressionMatch match = iso.match(firstWord);
+    return match.hasMatch() && TryEncodeDate(match.captured(1).toInt(), match.captured(2).toInt(),
+                                             match.captured(3).toInt(), date);
+}
+
+// The paste entry of QLineEdit's standard menu, known by its caption as Qt
+// writes (and translates) it: the entries carry no names.
+QAction* PasteAction(const QMenu& menu) {
+    const QString caption = QLineEdit::tr("&Paste");
+    for (QAction* action : menu.actions())
+        if (action->text().startsWith(caption)) return action;
+    return nullptr;
+}
+
 }  // namespace
 
 TDateEditPlus::TDateEditPlus(QWidget* parent)
     : TControlOf<QLineEdit>(parent), weekdayNames_(DefaultWeekdayNames()) {
     setInputMask(kMask);
     shownText_ = displayText();
-    button_ = addAction(style()->standardIcon(QStyle::SP_ArrowDown), QLineEdit::TrailingPosition);
+    button_ = addAction(QIcon(), QLineEdit::TrailingPosition);
     button_->setToolTip(QStringLiteral("Calendário"));
     connect(button_, &QAction::triggered, this, &TDateEditPlus::OpenCalendar);
     connect(this, &QLineEdit::textChanged, this, [this] { TextChanged(); });
@@ -123,6 +152,15 @@ void TDateEditPlus::UpdateColor() {
     showingValid_ = valid;
 }
 
+// The style's arrow is made only for a field left without an image until it
+// is shown: making it reads and decodes image files, and definitions give
+// every field its own image.
+bool TDateEditPlus::event(QEvent* event) {
+    if (event->type() == QEvent::Polish && button_->icon().isNull())
+        button_->setIcon(style()->standardIcon(QStyle::SP_ArrowDown));
+    return TControlOf<QLineEdit>::event(event);
+}
+
 // In an empty field typing starts at the day, wherever the click landed.
 void TDateEditPlus::focusInEvent(QFocusEvent* event) {
     TControlOf<QLineEdit>::focusInEvent(event);
@@ -132,6 +170,35 @@ void TDateEditPlus::focusInEvent(QFocusEvent* event) {
 void TDateEditPlus::mousePressEvent(QMouseEvent* event) {
     TControlOf<QLineEdit>::mousePressEvent(event);
     if (!HasDigit()) setCursorPosition(0);
+}
+
+// OnKeyDown still hears the paste key, as it hears every other key.
+void TDateEditPlus::keyPressEvent(QKeyEvent* event) {
+    if (!event->matches(QKeySequence::Paste) || isReadOnly())
+        return TControlOf<QLineEdit>::keyPressEvent(event);
+    Word key = VirtualKeyOf(*event);
+    if (OnKeyDown && key != 0)
+        Dispatch([&] { OnKeyDown(this, key, ShiftStateOf(event->modifiers())); });
+    if (key != 0) PasteDate();
+    event->accept();
+}
+
+void TDateEditPlus::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu* menu = createStandardContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    if (QAction* paste = PasteAction(*menu)) {
+        paste->disconnect(this);
+        connect(paste, &QAction::triggered, this, &TDateEditPlus::PasteDate);
+    }
+    menu->popup(event->globalPos());
+}
+
+// Selecting all and inserting is one edit: one OnChange, and Ctrl+Z undoes it.
+void TDateEditPlus::PasteDate() {
+    TDateTime date = 0;
+    if (!PastedDate(QGuiApplication::clipboard()->text(), date)) return paste();
+    selectAll();
+    insert(DateToStr(date));
 }
 
 void TDateEditPlus::OpenCalendar() {

@@ -9,7 +9,8 @@
 class QCalendarWidget;
 
 // A date field: a masked entry "dd/mm/yyyy" (the slashes may be typed or
-// not) with a button that opens a calendar.
+// not) with a button that opens a calendar. The button shows ButtonBitmap,
+// or the style's arrow when the field has no image by the time it is shown.
 //
 // - A new field is empty; Text() is empty until a digit is typed, and then
 //   the text as shown, with '_' for the places still empty ("12/03/20__").
@@ -21,6 +22,10 @@ class QCalendarWidget;
 //   text is empty or not a valid date. With SaveTime true it adds the time of
 //   day of the last SetDate. SetDate(0) empties the field, so that
 //   SetDate(GetDate()) keeps an empty field empty.
+// - A paste (Ctrl+V, Shift+Ins or the context menu) that holds a date puts
+//   that date in whole, as dd/mm/yyyy: the pasted text's first word (so a
+//   time of day after it is left out), the text without its spaces, or an ISO
+//   date (yyyy-mm-dd). Any other paste goes through the mask as Qt does it.
 // - CheckValidDate() returns when the text is empty or a valid date;
 //   otherwise it shows "'<text>' não é uma data válida." as an error, puts
 //   the focus back in the field and ends the action (EAbort).
@@ -54,10 +59,14 @@ public:
     TNotifyEvent OnDateChange;
 
 protected:
+    bool event(QEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    void PasteDate();
     void TextChanged();
     void UpdateColor();
     bool HasDigit() const;

@@ -111,6 +111,7 @@ void InsertSample(QSqlDatabase& db, int rows) {
     SampleGenerator random(47);
     const int days = static_cast<int>(EncodeDate(2025, 12, 31) - EncodeDate(2024, 1, 1)) + 1;
     std::vector<SampleCleanup> cleanups;
+    cleanups.reserve(static_cast<size_t>(std::max(rows, 0)));
     for (int i = 0; i < rows; ++i) cleanups.push_back(MakeCleanup(random, days));
     // Ids follow time, as they would in a real log.
     std::stable_sort(
@@ -152,14 +153,32 @@ void CheckSqlitePath(const QString& path) {
                 .arg(QDir::toNativeSeparators(path)));
 }
 
+// SQLITE_BUSY and SQLITE_LOCKED, also in their extended forms: another
+// connection holds a lock that outlasted the driver's wait.
+bool IsLocked(const QSqlError& error) {
+    const int code = error.nativeErrorCode().toInt() & 0xFF;
+    return code == 5 || code == 6;
+}
+
 // Opening a SQLite file reads nothing yet; this reads its catalogue, so a
-// file that is not a database fails here with a clear message.
+// file that is not a database, or one another program keeps locked, fails
+// here with a clear message.
 void CheckSqliteReadable(QSqlDatabase& db, const QString& path) {
-    QSqlQuery query(db);
-    if (!query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) || !query.next())
-        throw Exception(QStringLiteral("O arquivo %1 não é um banco de dados de relatórios válido "
-                                       "(corrompido ou de outro formato): %2")
-                            .arg(QDir::toNativeSeparators(path), query.lastError().text()));
+    QSqlError error;
+    {
+        QSqlQuery query(db);
+        if (query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) && query.next())
+            return;
+        error = query.lastError();
+    }
+    db.close();  // so that the next attempt checks again
+    if (IsLocked(error))
+        throw Exception(QStringLiteral("O banco de dados de relatórios %1 está bloqueado por "
+                                       "outro programa. Tente de novo em instantes.")
+                            .arg(QDir::toNativeSeparators(path)));
+    throw Exception(QStringLiteral("O arquivo %1 não é um banco de dados de relatórios válido "
+                                   "(corrompido ou de outro formato): %2")
+                        .arg(QDir::toNativeSeparators(path), error.text()));
 }
 
 void FillNewDatabase(QSqlDatabase& db, const QString& path) {

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <cmath>
 #include <functional>
 #include <map>
 
@@ -150,7 +151,9 @@ DefinitionProperty LinesProperty(const QString& name, const QString& text) {
 }
 
 DefinitionProperty WidthProperty(double width) {
-    if (width == static_cast<qlonglong>(width)) {
+    // Whole widths are written as integers; the range test keeps the
+    // conversion defined for any double.
+    if (std::abs(width) < 1e9 && std::trunc(width) == width) {
         DefinitionProperty property =
             Property(QStringLiteral("Width"), DefinitionValue::Kind::Integer);
         property.value.integer = static_cast<qlonglong>(width);
@@ -197,10 +200,7 @@ QString Slug(const QString& title) {
     return slug.isEmpty() ? QStringLiteral("relatorio") : slug;
 }
 
-}  // namespace
-
-ReportDefinition ReportDefinition::Read(const QString& path) {
-    const DefinitionObject root = ReadDefinitionFile(path);
+ReportDefinition FromTree(const DefinitionObject& root, const QString& path) {
     RequireClass(root, kReportClass, path, root.name);
     ReportDefinition report;
     report.file = path;
@@ -214,6 +214,16 @@ ReportDefinition ReportDefinition::Read(const QString& path) {
         throw EDefinitionError(path, root.line, root.column, root.name,
                                QStringLiteral("o relatório não tem nenhuma coluna"));
     return report;
+}
+
+}  // namespace
+
+ReportDefinition ReportDefinition::Read(const QString& path) {
+    return FromTree(ReadDefinitionFile(path), path);
+}
+
+ReportDefinition ReportDefinition::ReadFromText(const QByteArray& text, const QString& source) {
+    return FromTree(ReadDefinition(text, source), source);
 }
 
 void ReportDefinition::Write(const QString& path) const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -45,6 +46,9 @@ struct HOST_EXPORT ReportDefinition {
     // Throws EDefinitionError (file, line, what) for a malformed or
     // incomplete definition.
     static ReportDefinition Read(const QString& path);
+    // As Read, from a definition's text; `source` names it in messages and
+    // becomes `file`.
+    static ReportDefinition ReadFromText(const QByteArray& text, const QString& source);
     // Writes the definition to `path`; throws Exception when it cannot.
     void Write(const QString& path) const;
 };

@@ -86,7 +86,7 @@ QString UnattendedFile(const ReportDefinition& report, const QString& action) {
                             .arg(QDir::toNativeSeparators(dir)));
     const QDir folder(dir);
     for (int n = 1;; ++n) {
-        const QString path =
+        QString path =
             folder.filePath(QStringLiteral("%1-%2-%3.pdf").arg(report.code, action).arg(n));
         if (!QFileInfo::exists(path)) return path;
     }

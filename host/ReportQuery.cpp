@@ -115,7 +115,7 @@ void BindAll(QSqlQuery& query, const PositionalQuery& positional, const TParams&
 
 void FetchRows(QSqlQuery& query, ReportData& data, const std::function<void(int)>& progress) {
     constexpr int kProgressEvery = 250;
-    const int columns = data.fields.size();
+    const auto columns = static_cast<int>(data.fields.size());
     while (query.next()) {
         QVariantList row;
         row.reserve(columns);

@@ -1,0 +1,6 @@
+inherited frmQuebrada: TfrmQuebrada
+  Caption = 'Quebrada'
+  object edtNada: TEditMagico
+    Left = 1
+  end
+end

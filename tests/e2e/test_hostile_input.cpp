@@ -1,0 +1,563 @@
+// Hostile input, as tables: what the user gives, what he sees, and what is
+// kept. Rows run the host with a script, as a person at the screen would, or
+// in this process where a script has no command for it (pasting, systems
+// other than the four). Every scripted run must end normally (status 0), and
+// after each row a correct action must still work on the same screen.
+//
+//   input                                 the user sees                              kept
+//   typed date that is no day             "'31/02/2026' não é uma data válida."      the text, the
+//   focus pasted date with time or spaces       the date dd/mm/yyyy report folder without RCL047 "O
+//   arquivo contendo a definição..."        the screen, the dates report file unreadable or
+//   malformed   "Estes arquivos de relatório..." + file    the other reports query with a syntax
+//   error             "Erro na consulta do relatório: ..."       the dates, the choice parameter
+//   named twice                 the report, both bound                     - database missing the
+//   report (created with the sample)       - database read-only                    the report the
+//   file untouched database locked by another program    "... está bloqueado por outro programa"
+//   the dates database corrupt                      "O arquivo ... não é um banco ... válido"  the
+//   dates, the file system name with ' ; , " [ ] % |      the name in the lookup; its rows only the
+//   table
+//
+// Broken form definitions (unknown class, property or handler, a truncated
+// file, a value of the wrong kind, a name used twice, an inherited component
+// missing from the base) are the rows of
+// FormsTest.BadDefinitionsFailWithWhereAndWhat (tests/framework/test_forms.cpp);
+// BrokenScreenDefinition below adds what the user sees of one.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QLineEdit>
+#include <QMenu>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTest>
+
+#include "Cli_rcl04700.h"
+#include "Funcoes.h"
+#include "HostConfig.h"
+#include "HostRun.h"
+#include "PesquisaLista.h"
+#include "QtPrinters.h"
+#include "ReportDatabase.h"
+#include "ReportDesigner.h"
+
+namespace {
+
+const QString kCorrectPeriod =
+    "type depDtIni 10/03/2025\ntype depDtFim 10/03/2025\nselect cbbReportNames \"Limpeza de Dados "
+    "- Detalhado\"\n"
+    "click sbtPreview\n";
+
+QJsonObject Control(const QJsonObject& state, const QString& name) {
+    return state["controls"].toObject()[name].toObject();
+}
+
+QStringList Messages(const HostRun& run) {
+    QStringList texts;
+    for (const QJsonObject& message : run.Events("message")) texts << message["text"].toString();
+    return texts;
+}
+
+QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    file.write(bytes);
+}
+
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A report definition of code RCL047 with this title and query, one column.
+QByteArray Report(const char* title, const char* sqlLines) {
+    return QByteArray("object Report: TReportDefinition\n  Code = 'RCL047'\n  Title = '") + title +
+           "'\n  SQL.Strings = (" + sqlLines +
+           ")\n  object colA: TReportColumn\n    FieldName = 'A'\n  end\nend\n";
+}
+
+// The run ended normally and the row's correct action after it produced a
+// report.
+void ExpectUsableAfterwards(const HostRun& run) {
+    EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    EXPECT_TRUE(run.Events("error").isEmpty());
+    EXPECT_EQ(run.Events("report").size(), 1) << "the correct action after the row must work";
+}
+
+// ---------------------------------------------------------------------------
+// Dates typed into the initial date, then the user leaves the field.
+
+struct TypedDate {
+    const char* name;
+    const char* typed;
+    QString sees;  // the message on leaving the field; empty: none
+    QString kept;  // the field's text afterwards
+};
+
+class HostileTypedDate : public ::testing::TestWithParam<TypedDate> {
+protected:
+    static HostWorkspace& Workspace() {
+        static HostWorkspace workspace;
+        return workspace;
+    }
+};
+
+TEST_P(HostileTypedDate, IsReportedOnLeavingAndKeptAsTyped) {
+    const TypedDate& row = GetParam();
+    const HostRun run = Workspace().Run(
+        QString("open\ntype depDtIni \"%1\"\nfocus depDtFim\nstate\n").arg(row.typed) +
+        kCorrectPeriod);
+    ExpectUsableAfterwards(run);
+    const QStringList messages = Messages(run);
+    EXPECT_EQ(messages, row.sees.isEmpty() ? QStringList() : QStringList{row.sees});
+    const QJsonObject state = run.Events("state").value(0);
+    EXPECT_EQ(Control(state, "depDtIni")["text"].toString(), row.kept);
+    TDateTime date = 0;
+    EXPECT_EQ(Control(state, "edtSemIni")["text"].toString(),
+              TryStrToDate(row.kept, date) ? NomeSemana(date) : "")
+        << "only a valid date has a weekday";
+    EXPECT_EQ(state["focus"].toString(), row.sees.isEmpty() ? "depDtFim" : "depDtIni")
+        << "an invalid date keeps the user in the field";
+}
+
+// input typed | what the user sees | what the field keeps
+INSTANTIATE_TEST_SUITE_P(
+    Table, HostileTypedDate,
+    ::testing::Values(
+        TypedDate{"Zeros", "00/00/0000", Text("'00/00/0000' não é uma data válida."), "00/00/0000"},
+        TypedDate{"NoSuchDay", "31/02/2026", Text("'31/02/2026' não é uma data válida."),
+                  "31/02/2026"},
+        TypedDate{"CenturyNotLeap", "29/02/2100", Text("'29/02/2100' não é uma data válida."),
+                  "29/02/2100"},
+        TypedDate{"Nines", "99/99/9999", Text("'99/99/9999' não é uma data válida."), "99/99/9999"},
+        TypedDate{"Letters", "abcd", "", ""},  // the field takes digits only
+        TypedDate{"HalfTyped", "12/03/20", Text("'12/03/20__' não é uma data válida."),
+                  "12/03/20__"},
+        TypedDate{"FarTooLong", "1003202599999999999999", "",
+                  "10/03/2025"},  // the field ends at the year
+        TypedDate{"WithTime", "10/03/2025 14:30", "", "10/03/2025"}),
+    [](const ::testing::TestParamInfo<TypedDate>& info) { return std::string(info.param.name); });
+
+// Found by fuzzing the date field's typing: a script that typed or pressed a
+// character outside printable ASCII (an accent, a symbol, a control
+// character) aborted the host, since QTest aborts on such a character.
+TEST(FuzzRegression, TypingNonAsciiTextAbortedTheHost) {
+    HostWorkspace workspace;
+    QFile::copy(QString(TEST_REPORTS_DIR) + "/TST001_por_usuario.rpt",
+                workspace.ReportsCopy() + "/TST001_por_usuario.rpt");
+    const HostRun name = workspace.Run(
+        Text("open\ntype edtUsuario \"João \x02Ñandú € 😀\"\nkey edtUsuario ç\nstate\n"),
+        {"--module", TEST_MODULE_PATH});
+    ASSERT_EQ(name.exitCode, 0) << name.errors.toStdString();
+    EXPECT_EQ(Control(name.Only("state"), "edtUsuario")["text"].toString(), Text("João Ñandú € 😀ç"))
+        << "a control character types nothing";
+    const HostRun date =
+        workspace.Run(Text("open\ntype depDtIni \"1é0/03/2025\"\nkey depDtIni ª\nstate\n"));
+    ASSERT_EQ(date.exitCode, 0) << date.errors.toStdString();
+    EXPECT_EQ(Control(date.Only("state"), "depDtIni")["text"].toString(), "10/03/2025");
+}
+
+// ---------------------------------------------------------------------------
+// In this process: the module's screen, opened by IniProc as the host does.
+
+class HostileScreen : public ::testing::Test {
+protected:
+    void SetUp() override {
+        saved_ = HostConfig::Instance();
+        HostConfig& config = HostConfig::Instance();
+        config.reportsDir = REPORTS_DIR;
+        config.databaseName = dir_.filePath("relatorios.db");
+        config.outputDir = dir_.filePath("out");
+        config.unattended = true;
+        Application->SetMessageHook([this](TMsgDlgType, const QString& text) { messages << text; });
+        IniProc();
+        screen = frmLimpDados;
+        QApplication::setActiveWindow(screen);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(screen));
+    }
+    void TearDown() override {
+        if (boStCriado) frmLimpDados->Close();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        Application->SetMessageHook(nullptr);
+        Application->SetModalHook(nullptr);
+        ReportEvents::ReportDone() = nullptr;
+        HostConfig::Instance() = saved_;
+    }
+
+    // As the user: Ctrl+V in the initial date, then a click in the final one.
+    void PasteIntoInitialDate(const QString& text) {
+        QGuiApplication::clipboard()->setText(text);
+        screen->depDtIni->setFocus(Qt::MouseFocusReason);
+        QTest::keyClick(screen->depDtIni, Qt::Key_V, Qt::ControlModifier);
+        screen->depDtFim->setFocus(Qt::MouseFocusReason);
+    }
+
+    QTemporaryDir dir_;
+    HostConfig saved_;
+    TfrmLimpDados* screen = nullptr;
+    QStringList messages;
+};
+
+struct PastedDate {
+    const char* what;
+    QString pasted;
+    QString sees;
+    QString kept;
+};
+
+// pasted text | what the user sees | what the field keeps
+const PastedDate kPastedDates[] = {
+    {"date and time", "10/03/2025 14:30:00", "", "10/03/2025"},
+    {"spaces around", "  \t10/03/2025 \n", "", "10/03/2025"},
+    {"spaces inside", "10 / 03 / 2025", "", "10/03/2025"},
+    {"ISO date", "2012-11-10", "", "10/11/2012"},
+    {"day and month of one digit", "1/3/2025", "", "01/03/2025"},
+    {"a date, then a long text", "31/12/2025 " + QString(20000, u'x'), "", "31/12/2025"},
+    {"a long run of digits", QString("1234567890").repeated(2000),
+     Text("'12/34/5678' não é uma data válida."), "12/34/5678"},
+    {"letters only", Text("sem data nenhuma"), "", ""},
+    {"no such day", "31/02/2026 08:00", Text("'31/02/2026' não é uma data válida."), "31/02/2026"},
+};
+
+TEST_F(HostileScreen, PastedDatesGoInWholeOrAreReported) {
+    for (const PastedDate& row : kPastedDates) {
+        SCOPED_TRACE(row.what);
+        screen->depDtIni->Clear();
+        messages.clear();
+        PasteIntoInitialDate(row.pasted);
+        EXPECT_EQ(messages, row.sees.isEmpty() ? QStringList() : QStringList{row.sees});
+        EXPECT_EQ(screen->depDtIni->Text(), row.kept);
+        TDateTime date = 0;
+        const bool valid = TryStrToDate(row.kept, date);
+        EXPECT_EQ(screen->edtSemIni->Text(), valid ? NomeSemana(date) : QString());
+        EXPECT_EQ(screen->depDtIni->hasFocus(), !row.sees.isEmpty());
+    }
+}
+
+TEST_F(HostileScreen, PasteFromTheContextMenuReadsTheDateToo) {
+    QGuiApplication::clipboard()->setText("2024-02-29T23:59:00");
+    screen->depDtIni->setFocus(Qt::MouseFocusReason);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
+                            screen->depDtIni->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(screen->depDtIni, &event);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    QAction* paste = nullptr;
+    for (QAction* action : menu->actions())
+        if (action->text().startsWith(QLineEdit::tr("&Paste"))) paste = action;
+    ASSERT_NE(paste, nullptr);
+    paste->trigger();
+    menu->close();
+    EXPECT_EQ(screen->depDtIni->Text(), "29/02/2024");
+    EXPECT_EQ(screen->edtSemIni->Text(), Text("Quinta"));
+}
+
+// ---------------------------------------------------------------------------
+// System names that hold quotes, semicolons and list separators: the lookup
+// shows them as they are, the report receives them bound and matches each
+// one exactly.
+
+struct HostileSystem {
+    QString name;
+    int cleanups;  // rows of that name in the test database, all different
+};
+
+const HostileSystem kHostileSystems[] = {
+    {"Estoque", 1},
+    {"Estoque'; DROP TABLE limpeza; --", 2},
+    {"Compras, Suprimentos", 4},
+    {"Compras; Suprimentos", 8},
+    {"\"Estoque\"", 16},
+    {"[\"Estoque\",\"Compras\"]", 32},
+    {"Estoque%", 64},
+    {"Estoque|Compras", 128},
+};
+
+void FillHostileDatabase(const QString& path) {
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "hostile");
+        db.setDatabaseName(path);
+        ASSERT_TRUE(db.open());
+        CreateReportSchema(db, 0);
+        QSqlQuery insert(db);
+        insert.prepare(
+            "INSERT INTO limpeza (data_hora, sistema, tabela, registros, usuario) "
+            "VALUES ('2025-03-10 08:00:00', ?, 'TABELA', 1, 'ADMIN')");
+        for (const HostileSystem& system : kHostileSystems)
+            for (int i = 0; i < system.cleanups; ++i) {
+                insert.addBindValue(system.name);
+                ASSERT_TRUE(insert.exec());
+            }
+    }
+    QSqlDatabase::removeDatabase("hostile");
+}
+
+TEST_F(HostileScreen, SystemNamesWithQuotesSemicolonsAndSeparatorsAreMatchedExactly) {
+    FillHostileDatabase(HostConfig::Instance().databaseName);
+    for (const HostileSystem& system : kHostileSystems) {
+        screen->cdsSist->Append();
+        screen->cdsSistSISTEMA->SetAsString(system.name);
+        screen->cdsSist->Post();
+    }
+    int rows = -1;
+    ReportEvents::ReportDone() = [&](const QString&, const QString&, int r, const QString&) {
+        rows = r;
+    };
+    QStringList shown;
+    QStringList pick;
+    Application->SetModalHook([&](QDialog& dialog) {
+        auto* lookup = qobject_cast<TfrmPesquisaLista*>(&dialog);
+        if (!lookup) return int(QDialog::Rejected);
+        shown = lookup->Rows();
+        EXPECT_TRUE(lookup->MarkExactly(pick));
+        return int(QDialog::Accepted);
+    });
+    screen->depDtIni->SetText("10/03/2025");
+    screen->depDtFim->SetText("10/03/2025");
+    QTest::mouseClick(screen->rbtListaSist, Qt::LeftButton);
+    const int chosenSets[][2] = {{1, -1}, {2, -1}, {3, 4}, {5, 6}, {7, 0}};
+    for (const auto& set : chosenSets) {
+        pick.clear();
+        int expected = 0;
+        for (int index : set) {
+            if (index < 0) continue;
+            pick << kHostileSystems[index].name;
+            expected += kHostileSystems[index].cleanups;
+        }
+        SCOPED_TRACE(pick.join(" + ").toStdString());
+        QTest::keyClick(screen->rbtListaSist, Qt::Key_F9);
+        for (const HostileSystem& system : kHostileSystems)
+            EXPECT_TRUE(shown.contains(system.name));
+        rows = -1;
+        QTest::mouseClick(screen->sbtPreview, Qt::LeftButton);
+        EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+        EXPECT_EQ(rows, expected) << "each name matches its own rows, and only those";
+    }
+    QSqlDatabase db = ReportDatabase(HostConfig::Instance());
+    QSqlQuery count("SELECT count(*) FROM limpeza", db);
+    ASSERT_TRUE(count.next()) << "the table is still there";
+    EXPECT_EQ(count.value(0).toInt(), 255);
+}
+
+// ---------------------------------------------------------------------------
+// A screen whose definition cannot be read: the host shows where and what,
+// in Portuguese, and goes on working.
+
+class TfrmQuebrada : public TfrmDadosGerRel {
+public:
+    using inherited = TfrmDadosGerRel;
+    static constexpr const char* ClassName = "TfrmQuebrada";
+    static constexpr const char* Definition = ":/hostile/quebrada.dfm";
+    static void Publish(TPublisher<TfrmQuebrada>&) {}
+};
+
+TEST_F(HostileScreen, BrokenScreenDefinitionIsAMessageWithWhereAndWhat) {
+    TfrmQuebrada* broken = nullptr;
+    Dispatch([&] { Application->CreateForm(broken); });
+    EXPECT_EQ(broken, nullptr);
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].startsWith(":/hostile/quebrada.dfm:3:")) << messages[0].toStdString();
+    EXPECT_TRUE(
+        messages[0].contains(Text("frmQuebrada.edtNada: classe desconhecida 'TEditMagico'")))
+        << messages[0].toStdString();
+    EXPECT_EQ(Application->Forms(), QList<TForm*>{screen})
+        << "the open screen stays, nothing half-made is left";
+    screen->depDtIni->SetText("10/03/2025");
+    EXPECT_EQ(screen->edtSemIni->Text(), Text("Segunda"));
+}
+
+// ---------------------------------------------------------------------------
+// Report definitions: a folder of the test's own beside the shipped ones.
+
+class HostileReports : public ::testing::Test {
+protected:
+    HostRun RunWith(const QString& script) {
+        return workspace_.Run("open\n" + script, {"--reports", workspace_.ReportsCopy()});
+    }
+    QString Reports(const QString& file) const { return workspace_.ReportsCopy() + "/" + file; }
+
+    HostWorkspace workspace_;
+};
+
+TEST_F(HostileReports, NoDefinitionAtAllSaysWhichCodeAndFolder) {
+    for (const QString& file : QDir(workspace_.ReportsCopy()).entryList(QDir::Files))
+        QFile::remove(Reports(file));
+    const HostRun run =
+        RunWith("state\n" + kCorrectPeriod.section('\n', 0, 1) + "\nclick sbtPreview\nstate\n");
+    EXPECT_EQ(run.exitCode, 0);
+    const QString notFound =
+        Text(
+            "O arquivo contendo a definição do Relatório de código 'RCL047' não foi "
+            "encontrado no diretório '%1'.")
+            .arg(workspace_.ReportsCopy());
+    EXPECT_EQ(Messages(run), (QStringList{notFound, notFound}))
+        << "on opening, and again on the action";
+    EXPECT_TRUE(run.Events("report").isEmpty());
+    EXPECT_EQ(Control(run.Events("state").value(1), "depDtIni")["text"].toString(), "10/03/2025");
+}
+
+TEST_F(HostileReports, UnreadableAndMalformedFilesAreNamedAndTheOthersStillWork) {
+    WriteFile(Reports("RCL047_quebrado.rpt"),
+              Report("Quebrado", "'SELECT 1 AS A'").replace("Title", "Titulo"));
+    WriteFile(Reports("RCL047_cortado.rpt"), Report("Cortado", "'SELECT 1 AS A'").left(60));
+    // A file that opens but cannot be read, whoever runs the test (root
+    // reads files whatever their permissions).
+    ASSERT_TRUE(QFile::link("/proc/self/mem", Reports("RCL047_ilegivel.rpt")));
+    const HostRun run = RunWith(kCorrectPeriod + "state\n");
+    ExpectUsableAfterwards(run);
+    const QStringList messages = Messages(run);
+    ASSERT_EQ(messages.size(), 1) << messages.join('\n').toStdString();
+    EXPECT_TRUE(messages[0].startsWith(
+        Text("Estes arquivos de relatório não puderam ser lidos e ficaram fora da "
+             "lista:\n")))
+        << messages[0].toStdString();
+    EXPECT_TRUE(messages[0].contains(Reports("RCL047_quebrado.rpt") +
+                                     ":3:3: Report: propriedade desconhecida 'Titulo'"));
+    EXPECT_TRUE(messages[0].contains(Reports("RCL047_cortado.rpt") + ":"));
+    EXPECT_TRUE(messages[0].contains(Reports("RCL047_ilegivel.rpt") +
+                                     Text(": não foi possível ler a definição")));
+    EXPECT_EQ(Control(run.Only("state"), "cbbReportNames")["items"].toArray().size(), 2)
+        << "the two good reports are offered";
+}
+
+TEST_F(HostileReports, QueryWithASyntaxErrorIsAMessageAndTheScreenGoesOn) {
+    WriteFile(Reports("RCL047_erro.rpt"),
+              Report("Com erro", "'SELECT 1 AS A FROMM limpeza WHERE :P_DATAINI'"));
+    const HostRun run = RunWith(
+        "type depDtIni 10/03/2025\ntype depDtFim 10/03/2025\n"
+        "select cbbReportNames \"Com erro\"\nclick sbtPreview\nstate\n" +
+        kCorrectPeriod);
+    ExpectUsableAfterwards(run);
+    const QStringList messages = Messages(run);
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].startsWith(Text("Erro na consulta do relatório: ")))
+        << messages[0].toStdString();
+    const QJsonObject state = run.Only("state");
+    EXPECT_EQ(Control(state, "depDtIni")["text"].toString(), "10/03/2025");
+    EXPECT_EQ(Control(state, "cbbReportNames")["text"].toString(), "Com erro")
+        << "the choice stays";
+}
+
+TEST_F(HostileReports, ParameterNamedTwiceIsBoundBothTimes) {
+    // The cleanups of the initial day: without the second :P_DATAINI (spelt
+    // in another case, which is the same parameter) nothing would match.
+    WriteFile(
+        Reports("RCL047_duas_vezes.rpt"),
+        Report("Duas vezes",
+               "'SELECT id AS A FROM limpeza' "
+               "' WHERE data_hora >= :P_DATAINI AND data_hora < date(:p_dataini, ''+1 day'')'"));
+    const HostRun run = RunWith(
+        "type depDtIni 10/03/2025\ntype depDtFim 10/03/2025\n"
+        "select cbbReportNames \"Duas vezes\"\nclick sbtPreview\n");
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    EXPECT_TRUE(Messages(run).isEmpty()) << Messages(run).join('\n').toStdString();
+    const QJsonArray params = run.Only("params")["params"].toArray();
+    ASSERT_EQ(params.size(), 1) << "one parameter, asked for once";
+    EXPECT_EQ(params[0].toObject()["name"].toString(), "P_DATAINI");
+    int expected = -1;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "twice");
+        db.setDatabaseName(workspace_.Database());
+        ASSERT_TRUE(db.open());
+        QSqlQuery query("SELECT count(*) FROM limpeza WHERE date(data_hora) = '2025-03-10'", db);
+        ASSERT_TRUE(query.next());
+        expected = query.value(0).toInt();
+    }
+    QSqlDatabase::removeDatabase("twice");
+    ASSERT_GT(expected, 0) << "the sample has cleanups that day";
+    EXPECT_EQ(run.Only("report")["rows"].toInt(), expected);
+}
+
+// ---------------------------------------------------------------------------
+// The report database.
+
+class HostileDatabase : public ::testing::Test {
+protected:
+    HostRun RunOn(const QString& database, const QString& script) {
+        return workspace_.Run("open\n" + script, {"--db", database});
+    }
+    HostWorkspace workspace_;
+};
+
+TEST_F(HostileDatabase, MissingIsCreated) {
+    const QString database = workspace_.Output() + "/nova/pasta/relatorios.db";
+    const HostRun run = RunOn(database, kCorrectPeriod);
+    ExpectUsableAfterwards(run);
+    EXPECT_TRUE(Messages(run).isEmpty()) << Messages(run).join('\n').toStdString();
+    EXPECT_GT(run.Only("report")["rows"].toInt(), 0);
+    EXPECT_TRUE(QFileInfo(database).size() > 0);
+}
+
+TEST_F(HostileDatabase, ReadOnlyIsReadAndLeftAlone) {
+    ASSERT_EQ(workspace_.Run("open\n" + kCorrectPeriod).exitCode, 0);  // creates it
+    const QString database = workspace_.Database();
+    const QByteArray before = ReadFile(database);
+    ASSERT_TRUE(
+        QFile::setPermissions(database, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    const HostRun run = RunOn(database, kCorrectPeriod);
+    QFile::setPermissions(database, QFile::ReadOwner | QFile::WriteOwner);
+    ExpectUsableAfterwards(run);
+    EXPECT_TRUE(Messages(run).isEmpty()) << Messages(run).join('\n').toStdString();
+    EXPECT_EQ(ReadFile(database), before);
+}
+
+TEST_F(HostileDatabase, LockedByAnotherProgramSaysSoAndWorksOnceFree) {
+    ASSERT_EQ(workspace_.Run("open\n" + kCorrectPeriod).exitCode, 0);  // creates it
+    const QString database = workspace_.Database();
+    HostRun locked;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "locker");
+        db.setDatabaseName(database);
+        ASSERT_TRUE(db.open());
+        QSqlQuery query(db);
+        ASSERT_TRUE(query.exec("BEGIN EXCLUSIVE"));
+        locked = RunOn(database, kCorrectPeriod + "click sbtPreview\nstate\n");
+        query.exec("ROLLBACK");
+    }
+    QSqlDatabase::removeDatabase("locker");
+    EXPECT_EQ(locked.exitCode, 0) << locked.errors.toStdString();
+    const QString sees = Text(
+                             "O banco de dados de relatórios %1 está bloqueado por outro programa. "
+                             "Tente de novo em instantes.")
+                             .arg(database);
+    EXPECT_EQ(Messages(locked), (QStringList{sees, sees})) << "a second try says the same";
+    EXPECT_TRUE(locked.Events("report").isEmpty());
+    EXPECT_EQ(Control(locked.Only("state"), "depDtIni")["text"].toString(), "10/03/2025");
+    ExpectUsableAfterwards(RunOn(database, kCorrectPeriod));
+}
+
+TEST_F(HostileDatabase, CorruptIsNamedAndTheScreenKeepsItsInput) {
+    ASSERT_EQ(workspace_.Run("open\n" + kCorrectPeriod).exitCode, 0);  // creates it
+    const struct {
+        const char* what;
+        QByteArray bytes;
+        QString sees;
+    } rows[] = {
+        {"not a database", QByteArray(8192, 'x'),
+         Text("O arquivo %1 não é um banco de dados de relatórios válido")
+             .arg(workspace_.Database())},
+        {"a database cut short", ReadFile(workspace_.Database()).left(20000),
+         Text("O arquivo %1 não é um banco de dados de relatórios válido")
+             .arg(workspace_.Database())},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        WriteFile(workspace_.Database(), row.bytes);
+        const HostRun run = RunOn(workspace_.Database(), kCorrectPeriod + "state\n");
+        EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+        const QStringList messages = Messages(run);
+        ASSERT_EQ(messages.size(), 1);
+        EXPECT_TRUE(messages[0].startsWith(row.sees)) << messages[0].toStdString();
+        EXPECT_TRUE(run.Events("report").isEmpty());
+        EXPECT_EQ(Control(run.Only("state"), "depDtIni")["text"].toString(), "10/03/2025");
+        EXPECT_EQ(ReadFile(workspace_.Database()), row.bytes)
+            << "the damaged file is left as it was";
+    }
+}
+
+}  // namespace
