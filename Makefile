@@ -27,4 +27,4 @@ bench: build
 	@bash scripts/bench.sh
 
 clean:
-	@rm -rf build build-asan
+	@rm -rf build build-asan build-fuzz
