@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(
   build-essential cmake g++ pkg-config
-  qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libgl-dev
+  qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libgl-dev libqt6opengl6-dev
   googletest libgtest-dev libbenchmark-dev qt6-tools-dev libsqlite3-dev
   fonts-dejavu-core poppler-utils binutils sqlite3 clang libclang-rt-14-dev
 )
