@@ -108,7 +108,7 @@ void BM_RowsReady_ReportQuery(benchmark::State& state) {
     ReportBench bench;
     QSqlDatabase db = bench.Database();
     qsizetype rows = 0;
-    for (auto _ : state) rows = RunReportQuery(db, bench.report.sql, bench.params).rows.size();
+    for (auto _ : state) rows = RunReportQuery(db, bench.report.sql, bench.params).RowCount();
     state.counters["linhas"] = static_cast<double>(rows);
 }
 BENCHMARK(BM_RowsReady_ReportQuery)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -144,7 +144,7 @@ bool BoundAsNull(const QVariant& value) {
     return value.isNull() || (value.typeId() == QMetaType::QString && value.toString().isNull());
 }
 
-std::vector<CleanupRow> RunWithSqlite(sqlite3* db, const CStatement& query) {
+sqlite3_stmt* PrepareWithSqlite(sqlite3* db, const CStatement& query) {
     sqlite3_stmt* statement = nullptr;
     if (sqlite3_prepare_v2(db, query.sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) qFatal("%s", sqlite3_errmsg(db));
     for (size_t i = 0; i < query.values.size(); ++i) {
@@ -156,6 +156,11 @@ std::vector<CleanupRow> RunWithSqlite(sqlite3* db, const CStatement& query) {
         const std::string text = query.values[i].toString().toStdString();
         sqlite3_bind_text(statement, index, text.c_str(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
     }
+    return statement;
+}
+
+std::vector<CleanupRow> RunWithSqlite(sqlite3* db, const CStatement& query) {
+    sqlite3_stmt* statement = PrepareWithSqlite(db, query);
     std::vector<CleanupRow> rows;
     int step = SQLITE_ROW;
     while ((step = sqlite3_step(statement)) == SQLITE_ROW)
@@ -166,18 +171,64 @@ std::vector<CleanupRow> RunWithSqlite(sqlite3* db, const CStatement& query) {
     return rows;
 }
 
-void BM_RowsReady_SqliteC(benchmark::State& state) {
-    ReportBench bench;
-    const CStatement query = ToCStatement(bench.report, bench.params);
+std::string_view ColumnView(sqlite3_stmt* statement, int column) {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+    return {text ? text : "", static_cast<size_t>(sqlite3_column_bytes(statement, column))};
+}
+
+// The same statement into the component's own structure, as plainly as the
+// C library allows: what the component's reading is held against.
+ReportData RunWithSqliteIntoReportData(sqlite3* db, const CStatement& query) {
+    sqlite3_stmt* statement = PrepareWithSqlite(db, query);
+    ReportData data;
+    QStringList fields;
+    for (int c = 0; c < sqlite3_column_count(statement); ++c) fields << sqlite3_column_name(statement, c);
+    data.SetFields(fields);
+    int step = SQLITE_ROW;
+    while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
+        data.AddText(ColumnView(statement, 0));
+        data.AddText(ColumnView(statement, 1));
+        data.AddText(ColumnView(statement, 2));
+        data.AddInteger(sqlite3_column_int64(statement, 3));
+        data.AddText(ColumnView(statement, 4));
+    }
+    if (step != SQLITE_DONE) qFatal("%s", sqlite3_errmsg(db));
+    sqlite3_finalize(statement);
+    data.Publish();
+    return data;
+}
+
+sqlite3* OpenWithSqlite() {
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(DatabaseFile().toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
         qFatal("cannot open the database");
+    return db;
+}
+
+// `run` (the statement, the C connection: the row count) repeated.
+template <class Run>
+void RowsWithSqlite(benchmark::State& state, Run run) {
+    ReportBench bench;
+    const CStatement query = ToCStatement(bench.report, bench.params);
+    sqlite3* db = OpenWithSqlite();
     size_t rows = 0;
-    for (auto _ : state) rows = RunWithSqlite(db, query).size();
+    for (auto _ : state) rows = run(db, query);
     sqlite3_close(db);
     state.counters["linhas"] = static_cast<double>(rows);
 }
+
+void BM_RowsReady_SqliteC(benchmark::State& state) {
+    RowsWithSqlite(state, [](sqlite3* db, const CStatement& query) {
+        return static_cast<size_t>(RunWithSqliteIntoReportData(db, query).RowCount());
+    });
+}
 BENCHMARK(BM_RowsReady_SqliteC)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same rows into plain structs of std::string, for comparison.
+void BM_RowsReady_SqliteCStructs(benchmark::State& state) {
+    RowsWithSqlite(state, [](sqlite3* db, const CStatement& query) { return RunWithSqlite(db, query).size(); });
+}
+BENCHMARK(BM_RowsReady_SqliteCStructs)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // What the report component does up to a page that can be shown: the rows,
 // their layout on pages, and page 1 painted.
@@ -186,11 +237,11 @@ void BM_FirstPage_Image(benchmark::State& state) {
     QSqlDatabase db = bench.Database();
     int pages = 0;
     for (auto _ : state) {
-        const ReportData data = RunReportQuery(db, bench.report.sql, bench.params);
-        const ReportRenderer renderer(bench.report, data, ReportParametersLine(bench.params));
-        benchmark::DoNotOptimize(renderer.PageImage(renderer.PageLayout(), 1));
+        const ReportRenderer renderer(bench.report, RunReportQuery(db, bench.report.sql, bench.params),
+                                      ReportParametersLine(bench.params));
+        benchmark::DoNotOptimize(renderer.PageImage(1));
         state.PauseTiming();
-        pages = renderer.PageCount(renderer.PageLayout());
+        pages = renderer.PageCount();
         state.ResumeTiming();
     }
     state.counters["paginas"] = pages;

@@ -158,10 +158,10 @@ PreparedReport Prepare(const TReportDesignerDialog& designer, const ReportDefini
     if (auto& ready = ReportEvents::ParamsReady()) ready(params);
 
     QSqlDatabase db = ReportDatabase(HostConfig::Instance());
-    const ReportData data =
+    ReportData data =
         RunReportQuery(db, report.sql, params, [&progress](int rows) { progress.Rows(rows); });
-    return {static_cast<int>(data.rows.size()),
-            std::make_unique<ReportRenderer>(report, data, ReportParametersLine(params))};
+    const int rows = static_cast<int>(data.RowCount());
+    return {rows, std::make_unique<ReportRenderer>(report, std::move(data), ReportParametersLine(params))};
 }
 
 }  // namespace

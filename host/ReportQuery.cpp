@@ -3,9 +3,11 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <chrono>
 #include <vector>
 
 #include "DateUtils.h"
+#include "SqliteRows.h"
 #include "SysUtils.h"
 
 namespace {
@@ -102,30 +104,36 @@ std::vector<SqlPiece> SplitSql(const QString& sql) { return SqlSplitter(sql).Spl
     throw EDatabaseError(QStringLiteral("%1: %2").arg(what, error.text()));
 }
 
-void BindAll(QSqlQuery& query, const PositionalQuery& positional, const TParams& params) {
-    for (const QString& name : positional.bindings) {
-        const TParam* param = params.FindParam(name);
-        if (!param)
-            throw EDatabaseError(
-                QStringLiteral("O parâmetro '%1' da consulta do relatório não foi informado.")
-                    .arg(name));
-        query.addBindValue(BindValue(*param));
-    }
-}
-
-void FetchRows(QSqlQuery& query, ReportData& data, const std::function<void(int)>& progress) {
-    constexpr int kProgressEvery = 250;
-    const auto columns = static_cast<int>(data.fields.size());
-    while (query.next()) {
-        QVariantList row;
-        row.reserve(columns);
-        for (int c = 0; c < columns; ++c) row << query.value(c);
-        data.rows << row;
-        if (progress && data.rows.size() % kProgressEvery == 0)
-            progress(static_cast<int>(data.rows.size()));
+// Qt's driver asks for the rows of a forward-only query in batches of its own.
+void FetchRows(QSqlQuery& query, ReportData& data, const std::function<void()>& batch) {
+    constexpr int kBatchRows = 256;
+    const QSqlRecord record = query.record();
+    QStringList fields;
+    for (int c = 0; c < record.count(); ++c) fields << record.fieldName(c);
+    data.SetFields(fields);
+    for (int rows = 1; query.next(); ++rows) {
+        for (int c = 0; c < data.ColumnCount(); ++c) data.AddVariant(query.value(c));
+        if (rows % kBatchRows == 0) {
+            data.Publish();
+            if (batch) batch();
+        }
     }
     if (query.lastError().isValid())
         QueryFailure(QStringLiteral("Erro ao ler o resultado do relatório"), query.lastError());
+    data.Publish();
+    if (batch) batch();
+}
+
+void ReadThroughQt(QSqlDatabase& db, const BoundQuery& bound, ReportData& data,
+                   const std::function<void()>& batch) {
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.prepare(bound.query.sql))
+        QueryFailure(QStringLiteral("Erro na consulta do relatório"), query.lastError());
+    for (const QVariant& value : bound.values) query.addBindValue(value);
+    if (!query.exec())
+        QueryFailure(QStringLiteral("Erro ao executar a consulta do relatório"), query.lastError());
+    FetchRows(query, data, batch);
 }
 
 }  // namespace
@@ -184,26 +192,37 @@ QVariant BindValue(const TParam& param) {
     return QVariant();
 }
 
-int ReportData::FieldIndex(const QString& name) const {
-    for (int i = 0; i < fields.size(); ++i)
-        if (fields[i].compare(name, Qt::CaseInsensitive) == 0) return i;
-    return -1;
+BoundQuery BindReportQuery(const QString& sql, const TParams& params) {
+    BoundQuery bound{ToPositional(sql), {}};
+    for (const QString& name : bound.query.bindings) {
+        const TParam* param = params.FindParam(name);
+        if (!param)
+            throw EDatabaseError(
+                QStringLiteral("O parâmetro '%1' da consulta do relatório não foi informado.")
+                    .arg(name));
+        bound.values << BindValue(*param);
+    }
+    return bound;
+}
+
+void ReadReportRows(QSqlDatabase& db, const BoundQuery& bound, ReportData& data,
+                    const std::function<void()>& batch) {
+    if (sqlite3* handle = SharedSqliteHandle(db))
+        return ReadSqliteRows(handle, bound.query, bound.values, data, batch);
+    ReadThroughQt(db, bound, data, batch);
 }
 
 ReportData RunReportQuery(QSqlDatabase& db, const QString& sql, const TParams& params,
                           const std::function<void(int rows)>& progress) {
-    const PositionalQuery positional = ToPositional(sql);
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    if (!query.prepare(positional.sql))
-        QueryFailure(QStringLiteral("Erro na consulta do relatório"), query.lastError());
-    BindAll(query, positional, params);
-    if (!query.exec())
-        QueryFailure(QStringLiteral("Erro ao executar a consulta do relatório"), query.lastError());
-
+    using Clock = std::chrono::steady_clock;
+    constexpr auto kEvery = std::chrono::milliseconds(100);
+    const BoundQuery bound = BindReportQuery(sql, params);
     ReportData data;
-    const QSqlRecord record = query.record();
-    for (int c = 0; c < record.count(); ++c) data.fields << record.fieldName(c);
-    FetchRows(query, data, progress);
+    Clock::time_point next = Clock::now();
+    ReadReportRows(db, bound, data, [&] {
+        if (!progress || Clock::now() < next) return;
+        next = Clock::now() + kEvery;
+        progress(static_cast<int>(data.RowCount()));
+    });
     return data;
 }

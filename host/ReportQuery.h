@@ -9,6 +9,7 @@
 
 #include "HostExport.h"
 #include "Params.h"
+#include "ReportData.h"
 
 // The named parameters of report queries (":P_DATAINI") and how their values
 // reach the database: always bound, never pasted into the SQL text.
@@ -38,18 +39,28 @@ HOST_EXPORT PositionalQuery ToPositional(const QString& sql);
 // numbers; an unassigned or null value as NULL.
 HOST_EXPORT QVariant BindValue(const TParam& param);
 
-// A query's result: the column names as the query gives them and the rows.
-struct HOST_EXPORT ReportData {
-    QStringList fields;
-    QList<QVariantList> rows;
-    // The column of that name, without regard to case; -1 when none.
-    int FieldIndex(const QString& name) const;
+// A query with its values bound, ready to run: the positional statement and
+// the value of each '?' in order.
+struct HOST_EXPORT BoundQuery {
+    PositionalQuery query;
+    QVariantList values;
 };
+// Binds every parameter of `sql` from `params` by name. Throws EDatabaseError
+// naming a parameter of the query that is not in `params`.
+HOST_EXPORT BoundQuery BindReportQuery(const QString& sql, const TParams& params);
 
-// Runs `sql` with every parameter bound from `params` by name. `progress` is
-// called with the number of rows read so far every few hundred rows; an
-// exception it throws (EAbort) stops the query. Throws EDatabaseError with the
-// database's message when the query cannot be prepared or run, and when a
-// parameter of the query is not in `params`.
+// Runs `bound` on `db` and appends its rows to `data` (whose fields it sets).
+// On SQLite the rows are read through the driver's own SQLite connection
+// (SharedSqliteHandle), else through Qt. `batch` runs after every few hundred
+// rows, once they are published in `data`, and at the end; an exception it
+// throws (EAbort) stops the query. Throws EDatabaseError with the database's
+// message when the query cannot be prepared, run or read.
+HOST_EXPORT void ReadReportRows(QSqlDatabase& db, const BoundQuery& bound, ReportData& data,
+                                const std::function<void()>& batch = {});
+
+// Runs `sql` with every parameter bound from `params` by name and gives all
+// its rows. `progress` is called with the number of rows read so far after
+// the first few hundred rows, then at most every 100 ms; an exception it throws (EAbort) stops the query. Throws as
+// BindReportQuery and ReadReportRows.
 HOST_EXPORT ReportData RunReportQuery(QSqlDatabase& db, const QString& sql, const TParams& params,
                                       const std::function<void(int rows)>& progress = {});

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QSqlQuery>
+#include <QSqlRecord>
+
 #include "ReportQuery.h"
+#include "SqliteRows.h"
 #include "ReportTestSupport.h"
 #include "SysUtils.h"
 
@@ -65,16 +69,16 @@ TEST_F(RunReportQueryTest, ValuesBoundByNameWhateverTheirOrder) {
     params.ParamByName("SECOND").SetValue(7);
     const ReportData data =
         Run("SELECT :SECOND AS s, :FIRST AS f, :SECOND || '!' AS again", params);
-    ASSERT_EQ(data.rows.size(), 1);
-    EXPECT_EQ(data.fields, QStringList({"s", "f", "again"}));
-    EXPECT_EQ(data.rows[0], QVariantList({7, "um", "7!"}));
+    ASSERT_EQ(data.RowCount(), 1);
+    EXPECT_EQ(data.Fields(), QStringList({"s", "f", "again"}));
+    EXPECT_EQ(data.Row(0), QVariantList({7, "um", "7!"}));
 }
 
 TEST_F(RunReportQueryTest, LiteralLookingLikeAParameterStaysText) {
     TParams params = QueryParams("SELECT ':A' AS t, :A AS v -- :A?\n");
     params.ParamByName("A").SetAsString("x");
     const ReportData data = Run("SELECT ':A' AS t, :A AS v -- :A?\n", params);
-    EXPECT_EQ(data.rows[0], QVariantList({":A", "x"}));
+    EXPECT_EQ(data.Row(0), QVariantList({":A", "x"}));
 }
 
 TEST_F(RunReportQueryTest, SyntaxErrorRaisesWithTheDatabaseMessage) {
@@ -100,6 +104,39 @@ TEST_F(RunReportQueryTest, ParameterMissingFromTheCollectionIsNamed) {
             }
         },
         EDatabaseError);
+}
+
+// Read beneath Qt's driver, every value comes out as the driver gives it.
+TEST_F(RunReportQueryTest, ValuesOfEveryTypeAsQtsDriverGivesThem) {
+    const QString sql =
+        "SELECT 9223372036854775807 AS grande, -1.5 AS real, 'Relatório ç' AS texto, "
+        "x'00ff41' AS bytes, NULL AS nada, '' AS vazio";
+    QSqlDatabase db = ReportDatabase(HostConfig::Instance());
+    ASSERT_NE(SharedSqliteHandle(db), nullptr)
+        << "Qt's SQLite driver runs on another SQLite: rows would be read through Qt";
+    const ReportData data = Run(sql, TParams());
+    QSqlQuery qt(db);
+    ASSERT_TRUE(qt.exec(sql) && qt.next());
+    ASSERT_EQ(data.RowCount(), 1);
+    for (int c = 0; c < qt.record().count(); ++c) {
+        EXPECT_EQ(data.Value(0, c).isNull(), qt.value(c).isNull());
+        if (!qt.value(c).isNull()) {
+            EXPECT_EQ(data.Value(0, c), qt.value(c)) << qt.record().fieldName(c).toStdString();
+        }
+    }
+}
+
+// Thousands of rows, some texts repeating and some not, each read back as it was.
+TEST_F(RunReportQueryTest, ManyRowsReadBackExactly) {
+    const ReportData data = Run(
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 5000) "
+        "SELECT i % 3 AS g, 'sistema ' || (i % 3) AS s, 'linha ' || i AS t FROM n",
+        TParams());
+    ASSERT_EQ(data.RowCount(), 5000);
+    for (int i = 1; i <= 5000; ++i)
+        ASSERT_EQ(data.Row(i - 1), QVariantList({i % 3, QString("sistema %1").arg(i % 3),
+                                                 QString("linha %1").arg(i)}))
+            << "row " << i;
 }
 
 }  // namespace

@@ -53,6 +53,10 @@ INSTANTIATE_TEST_SUITE_P(
                       FormatCase{"2023-02-29", "date",
                                  "2023-02-29"},  // no such day: shown as it came
                       FormatCase{1234567, "integer", "1.234.567"}, FormatCase{-5, "integer", "-5"},
+                      FormatCase{QVariant::fromValue<qlonglong>(9223372036854775807LL), "integer",
+                                 "9.223.372.036.854.775.807"},
+                      FormatCase{QVariant::fromValue<qlonglong>(-9223372036854775807LL - 1), "integer",
+                                 "-9.223.372.036.854.775.808"},
                       FormatCase{1234.5, "float2", "1.234,50"}, FormatCase{"abc", "integer", "abc"},
                       FormatCase{QVariant(), "date", ""}, FormatCase{"texto", "", "texto"}));
 
@@ -66,23 +70,23 @@ ReportDefinition GroupedReport() {
 }
 
 ReportData Rows(int count, int groups) {
-    ReportData data{{"G", "V"}, {}};
+    ReportData data(QStringList{"G", "V"});
     for (int i = 0; i < count; ++i)
-        data.rows << QVariantList({QString("grupo %1").arg(i * groups / count), i});
+        data.AddRow({QString("grupo %1").arg(i * groups / count), i});
     return data;
 }
 
 TEST(ReportRendererLayout, PagesGrowWithRowsAndGroups) {
     const ReportDefinition report = GroupedReport();
     const ReportRenderer empty(report, Rows(0, 1), "");
-    EXPECT_EQ(empty.PageCount(empty.PageLayout()), 1);
+    EXPECT_EQ(empty.PageCount(), 1);
     const ReportRenderer few(report, Rows(10, 1), "");
-    EXPECT_EQ(few.PageCount(few.PageLayout()), 1);
+    EXPECT_EQ(few.PageCount(), 1);
     const ReportRenderer many(report, Rows(500, 1), "");
-    const int pages = many.PageCount(many.PageLayout());
+    const int pages = many.PageCount();
     EXPECT_GT(pages, 5);
     const ReportRenderer grouped(report, Rows(500, 50), "");
-    EXPECT_GT(grouped.PageCount(grouped.PageLayout()), pages);
+    EXPECT_GT(grouped.PageCount(), pages);
 }
 
 TEST(ReportRendererLayout, WideColumnsTurnThePage) {
