@@ -3,6 +3,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+#include "ReportDefinition.h"
 #include "ReportQuery.h"
 #include "SqliteRows.h"
 #include "ReportTestSupport.h"
@@ -138,5 +139,99 @@ TEST_F(RunReportQueryTest, ManyRowsReadBackExactly) {
                                                  QString("linha %1").arg(i)}))
             << "row " << i;
 }
+
+// The RCL047 queries as they were before the systems became index seeks:
+// the same rows must come out, in the same order.
+const char* const kDetailedWithOr =
+    "SELECT l.sistema AS SISTEMA, l.data_hora AS DATA_HORA, l.tabela AS TABELA, "
+    "l.registros AS REGISTROS, l.usuario AS USUARIO FROM limpeza l "
+    "WHERE l.data_hora >= :P_DATAINI "
+    "AND l.data_hora < coalesce(date(:P_DATAFIM, '+1 day'), :P_DATAFIM || '~') "
+    "AND (:P_TSISTEMA = 'T' OR l.sistema IN (SELECT value FROM json_each(NULLIF(:P_SISTEMA, '')))) "
+    "ORDER BY l.sistema, l.data_hora, l.id";
+const char* const kSummaryWithOr =
+    "SELECT l.sistema AS SISTEMA, count(*) AS LIMPEZAS, sum(l.registros) AS REGISTROS "
+    "FROM limpeza l WHERE l.data_hora >= :P_DATAINI "
+    "AND l.data_hora < coalesce(date(:P_DATAFIM, '+1 day'), :P_DATAFIM || '~') "
+    "AND (:P_TSISTEMA = 'T' OR l.sistema IN (SELECT value FROM json_each(NULLIF(:P_SISTEMA, '')))) "
+    "GROUP BY l.sistema ORDER BY l.sistema";
+
+struct SystemsCase {
+    const char* name;
+    TDateTime first;
+    TDateTime last;
+    bool all;
+    const char* list;
+};
+
+class Rcl047Queries : public ::testing::TestWithParam<SystemsCase> {
+protected:
+    Rcl047Queries()
+        : db_({{"0001-01-01 00:00:00", "Estoque", "INICIO", 1},
+               {"2024-02-29 23:59:59", "Estoque", "INVENTARIO", 1},
+               {"2024-03-01 00:00:00", "Estoque", "MOVIMENTO", 1200},
+               {"2024-03-01 00:00:00", "Compras/Suprimentos", "COTACAO", 34},
+               {"2024-03-15 08:30:00", "O'Brien, [x]", "TABELA_A", 5},
+               {"2024-03-31 23:59:59", "Estoque2", "TABELA_C", 7},
+               {"2024-03-31 23:59:59", "Estoque", "SALDO", 99},
+               {"9999-12-31 23:59:59", "Compras/Suprimentos", "FIM", 1}}),
+          guard_(db_.Path(), db_.Dir()) {}
+    QList<QVariantList> Rows(const QString& sql) {
+        TParams params = QueryParams(sql);
+        bool flag = false;
+        const SystemsCase& c = GetParam();
+        ScreenHandler(c.first, c.last, c.all, c.list)(params, flag);
+        QSqlDatabase db = ReportDatabase(HostConfig::Instance());
+        const ReportData data = RunReportQuery(db, sql, params);
+        QList<QVariantList> rows;
+        for (qsizetype r = 0; r < data.RowCount(); ++r) rows << data.Row(r);
+        return rows;
+    }
+    QString Plan(const QString& sql) {
+        TParams params = QueryParams(sql);
+        bool flag = false;
+        const SystemsCase& c = GetParam();
+        ScreenHandler(c.first, c.last, c.all, c.list)(params, flag);
+        const BoundQuery bound = BindReportQuery(sql, params);
+        QSqlQuery query(ReportDatabase(HostConfig::Instance()));
+        EXPECT_TRUE(query.prepare("EXPLAIN QUERY PLAN " + bound.query.sql));
+        for (const QVariant& value : bound.values) query.addBindValue(value);
+        EXPECT_TRUE(query.exec());
+        QStringList plan;
+        while (query.next()) plan << query.value(3).toString();
+        return plan.join('\n');
+    }
+    TempReportDb db_;
+    HostConfigGuard guard_;
+};
+
+TEST_P(Rcl047Queries, SameRowsAsTheQueriesTheyReplaced) {
+    EXPECT_EQ(Rows(ReportDefinition::Read(ReportPath("RCL047_detalhado.rpt")).sql), Rows(kDetailedWithOr));
+    EXPECT_EQ(Rows(ReportDefinition::Read(ReportPath("RCL047_resumo.rpt")).sql), Rows(kSummaryWithOr));
+}
+
+// SQLite seeks the index for the systems and the period and needs no sort.
+TEST_P(Rcl047Queries, IndexGivesTheRangeAndTheOrder) {
+    for (const char* file : {"RCL047_detalhado.rpt", "RCL047_resumo.rpt"}) {
+        const QString plan = Plan(ReportDefinition::Read(ReportPath(file)).sql);
+        EXPECT_TRUE(plan.contains("ix_limpeza_sistema_data (sistema=? AND data_hora>? AND data_hora<?)"))
+            << file << "\n" << plan.toStdString();
+        EXPECT_FALSE(plan.contains("TEMP B-TREE")) << file << "\n" << plan.toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Systems, Rcl047Queries,
+    ::testing::Values(
+        SystemsCase{"AllOfMarch", EncodeDate(2024, 3, 1), EncodeDate(2024, 3, 31), true, ""},
+        SystemsCase{"AllWithAStaleList", EncodeDate(2024, 3, 1), EncodeDate(2024, 3, 31), true, "[\"Estoque\"]"},
+        SystemsCase{"TwoOfMarch", EncodeDate(2024, 3, 1), EncodeDate(2024, 3, 31), false,
+                    "[\"Estoque\",\"O'Brien, [x]\"]"},
+        SystemsCase{"NameTwiceAndUnknown", EncodeDate(1, 1, 1), EncodeDate(9999, 12, 31), false,
+                    "[\"Estoque\",\"Estoque\",\"Nada\"]"},
+        SystemsCase{"EmptyList", EncodeDate(1, 1, 1), EncodeDate(9999, 12, 31), false, ""},
+        SystemsCase{"WholeCalendar", EncodeDate(1, 1, 1), EncodeDate(9999, 12, 31), true, ""},
+        SystemsCase{"Reversed", EncodeDate(2024, 3, 31), EncodeDate(2024, 3, 1), true, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
