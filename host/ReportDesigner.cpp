@@ -158,8 +158,9 @@ PreparedReport Prepare(const TReportDesignerDialog& designer, const ReportDefini
     if (auto& ready = ReportEvents::ParamsReady()) ready(params);
 
     QSqlDatabase db = ReportDatabase(HostConfig::Instance());
-    ReportData data =
-        RunReportQuery(db, report.sql, params, [&progress](int rows) { progress.Rows(rows); });
+    const QueryLimits limits{report.file, nullptr, HostConfig::Instance().queryTimeLimit};
+    ReportData data = RunReportQuery(
+        db, report.sql, params, [&progress](int rows) { progress.Rows(rows); }, limits);
     const int rows = static_cast<int>(data.RowCount());
     return {rows, std::make_unique<ReportRenderer>(report, std::move(data), ReportParametersLine(params))};
 }

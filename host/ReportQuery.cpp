@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "DateUtils.h"
+#include "QueryGuard.h"
 #include "SqliteRows.h"
 #include "SysUtils.h"
 
@@ -205,24 +206,33 @@ BoundQuery BindReportQuery(const QString& sql, const TParams& params) {
     return bound;
 }
 
+// A failure may be the guard's doing (a cancel, a refusal, the time limit):
+// it says so first.
 void ReadReportRows(QSqlDatabase& db, const BoundQuery& bound, ReportData& data,
-                    const std::function<void()>& batch) {
-    if (sqlite3* handle = SharedSqliteHandle(db))
-        return ReadSqliteRows(handle, bound.query, bound.values, data, batch);
-    ReadThroughQt(db, bound, data, batch);
+                    const std::function<void()>& batch, const QueryLimits& limits) {
+    QueryGuard guard(db, limits.source, limits.cancel, limits.timeLimit);
+    try {
+        if (sqlite3* handle = SharedSqliteHandle(db))
+            return ReadSqliteRows(handle, bound.query, bound.values, data, batch);
+        ReadThroughQt(db, bound, data, batch);
+    } catch (const EDatabaseError&) {
+        guard.Check();
+        throw;
+    }
 }
 
 ReportData RunReportQuery(QSqlDatabase& db, const QString& sql, const TParams& params,
-                          const std::function<void(int rows)>& progress) {
+                          const std::function<void(int rows)>& progress, const QueryLimits& limits) {
     using Clock = std::chrono::steady_clock;
     constexpr auto kEvery = std::chrono::milliseconds(100);
     const BoundQuery bound = BindReportQuery(sql, params);
     ReportData data;
     Clock::time_point next = Clock::now();
-    ReadReportRows(db, bound, data, [&] {
+    const auto throttled = [&] {
         if (!progress || Clock::now() < next) return;
         next = Clock::now() + kEvery;
         progress(static_cast<int>(data.RowCount()));
-    });
+    };
+    ReadReportRows(db, bound, data, throttled, limits);
     return data;
 }

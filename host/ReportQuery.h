@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <atomic>
+#include <chrono>
 #include <functional>
 
 #include "HostExport.h"
@@ -49,18 +51,32 @@ struct HOST_EXPORT BoundQuery {
 // naming a parameter of the query that is not in `params`.
 HOST_EXPORT BoundQuery BindReportQuery(const QString& sql, const TParams& params);
 
-// Runs `bound` on `db` and appends its rows to `data` (whose fields it sets).
-// On SQLite the rows are read through the driver's own SQLite connection
-// (SharedSqliteHandle), else through Qt. `batch` runs after every few hundred
-// rows, once they are published in `data`, and at the end; an exception it
-// throws (EAbort) stops the query. Throws EDatabaseError with the database's
-// message when the query cannot be prepared, run or read.
+// What bounds a report query (see QueryGuard): the definition's file, named
+// in messages; a flag that cancels it when it becomes true (may be null); a
+// time limit (0 for none).
+struct HOST_EXPORT QueryLimits {
+    QString source;
+    const std::atomic<bool>* cancel = nullptr;
+    std::chrono::milliseconds timeLimit{0};
+};
+
+// Runs `bound` on `db` under a QueryGuard (only reading is allowed) and
+// appends its rows to `data` (whose fields it sets). On SQLite the rows are
+// read through the driver's own SQLite connection (SharedSqliteHandle), else
+// through Qt. `batch` runs after every few hundred rows, once they are
+// published in `data`, and at the end; an exception it throws (EAbort) stops
+// the query. Throws EAbort when cancelled through `limits`; Exception when
+// the guard refused the statement or the time limit ended it; EDatabaseError
+// with the database's message when the query cannot be prepared, run or read.
 HOST_EXPORT void ReadReportRows(QSqlDatabase& db, const BoundQuery& bound, ReportData& data,
-                                const std::function<void()>& batch = {});
+                                const std::function<void()>& batch = {},
+                                const QueryLimits& limits = {});
 
 // Runs `sql` with every parameter bound from `params` by name and gives all
 // its rows. `progress` is called with the number of rows read so far after
-// the first few hundred rows, then at most every 100 ms; an exception it throws (EAbort) stops the query. Throws as
-// BindReportQuery and ReadReportRows.
+// the first few hundred rows, then at most every 100 ms; an exception it
+// throws (EAbort) stops the query. Throws as BindReportQuery and
+// ReadReportRows.
 HOST_EXPORT ReportData RunReportQuery(QSqlDatabase& db, const QString& sql, const TParams& params,
-                                      const std::function<void(int rows)>& progress = {});
+                                      const std::function<void(int rows)>& progress = {},
+                                      const QueryLimits& limits = {});
