@@ -211,6 +211,18 @@ bool SameSettings(const QSqlDatabase& db, const HostConfig& config) {
            db.password() == config.databasePassword;
 }
 
+QSqlDatabase AddConnection(const HostConfig& config, const QString& name) {
+    if (!QSqlDatabase::isDriverAvailable(config.databaseDriver))
+        throw Exception(QStringLiteral("O driver de banco de dados '%1' não está disponível.")
+                            .arg(config.databaseDriver));
+    QSqlDatabase db = QSqlDatabase::addDatabase(config.databaseDriver, name);
+    db.setDatabaseName(config.databaseName);
+    db.setHostName(config.databaseHost);
+    db.setUserName(config.databaseUser);
+    db.setPassword(config.databasePassword);
+    return db;
+}
+
 // The named connection, made anew when the settings have changed since.
 QSqlDatabase Connection(const HostConfig& config) {
     if (QSqlDatabase::contains(kConnection)) {
@@ -221,15 +233,7 @@ QSqlDatabase Connection(const HostConfig& config) {
         }
         QSqlDatabase::removeDatabase(kConnection);
     }
-    if (!QSqlDatabase::isDriverAvailable(config.databaseDriver))
-        throw Exception(QStringLiteral("O driver de banco de dados '%1' não está disponível.")
-                            .arg(config.databaseDriver));
-    QSqlDatabase db = QSqlDatabase::addDatabase(config.databaseDriver, kConnection);
-    db.setDatabaseName(config.databaseName);
-    db.setHostName(config.databaseHost);
-    db.setUserName(config.databaseUser);
-    db.setPassword(config.databasePassword);
-    return db;
+    return AddConnection(config, kConnection);
 }
 
 }  // namespace
@@ -246,6 +250,12 @@ QSqlDatabase ReportDatabase(const HostConfig& config) {
         FillNewDatabase(db, config.databaseName);
     else
         CheckSqliteReadable(db, config.databaseName);
+    return db;
+}
+
+QSqlDatabase OpenReportConnection(const HostConfig& config, const QString& name) {
+    QSqlDatabase db = AddConnection(config, name);
+    OpenConnection(db, config);
     return db;
 }
 

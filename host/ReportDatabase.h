@@ -16,6 +16,12 @@
 // The connection is the named one "relatorios"; throws Exception with a
 // message in Portuguese when the database cannot be opened or created.
 HOST_EXPORT QSqlDatabase ReportDatabase(const HostConfig& config);
+// A connection of its own to the same database, named `name`, opened on the
+// calling thread, which alone may use it (Qt's rule); the caller removes it
+// (QSqlDatabase::removeDatabase) when done. For a thread that runs a report
+// while the GUI thread goes on: the database must already be there
+// (ReportDatabase). Throws Exception as ReportDatabase.
+HOST_EXPORT QSqlDatabase OpenReportConnection(const HostConfig& config, const QString& name);
 // Creates the schema and, with `sampleRows` > 0, a deterministic sample of
 // that many cleanups spread over 2024-01-01 .. 2025-12-31 across the four
 // systems. Throws Exception on any SQL failure.

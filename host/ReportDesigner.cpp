@@ -1,205 +1,130 @@
 #include "ReportDesigner.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
-#include <QPdfWriter>
-#include <QPrintDialog>
-#include <QPrintPreviewDialog>
-#include <QPrinter>
+#include <QMdiArea>
 #include <QPrinterInfo>
-#include <QProgressDialog>
-#include <memory>
 
 #include "ClassRegistry.h"
-#include "Events.h"
 #include "Forms.h"
 #include "HostConfig.h"
 #include "ReportDatabase.h"
-#include "ReportQuery.h"
-#include "ReportRenderer.h"
+#include "ReportJob.h"
+#include "ReportOutput.h"
+#include "ReportPreview.h"
+#include "ReportProgressDialog.h"
+#include "ReportWait.h"
 #include "SysUtils.h"
 
 namespace {
 
-// Shows how far a long report has got and lets the user cancel it. The dialog
-// appears only when the work takes longer than half a second, never in
-// unattended runs.
-class ReportProgress {
-public:
-    explicit ReportProgress(const QString& title) : title_(title) { Resume(); }
+// The window the report's dialogs appear over.
+QWidget* HostWindow() {
+    if (QWidget* active = QApplication::activeWindow()) return active;
+    QMdiArea* area = Application->MdiArea();
+    return area ? area->window() : nullptr;
+}
 
-    // Puts the dialog away while another one is shown, and back afterwards.
-    void Pause() { dialog_.reset(); }
-    void Resume() {
-        if (HostConfig::Instance().unattended ||
-            !qobject_cast<QApplication*>(QCoreApplication::instance()))
-            return;
-        dialog_ = std::make_unique<QProgressDialog>(
-            QStringLiteral("Lendo os dados do relatório..."), QStringLiteral("Cancelar"), 0, 0,
-            QApplication::activeWindow());
-        dialog_->setWindowTitle(title_);
-        dialog_->setWindowModality(Qt::ApplicationModal);
-        dialog_->setMinimumDuration(500);
-        dialog_->setAutoReset(false);
-        dialog_->setValue(0);
-    }
-    void Rows(int rows) {
-        Step(QStringLiteral("Lendo os dados do relatório... %1 linhas").arg(rows), 0, 0);
-    }
-    void Page(int page, int pages) {
-        Step(QStringLiteral("Montando a página %1 de %2...").arg(page).arg(pages), page, pages);
-    }
+// None in unattended runs, nor without a GUI.
+std::unique_ptr<ReportProgressDialog> ProgressFor(const ReportDefinition& report) {
+    if (HostConfig::Instance().unattended || !qobject_cast<QApplication*>(QCoreApplication::instance()))
+        return nullptr;
+    return std::make_unique<ReportProgressDialog>(report.title, HostWindow());
+}
+
+WaitStatus ReadingStatus(const ReportJob& job) {
+    const int pages = job.Pages();
+    QString text = QStringLiteral("Lendo os dados do relatório: %1 linhas").arg(FormatCount(job.Rows()));
+    if (pages > 0) text += QStringLiteral(", %1 páginas").arg(FormatCount(pages));
+    return {text, 0, 0};
+}
+
+void Notify(const QString& action, const ReportDefinition& report, qsizetype rows, const QString& file) {
+    if (auto& done = ReportEvents::ReportDone()) done(action, report.title, static_cast<int>(rows), file);
+}
+
+// Marks a report as running for as long as it lives.
+class RunningReport {
+public:
+    explicit RunningReport(bool& running) : running_(running) { running_ = true; }
+    ~RunningReport() { running_ = false; }
+    RunningReport(const RunningReport&) = delete;
+    RunningReport& operator=(const RunningReport&) = delete;
 
 private:
-    void Step(const QString& label, int value, int maximum) {
-        if (!dialog_) return;
-        dialog_->setLabelText(label);
-        dialog_->setMaximum(maximum);
-        dialog_->setValue(value);
-        QCoreApplication::processEvents();
-        if (dialog_->wasCanceled()) Abort();
-    }
-
-    QString title_;
-    std::unique_ptr<QProgressDialog> dialog_;
+    bool& running_;
 };
-
-// A report read from the database and laid out, ready for any device.
-struct PreparedReport {
-    int rows = 0;
-    std::unique_ptr<ReportRenderer> renderer;
-};
-
-void Notify(const QString& action, const ReportDefinition& report, int rows, const QString& file) {
-    if (auto& done = ReportEvents::ReportDone()) done(action, report.title, rows, file);
-}
-
-// The next free "<code>-<action>-<n>.pdf" in the output folder.
-QString UnattendedFile(const ReportDefinition& report, const QString& action) {
-    const QString dir = HostConfig::Instance().outputDir;
-    if (dir.isEmpty())
-        throw Exception(QStringLiteral("A pasta de saída dos relatórios não foi configurada."));
-    if (!QDir().mkpath(dir))
-        throw Exception(QStringLiteral("Não foi possível criar a pasta de saída dos relatórios: %1")
-                            .arg(QDir::toNativeSeparators(dir)));
-    const QDir folder(dir);
-    for (int n = 1;; ++n) {
-        QString path =
-            folder.filePath(QStringLiteral("%1-%2-%3.pdf").arg(report.code, action).arg(n));
-        if (!QFileInfo::exists(path)) return path;
-    }
-}
-
-void WritePdf(const PreparedReport& prepared, const ReportDefinition& report, const QString& path,
-              ReportProgress& progress) {
-    {
-        QPdfWriter writer(path);
-        writer.setTitle(report.title);
-        writer.setCreator(QStringLiteral("Relatórios"));
-        writer.setPageLayout(prepared.renderer->PageLayout());
-        prepared.renderer->Render(writer,
-                                  [&progress](int page, int pages) { progress.Page(page, pages); });
-    }
-    if (!QFileInfo::exists(path))
-        throw Exception(QStringLiteral("Não foi possível gravar o relatório em %1.")
-                            .arg(QDir::toNativeSeparators(path)));
-}
-
-void ShowPreview(const PreparedReport& prepared) {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setPageLayout(prepared.renderer->PageLayout());
-    QPrintPreviewDialog dialog(&printer, QApplication::activeWindow());
-    dialog.setWindowTitle(QStringLiteral("Visualizar relatório"));
-    // Painting runs inside Qt's event loop: errors go through the dispatch
-    // point instead of escaping it.
-    QObject::connect(
-        &dialog, &QPrintPreviewDialog::paintRequested, &dialog,
-        [&prepared](QPrinter* target) { Dispatch([&] { prepared.renderer->Render(*target); }); });
-    Application->ExecModal(dialog);
-}
-
-// Where there is no printer, asks for a PDF file instead; "" when cancelled.
-QString AskPdfFile(const ReportDefinition& report) {
-    QFileDialog dialog(QApplication::activeWindow(), QStringLiteral("Salvar relatório em PDF"),
-                       QDir::home().filePath(report.code + QStringLiteral(".pdf")),
-                       QStringLiteral("Arquivos PDF (*.pdf)"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(QStringLiteral("pdf"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    if (Application->ExecModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().constFirst();
-}
-
-// Prints on the printer the user picks; gives the file written when he
-// printed to a file.
-QString PrintOnPrinter(const PreparedReport& prepared, ReportProgress& progress) {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setPageLayout(prepared.renderer->PageLayout());
-    QPrintDialog dialog(&printer, QApplication::activeWindow());
-    dialog.setWindowTitle(QStringLiteral("Imprimir relatório"));
-    if (Application->ExecModal(dialog) != QDialog::Accepted) Abort();
-    progress.Resume();
-    prepared.renderer->Render(printer,
-                              [&progress](int page, int pages) { progress.Page(page, pages); });
-    return printer.outputFormat() == QPrinter::PdfFormat ? printer.outputFileName() : QString();
-}
-
-// Collects the query's parameters, lets the screen fill them, runs the query
-// and lays the rows out. The screen's handler is called directly: an
-// exception it raises stops the report.
-PreparedReport Prepare(const TReportDesignerDialog& designer, const ReportDefinition& report,
-                       ReportProgress& progress) {
-    TParams params = QueryParams(report.sql);
-    bool flag = false;
-    if (designer.BeforeGetQueryParams) designer.BeforeGetQueryParams(params, flag);
-    if (auto& ready = ReportEvents::ParamsReady()) ready(params);
-
-    QSqlDatabase db = ReportDatabase(HostConfig::Instance());
-    const QueryLimits limits{report.file, nullptr, HostConfig::Instance().queryTimeLimit};
-    ReportData data = RunReportQuery(
-        db, report.sql, params, [&progress](int rows) { progress.Rows(rows); }, limits);
-    const int rows = static_cast<int>(data.RowCount());
-    return {rows, std::make_unique<ReportRenderer>(report, std::move(data), ReportParametersLine(params))};
-}
 
 }  // namespace
 
 TReportDesignerDialog::TReportDesignerDialog(QObject* owner) : TComponent(owner) {}
 
+// Collects the query's parameters and lets the screen fill them (called
+// directly: an exception it raises stops the report); the database is made
+// or checked here, with its messages, before the job opens its own
+// connection to it.
+std::unique_ptr<ReportJob> TReportDesignerDialog::StartJob(const ReportDefinition& report) const {
+    TParams params = QueryParams(report.sql);
+    bool flag = false;
+    if (BeforeGetQueryParams) BeforeGetQueryParams(params, flag);
+    if (auto& ready = ReportEvents::ParamsReady()) ready(params);
+    ReportDatabase(HostConfig::Instance());
+    auto job = std::make_unique<ReportJob>(report, params, ReportParametersLine(params), HostConfig::Instance());
+    job->Start();
+    return job;
+}
+
 void TReportDesignerDialog::Preview(const ReportDefinition& report) {
-    ReportProgress progress(report.title);
-    const PreparedReport prepared = Prepare(*this, report, progress);
+    if (running_) return;
+    const RunningReport running(running_);
+    const std::unique_ptr<ReportJob> job = StartJob(report);
+    const auto progress = ProgressFor(report);
+    const auto status = [&job] { return ReadingStatus(*job); };
     if (HostConfig::Instance().unattended) {
-        const QString file = UnattendedFile(report, QStringLiteral("preview"));
-        WritePdf(prepared, report, file, progress);
-        return Notify(QStringLiteral("preview"), report, prepared.rows, file);
+        WaitForWorker(job->Worker(), {}, nullptr, status);
+        const QString file = ReportOutput::WriteToOutputFolder(job->Renderer(), report, QStringLiteral("preview"));
+        return Notify(QStringLiteral("preview"), report, job->Rows(), file);
     }
-    progress.Pause();
-    ShowPreview(prepared);
-    Notify(QStringLiteral("preview"), report, prepared.rows, QString());
+    WaitForWorker(job->Worker(), [&job] { return job->Pages() > 0; }, progress.get(), status);
+    ShowPreview(*job, report);
+}
+
+// Closing the preview stops whatever is still being read; a failure while
+// it was open closes it and is reported.
+void TReportDesignerDialog::ShowPreview(ReportJob& job, const ReportDefinition& report) const {
+    ReportPreview* shown = nullptr;
+    const ReportPreview::Actions actions{
+        [&](int page) {
+            const QString file = ReportOutput::Print(job.Renderer(), report, shown, page);
+            Notify(QStringLiteral("print"), report, job.Rows(), file);
+        },
+        [&] {
+            const QString file = ReportOutput::AskAndWritePdf(job.Renderer(), report, shown);
+            Notify(QStringLiteral("pdf"), report, job.Rows(), file);
+        }};
+    ReportPreview preview(job, report, actions, HostWindow());
+    shown = &preview;
+    Application->ExecModal(preview);
+    job.Worker().Cancel();
+    if (preview.JobFailed()) job.Worker().Rethrow();
+    Notify(QStringLiteral("preview"), report, job.Rows(), QString());
 }
 
 void TReportDesignerDialog::Print(const ReportDefinition& report) {
-    ReportProgress progress(report.title);
-    const PreparedReport prepared = Prepare(*this, report, progress);
+    if (running_) return;
+    const RunningReport running(running_);
+    const std::unique_ptr<ReportJob> job = StartJob(report);
+    const auto progress = ProgressFor(report);
+    WaitForWorker(job->Worker(), {}, progress.get(), [&job] { return ReadingStatus(*job); });
+    const ReportRenderer& renderer = job->Renderer();
     QString file;
-    if (HostConfig::Instance().unattended) {
-        file = UnattendedFile(report, QStringLiteral("print"));
-        WritePdf(prepared, report, file, progress);
-    } else if (QPrinterInfo::availablePrinters().isEmpty()) {
-        progress.Pause();
-        file = AskPdfFile(report);
-        if (file.isEmpty()) Abort();
-        progress.Resume();
-        WritePdf(prepared, report, file, progress);
-    } else {
-        progress.Pause();
-        file = PrintOnPrinter(prepared, progress);
-    }
-    Notify(QStringLiteral("print"), report, prepared.rows, file);
+    if (HostConfig::Instance().unattended)
+        file = ReportOutput::WriteToOutputFolder(renderer, report, QStringLiteral("print"));
+    else if (QPrinterInfo::availablePrinters().isEmpty())
+        file = ReportOutput::AskAndWritePdf(renderer, report, HostWindow());
+    else
+        file = ReportOutput::Print(renderer, report, HostWindow());
+    Notify(QStringLiteral("print"), report, job->Rows(), file);
 }
 
 ReportDefinition TReportDesignerDialog::SaveAs(const ReportDefinition& report,

@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QPrinter>
 #include <algorithm>
 #include <cmath>
 
@@ -161,6 +162,8 @@ QString FormatReportCell(const ReportCell& cell, ReportFormat format) {
     return AsIsText(cell);
 }
 
+QString FormatCount(qint64 count) { return GroupedInteger(count); }
+
 QString FormatReportValue(const QVariant& value, const QString& format) {
     QByteArray storage;
     return FormatReportCell(ReportCell::FromVariant(value, storage), ReportFormatOf(format));
@@ -180,14 +183,22 @@ ReportRenderer::~ReportRenderer() = default;
 
 void ReportRenderer::StartLayout() {
     layout_ = std::make_unique<ReportLayout>(report_, data_, !parametersLine_.isEmpty());
+    started_.store(layout_.get(), std::memory_order_release);
 }
 
 void ReportRenderer::LayOutNewRows() { layout_->LayOutNewRows(); }
 void ReportRenderer::Finish() { layout_->Finish(); }
 
 QPageLayout ReportRenderer::PageLayout() const { return ReportLayout::PageLayoutFor(report_); }
-int ReportRenderer::PageCount() const { return layout_ ? layout_->CompletePages() : 0; }
-bool ReportRenderer::Finished() const { return layout_ && layout_->Finished(); }
+int ReportRenderer::PageCount() const {
+    const ReportLayout* layout = started_.load(std::memory_order_acquire);
+    return layout ? layout->CompletePages() : 0;
+}
+
+bool ReportRenderer::Finished() const {
+    const ReportLayout* layout = started_.load(std::memory_order_acquire);
+    return layout && layout->Finished();
+}
 
 void ReportRenderer::CheckPage(int number) const {
     if (number < 1 || number > PageCount())
@@ -209,10 +220,16 @@ void ReportRenderer::Render(QPagedPaintDevice& device, int first, int last,
     const double scale = std::min({1.0, theirs.width() / ours.width(), theirs.height() / ours.height()});
     if (scale < 1.0) painter.scale(scale, scale);
     ReportPainter page(report_, data_, *layout_, parametersLine_, painter);
-    for (int n = first; n <= last; ++n) {
-        if (progress) progress(n);
-        if (n > first) device.newPage();
-        page.PaintPage(n - 1, pages);
+    try {
+        for (int n = first; n <= last; ++n) {
+            if (progress) progress(n);
+            if (n > first) device.newPage();
+            page.PaintPage(n - 1, pages);
+        }
+    } catch (...) {
+        // A print job stopped halfway is withdrawn, not sent half-done.
+        if (auto* printer = dynamic_cast<QPrinter*>(&device)) printer->abort();
+        throw;
     }
     if (!painter.end())
         throw Exception(QStringLiteral("Não foi possível concluir a impressão do relatório."));

@@ -33,6 +33,8 @@ HOST_EXPORT ReportFormat ReportFormatOf(const QString& name);
 // 1.234,56), exact up to the largest 64-bit integer.
 HOST_EXPORT QString FormatReportCell(const ReportCell& cell, ReportFormat format);
 HOST_EXPORT QString FormatReportValue(const QVariant& value, const QString& format);
+// A count as people read it: 1.234.567.
+HOST_EXPORT QString FormatCount(qint64 count);
 
 // A report laid out on pages and painted page by page, on any device: on
 // every page the title, the parameters line, the column headers and
@@ -85,4 +87,5 @@ private:
     ReportData data_;
     QString parametersLine_;
     std::unique_ptr<ReportLayout> layout_;
+    std::atomic<const ReportLayout*> started_{nullptr};  // layout_, once readers may see it
 };
