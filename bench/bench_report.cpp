@@ -33,6 +33,7 @@
 #include "ReportDatabase.h"
 #include "ReportQuery.h"
 #include "ReportRenderer.h"
+#include "ReportValues.h"
 
 namespace {
 
@@ -135,7 +136,7 @@ struct CStatement {
 CStatement ToCStatement(const ReportDefinition& report, const TParams& params) {
     const PositionalQuery positional = ToPositional(report.sql);
     CStatement result{positional.sql.toStdString(), {}};
-    for (const QString& name : positional.bindings) result.values.push_back(BindValue(*params.FindParam(name)));
+    for (const QString& name : positional.bindings) result.values.push_back(BoundValue(*params.FindParam(name)));
     return result;
 }
 

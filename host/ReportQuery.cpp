@@ -5,7 +5,7 @@
 #include <QSqlRecord>
 #include <vector>
 
-#include "DateUtils.h"
+#include "ReportValues.h"
 #include "SysUtils.h"
 
 namespace {
@@ -109,7 +109,7 @@ void BindAll(QSqlQuery& query, const PositionalQuery& positional, const TParams&
             throw EDatabaseError(
                 QStringLiteral("O parâmetro '%1' da consulta do relatório não foi informado.")
                     .arg(name));
-        query.addBindValue(BindValue(*param));
+        query.addBindValue(BoundValue(*param));
     }
 }
 
@@ -161,27 +161,6 @@ PositionalQuery ToPositional(const QString& sql) {
         }
     }
     return result;
-}
-
-QVariant BindValue(const TParam& param) {
-    const Variant& value = param.Value();
-    switch (value.type()) {
-        case Variant::Type::Unassigned:
-        case Variant::Type::Null:
-            return QVariant();
-        case Variant::Type::Date:
-            return param.DataType() == ftDate ? DateToIso(value.ToDate())
-                                              : DateTimeToIso(value.ToDate());
-        case Variant::Type::String:
-            return value.ToString();
-        case Variant::Type::Integer:
-            return static_cast<qlonglong>(value.ToDouble());
-        case Variant::Type::Float:
-            return value.ToDouble();
-        case Variant::Type::Boolean:
-            return value == Variant(true) ? 1 : 0;
-    }
-    return QVariant();
 }
 
 int ReportData::FieldIndex(const QString& name) const {

@@ -10,7 +10,7 @@
 #include "HostExport.h"
 #include "Params.h"
 
-// The named parameters of report queries (":P_DATAINI") and how their values
+// The named parameters of report queries (":P_INICIO") and how their values
 // reach the database: always bound, never pasted into the SQL text.
 //
 // A parameter is ':' followed by a letter or '_' and then letters, digits or
@@ -32,12 +32,6 @@ struct HOST_EXPORT PositionalQuery {
 };
 HOST_EXPORT PositionalQuery ToPositional(const QString& sql);
 
-// What the database receives for a parameter: a date as 'yyyy-mm-dd' text, or
-// 'yyyy-mm-dd hh:mm:ss' when it has a time of day (the way the report tables
-// store them); a text as itself (the empty text too); numbers and Booleans as
-// numbers; an unassigned or null value as NULL.
-HOST_EXPORT QVariant BindValue(const TParam& param);
-
 // A query's result: the column names as the query gives them and the rows.
 struct HOST_EXPORT ReportData {
     QStringList fields;
@@ -46,10 +40,10 @@ struct HOST_EXPORT ReportData {
     int FieldIndex(const QString& name) const;
 };
 
-// Runs `sql` with every parameter bound from `params` by name. `progress` is
-// called with the number of rows read so far every few hundred rows; an
-// exception it throws (EAbort) stops the query. Throws EDatabaseError with the
-// database's message when the query cannot be prepared or run, and when a
-// parameter of the query is not in `params`.
+// Runs `sql` with every parameter bound from `params` by name, each to its
+// BoundValue. `progress` is called with the number of rows read so far every
+// few hundred rows; an exception it throws (EAbort) stops the query. Throws
+// EDatabaseError with the database's message when the query cannot be
+// prepared or run, and when a parameter of the query is not in `params`.
 HOST_EXPORT ReportData RunReportQuery(QSqlDatabase& db, const QString& sql, const TParams& params,
                                       const std::function<void(int rows)>& progress = {});
