@@ -32,6 +32,7 @@
 #include "Cli_rcl04700.h"
 #include "ReportDatabase.h"
 #include "ReportQuery.h"
+#include "ReportHeader.h"
 #include "ReportRenderer.h"
 #include "ReportValues.h"
 
@@ -188,7 +189,7 @@ void BM_FirstPage_Image(benchmark::State& state) {
     int pages = 0;
     for (auto _ : state) {
         const ReportData data = RunReportQuery(db, bench.report.sql, bench.params);
-        const ReportRenderer renderer(bench.report, data, ReportParametersLine(bench.params));
+        const ReportRenderer renderer(bench.report, data, FillHeaderLine(bench.report.headerLine, bench.params));
         benchmark::DoNotOptimize(renderer.PageImage(renderer.PageLayout(), 1));
         state.PauseTiming();
         pages = renderer.PageCount(renderer.PageLayout());
