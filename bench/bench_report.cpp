@@ -8,7 +8,7 @@
 //   one page painted) and as the screen's preview button shows it in Qt's
 //   print preview dialog.
 //
-// The database is made once by the host's own sample generator and kept in
+// The database is made once by the reports' own sample script and kept in
 // the build folder (RCL_BENCH_DB names another file); delete it to make it
 // again.
 #include <benchmark/benchmark.h>
@@ -30,6 +30,7 @@
 #include "BenchHost.h"
 #include "BenchMain.h"
 #include "Cli_rcl04700.h"
+#include "DatabaseScripts.h"
 #include "ReportDatabase.h"
 #include "ReportQuery.h"
 #include "ReportHeader.h"
@@ -58,7 +59,7 @@ void MakeDatabase(const QString& path) {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("gerador"));
         db.setDatabaseName(partial);
         if (!db.open()) qFatal("cannot create %s", qPrintable(partial));
-        CreateReportSchema(db, kCleanups);
+        CreateReportTables(db, QStringLiteral(REPORTS_DIR), true, kCleanups);
         db.close();
     }
     QSqlDatabase::removeDatabase(QStringLiteral("gerador"));

@@ -144,6 +144,30 @@ TParams QueryParams(const QString& sql) {
     return params;
 }
 
+QStringList SplitStatements(const QString& script) {
+    QStringList statements;
+    const auto add = [&statements](const QString& statement) {
+        if (!ToPositional(statement).sql.trimmed().isEmpty()) statements << statement.trimmed();
+    };
+    qsizetype start = 0;
+    qsizetype i = 0;
+    while (i < script.size()) {
+        const QChar c = script[i];
+        if (c == u'\'' || c == u'"' || c == u'`') {
+            i = QuotedEnd(script, i);
+        } else if (CommentStarts(script, i)) {
+            i = CommentEnd(script, i);
+        } else if (c == u';') {
+            add(script.mid(start, i - start));
+            start = ++i;
+        } else {
+            ++i;
+        }
+    }
+    add(script.mid(start));
+    return statements;
+}
+
 PositionalQuery ToPositional(const QString& sql) {
     PositionalQuery result;
     for (const SqlPiece& piece : SplitSql(sql)) {

@@ -22,6 +22,10 @@
 HOST_EXPORT QStringList QueryParamNames(const QString& sql);
 // One parameter of unknown type and no value per name, in that order.
 HOST_EXPORT TParams QueryParams(const QString& sql);
+// The statements of a script, split at each ';' outside literals, quoted
+// names and comments, without the ';'; statements that hold nothing but
+// spaces and comments are left out.
+HOST_EXPORT QStringList SplitStatements(const QString& script);
 
 // The query as the database receives it: each parameter occurrence replaced
 // by a positional '?', comments replaced by a space, and the parameter name of
