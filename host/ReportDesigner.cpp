@@ -9,6 +9,7 @@
 #include "Forms.h"
 #include "HostConfig.h"
 #include "ReportDatabase.h"
+#include "ReportHeader.h"
 #include "ReportJob.h"
 #include "ReportOutput.h"
 #include "ReportPreview.h"
@@ -69,7 +70,7 @@ std::unique_ptr<ReportJob> TReportDesignerDialog::StartJob(const ReportDefinitio
     if (BeforeGetQueryParams) BeforeGetQueryParams(params, flag);
     if (auto& ready = ReportEvents::ParamsReady()) ready(params);
     ReportDatabase(HostConfig::Instance());
-    auto job = std::make_unique<ReportJob>(report, params, ReportParametersLine(params), HostConfig::Instance());
+    auto job = std::make_unique<ReportJob>(report, params, FillHeaderLine(report.headerLine, params), HostConfig::Instance());
     job->Start();
     return job;
 }

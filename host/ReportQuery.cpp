@@ -6,8 +6,8 @@
 #include <chrono>
 #include <vector>
 
-#include "DateUtils.h"
 #include "QueryGuard.h"
+#include "ReportValues.h"
 #include "SqliteRows.h"
 #include "SysUtils.h"
 
@@ -153,6 +153,30 @@ TParams QueryParams(const QString& sql) {
     return params;
 }
 
+QStringList SplitStatements(const QString& script) {
+    QStringList statements;
+    const auto add = [&statements](const QString& statement) {
+        if (!ToPositional(statement).sql.trimmed().isEmpty()) statements << statement.trimmed();
+    };
+    qsizetype start = 0;
+    qsizetype i = 0;
+    while (i < script.size()) {
+        const QChar c = script[i];
+        if (c == u'\'' || c == u'"' || c == u'`') {
+            i = QuotedEnd(script, i);
+        } else if (CommentStarts(script, i)) {
+            i = CommentEnd(script, i);
+        } else if (c == u';') {
+            add(script.mid(start, i - start));
+            start = ++i;
+        } else {
+            ++i;
+        }
+    }
+    add(script.mid(start));
+    return statements;
+}
+
 PositionalQuery ToPositional(const QString& sql) {
     PositionalQuery result;
     for (const SqlPiece& piece : SplitSql(sql)) {
@@ -172,27 +196,6 @@ PositionalQuery ToPositional(const QString& sql) {
     return result;
 }
 
-QVariant BindValue(const TParam& param) {
-    const Variant& value = param.Value();
-    switch (value.type()) {
-        case Variant::Type::Unassigned:
-        case Variant::Type::Null:
-            return QVariant();
-        case Variant::Type::Date:
-            return param.DataType() == ftDate ? DateToIso(value.ToDate())
-                                              : DateTimeToIso(value.ToDate());
-        case Variant::Type::String:
-            return value.ToString();
-        case Variant::Type::Integer:
-            return static_cast<qlonglong>(value.ToDouble());
-        case Variant::Type::Float:
-            return value.ToDouble();
-        case Variant::Type::Boolean:
-            return value == Variant(true) ? 1 : 0;
-    }
-    return QVariant();
-}
-
 BoundQuery BindReportQuery(const QString& sql, const TParams& params) {
     BoundQuery bound{ToPositional(sql), {}};
     for (const QString& name : bound.query.bindings) {
@@ -201,7 +204,7 @@ BoundQuery BindReportQuery(const QString& sql, const TParams& params) {
             throw EDatabaseError(
                 QStringLiteral("O parâmetro '%1' da consulta do relatório não foi informado.")
                     .arg(name));
-        bound.values << BindValue(*param);
+        bound.values << BoundValue(*param);
     }
     return bound;
 }

@@ -13,7 +13,7 @@
 #include "Params.h"
 #include "ReportData.h"
 
-// The named parameters of report queries (":P_DATAINI") and how their values
+// The named parameters of report queries (":P_INICIO") and how their values
 // reach the database: always bound, never pasted into the SQL text.
 //
 // A parameter is ':' followed by a letter or '_' and then letters, digits or
@@ -25,6 +25,10 @@
 HOST_EXPORT QStringList QueryParamNames(const QString& sql);
 // One parameter of unknown type and no value per name, in that order.
 HOST_EXPORT TParams QueryParams(const QString& sql);
+// The statements of a script, split at each ';' outside literals, quoted
+// names and comments, without the ';'; statements that hold nothing but
+// spaces and comments are left out.
+HOST_EXPORT QStringList SplitStatements(const QString& script);
 
 // The query as the database receives it: each parameter occurrence replaced
 // by a positional '?', comments replaced by a space, and the parameter name of
@@ -34,12 +38,6 @@ struct HOST_EXPORT PositionalQuery {
     QStringList bindings;
 };
 HOST_EXPORT PositionalQuery ToPositional(const QString& sql);
-
-// What the database receives for a parameter: a date as 'yyyy-mm-dd' text, or
-// 'yyyy-mm-dd hh:mm:ss' when it has a time of day (the way the report tables
-// store them); a text as itself (the empty text too); numbers and Booleans as
-// numbers; an unassigned or null value as NULL.
-HOST_EXPORT QVariant BindValue(const TParam& param);
 
 // A query with its values bound, ready to run: the positional statement and
 // the value of each '?' in order.
@@ -72,7 +70,8 @@ HOST_EXPORT void ReadReportRows(QSqlDatabase& db, const BoundQuery& bound, Repor
                                 const std::function<void()>& batch = {},
                                 const QueryLimits& limits = {});
 
-// Runs `sql` with every parameter bound from `params` by name and gives all
+// Runs `sql` with every parameter bound from `params` by name (BoundValue)
+// and gives all
 // its rows. `progress` is called with the number of rows read so far after
 // the first few hundred rows, then at most every 100 ms; an exception it
 // throws (EAbort) stops the query. Throws as BindReportQuery and

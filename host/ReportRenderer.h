@@ -17,12 +17,6 @@
 class QPagedPaintDevice;
 class QPainter;
 
-// The line under a report's title that tells what was asked for, from the
-// parameters the report has: "Período: 01/01/2024 a 31/12/2024   Sistemas:
-// Todos" (P_DATAINI, P_DATAFIM; P_TSISTEMA 'T' for all, else the names of
-// the JSON list in P_SISTEMA, or "Nenhum"). Empty when the report has none.
-HOST_EXPORT QString ReportParametersLine(const TParams& params);
-
 // The formats of report columns: '' (as is), 'date', 'datetime', 'integer'
 // (thousands separated) and 'float2'; anything else shows values as they are.
 enum class ReportFormat { AsIs, Date, DateTime, Integer, Float2 };
@@ -37,8 +31,9 @@ HOST_EXPORT QString FormatReportValue(const QVariant& value, const QString& form
 HOST_EXPORT QString FormatCount(qint64 count);
 
 // A report laid out on pages and painted page by page, on any device: on
-// every page the title, the parameters line, the column headers and
-// "Página N de M"; then the rows by group with their totals (ReportLayout).
+// every page the title, the header line (FillHeaderLine; none when empty),
+// the column headers and "Página N de M"; then the rows by group with their
+// totals (ReportLayout).
 //
 // Built either from all the rows at once, or empty and filled as the rows
 // arrive: one thread adds rows to Data(), calls LayOutNewRows() after
@@ -49,10 +44,10 @@ class HOST_EXPORT ReportRenderer {
 public:
     // All at once. Throws Exception when a column's field or the group field
     // is not in the query's result.
-    ReportRenderer(const ReportDefinition& report, ReportData data, QString parametersLine);
+    ReportRenderer(const ReportDefinition& report, ReportData data, QString headerLine);
     // To be filled: the layout starts once the data has its fields
     // (StartLayout, which throws as above).
-    ReportRenderer(const ReportDefinition& report, QString parametersLine);
+    ReportRenderer(const ReportDefinition& report, QString headerLine);
     ~ReportRenderer();
 
     ReportData& Data() { return data_; }
