@@ -196,6 +196,22 @@ void ReportData::SetFields(QStringList fields) {
     texts_ = std::make_unique<Texts>(columns_);
 }
 
+// After the first few rows the clock is looked at every 16th only: on fast
+// rows it would cost more than the rows.
+bool ReportData::PublishIfDue() {
+    constexpr std::size_t kRows = 256;
+    constexpr std::size_t kLookEvery = 16;
+    constexpr auto kWait = std::chrono::milliseconds(50);
+    const std::size_t rows = ++rowsSincePublish_;
+    if (rows == 1) publishBy_ = std::chrono::steady_clock::now() + kWait;
+    const bool look = rows < kLookEvery || rows % kLookEvery == 0;
+    const bool due = rows >= kRows || (look && std::chrono::steady_clock::now() >= publishBy_);
+    if (!due) return false;
+    Publish();
+    rowsSincePublish_ = 0;
+    return true;
+}
+
 void ReportData::AddInteger(std::int64_t value) {
     ReportCell cell;
     cell.type = ReportCell::Type::Integer;

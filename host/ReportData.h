@@ -2,6 +2,7 @@
 
 #include <QStringList>
 #include <QVariant>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string_view>
@@ -84,6 +85,10 @@ public:
     void AddVariant(const QVariant& value);
     // The rows completed so far become visible to readers.
     void Publish() { cells_.Publish(); }
+    // Called after each row by a reader of a query: publishes when a few
+    // hundred rows, or 50 ms' worth of slow ones, have come since the last
+    // time, and says so (the caller then tells whoever waits for them).
+    bool PublishIfDue();
     // The rows completed so far, published or not.
     qsizetype FilledRows() const {
         return columns_ ? static_cast<qsizetype>(cells_.Size() / columns_) : 0;
@@ -97,4 +102,6 @@ private:
     std::size_t columns_ = 0;
     GrowingArray<ReportCell> cells_;
     std::unique_ptr<Texts> texts_;
+    std::size_t rowsSincePublish_ = 0;
+    std::chrono::steady_clock::time_point publishBy_{};
 };

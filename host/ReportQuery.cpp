@@ -107,17 +107,13 @@ std::vector<SqlPiece> SplitSql(const QString& sql) { return SqlSplitter(sql).Spl
 
 // Qt's driver asks for the rows of a forward-only query in batches of its own.
 void FetchRows(QSqlQuery& query, ReportData& data, const std::function<void()>& batch) {
-    constexpr int kBatchRows = 256;
     const QSqlRecord record = query.record();
     QStringList fields;
     for (int c = 0; c < record.count(); ++c) fields << record.fieldName(c);
     data.SetFields(fields);
-    for (int rows = 1; query.next(); ++rows) {
+    while (query.next()) {
         for (int c = 0; c < data.ColumnCount(); ++c) data.AddVariant(query.value(c));
-        if (rows % kBatchRows == 0) {
-            data.Publish();
-            if (batch) batch();
-        }
+        if (data.PublishIfDue() && batch) batch();
     }
     if (query.lastError().isValid())
         QueryFailure(QStringLiteral("Erro ao ler o resultado do relatório"), query.lastError());

@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr int kBatchRows = 256;
-
 // Looks up an SQLite function as the driver's plugin sees it: through its
 // own dependencies, in load order. The same address as ours means the same
 // library; a plugin with SQLite built in finds its own copy or none.
@@ -117,12 +115,9 @@ void ReadSqliteRows(sqlite3* handle, const PositionalQuery& query, const QVarian
     data.SetFields(ColumnNames(raw));
     const int columns = data.ColumnCount();
     int step = SQLITE_ROW;
-    for (int rows = 1; (step = sqlite3_step(raw)) == SQLITE_ROW; ++rows) {
+    while ((step = sqlite3_step(raw)) == SQLITE_ROW) {
         for (int c = 0; c < columns; ++c) AddCell(raw, c, data);
-        if (rows % kBatchRows == 0) {
-            data.Publish();
-            if (batch) batch();
-        }
+        if (data.PublishIfDue() && batch) batch();
     }
     if (step != SQLITE_DONE)
         Failure(data.FilledRows() == 0 ? QStringLiteral("Erro ao executar a consulta do relatório")

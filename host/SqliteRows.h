@@ -22,7 +22,7 @@ HOST_EXPORT sqlite3* SharedSqliteHandle(const QSqlDatabase& db);
 
 // Runs `query` on `handle` with `values` bound in order, as Qt's driver binds
 // them, and appends each row to `data` (whose fields it sets). `batch` runs
-// after every few hundred rows, once they are published, and at the end; an
+// whenever rows are published (ReportData::PublishIfDue) and at the end; an
 // exception from it stops the query. Throws EDatabaseError with SQLite's
 // message when the query cannot be prepared, run or read.
 void ReadSqliteRows(sqlite3* handle, const PositionalQuery& query, const QVariantList& values,
