@@ -170,4 +170,111 @@ TEST_F(ScreenReports, PressesWhileAReportRunsDoNothing) {
     EXPECT_EQ(reportsDone, QStringList({"print"})) << "the next report runs";
 }
 
+// Printing to a PDF file and cancelling while the pages are written: no
+// file, no leftover, and the file that was there before is as it was.
+TEST_F(ScreenReports, CancelLeavesNoFileAndKeepsTheEarlierOne) {
+    if (!QPrinterInfo::availablePrinters().isEmpty()) GTEST_SKIP() << "há impressoras instaladas";
+    AddReport("Milhares de páginas", kThousandsOfPages);
+    Interactive();
+    QTemporaryDir folder;
+    const QString target = folder.filePath("limpeza.pdf");
+    QFile earlier(target);
+    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly) && earlier.write("relatório de ontem") > 0);
+    earlier.close();
+    answer = [&](QDialog& dialog) {
+        auto* files = qobject_cast<QFileDialog*>(&dialog);
+        if (!files) return int(QDialog::Rejected);
+        files->selectFile(target);
+        QTimer::singleShot(0, [] { CancelWhenProgressShows(); });
+        return int(QDialog::Accepted);
+    };
+    TfrmLimpDados& s = OpenFor("Milhares de páginas");
+    QTest::mouseClick(s.sbtPrint, Qt::LeftButton);
+    EXPECT_EQ(dialogs, QStringList({"Salvar relatório em PDF"}));
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(" | ").toStdString();
+    EXPECT_TRUE(reportsDone.isEmpty());
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"limpeza.pdf"}));
+    ASSERT_TRUE(earlier.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(earlier.readAll()), "relatório de ontem");
+}
+
+// The preview opens on the first page while the rest is read, says "de …"
+// and cannot print yet; Esc closes it and stops the reading.
+TEST_F(ScreenReports, PreviewOpensBeforeTheEndAndClosingStopsTheReading) {
+    AddReport("Devagar", kTrickling);
+    Interactive();
+    QString count;
+    bool printable = true;
+    answer = [&](QDialog& dialog) {
+        auto* preview = qobject_cast<ReportPreview*>(&dialog);
+        if (!preview) return int(QDialog::Rejected);
+        ShowActive(*preview);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return preview->Pages().PagesPainted() > 0; }));
+        for (const QLabel* label : preview->findChildren<QLabel*>()) count += label->text();
+        printable = PrintAction(*preview)->isEnabled();
+        QTest::keyClick(&preview->Pages(), Qt::Key_Escape);
+        return preview->result();
+    };
+    TfrmLimpDados& s = OpenFor("Devagar");
+    QTest::mouseClick(s.sbtPreview, Qt::LeftButton);
+    EXPECT_TRUE(count.contains(" de … ")) << count.toStdString();
+    EXPECT_FALSE(printable);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(" | ").toStdString();
+    ASSERT_EQ(reportsDone, QStringList({"preview"}));
+    EXPECT_LT(rowsDone.first(), 100000) << "the reading stopped with the preview";
+}
+
+// PgDn, PgUp, Ctrl+End, Ctrl+Home and a page number typed: the preview goes
+// where it is told, and Ctrl+P with "the page on view" prints that page as
+// the whole report has it.
+TEST_F(ScreenReports, PreviewPagesForwardAndBackAndPrintsThePageOnView) {
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty()) GTEST_SKIP() << "pdftotext não instalado";
+    Interactive();
+    QTemporaryDir folder;
+    const QString printed = folder.filePath("pagina.pdf");
+    QStringList shown;
+    answer = [&](QDialog& dialog) {
+        if (auto* print = qobject_cast<QPrintDialog*>(&dialog)) {
+            print->printer()->setOutputFileName(printed);
+            print->printer()->setPrintRange(QPrinter::CurrentPage);
+            return int(QDialog::Accepted);
+        }
+        auto* preview = qobject_cast<ReportPreview*>(&dialog);
+        if (!preview) return int(QDialog::Rejected);
+        ShowActive(*preview);
+        PreviewPages& pages = preview->Pages();
+        auto* number = preview->findChild<QLineEdit*>();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return PrintAction(*preview)->isEnabled(); }));
+        EXPECT_GT(pages.PageCount(), 8);
+        const auto press = [&](Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+            QTest::keyClick(&pages, key, modifiers);
+            shown << number->text();
+        };
+        press(Qt::Key_PageDown);
+        press(Qt::Key_PageDown);
+        press(Qt::Key_PageDown);
+        press(Qt::Key_PageUp);
+        press(Qt::Key_End, Qt::ControlModifier);
+        press(Qt::Key_Home, Qt::ControlModifier);
+        QTest::keyClick(&pages, Qt::Key_G, Qt::ControlModifier);
+        QTest::keyClicks(number, "7");
+        QTest::keyClick(number, Qt::Key_Return);
+        shown << number->text();
+        QTest::keyClick(&pages, Qt::Key_P, Qt::ControlModifier);
+        QTest::keyClick(&pages, Qt::Key_Escape);
+        return preview->result();
+    };
+    TfrmLimpDados& s = OpenFor("Limpeza de Dados - Detalhado");
+    QTest::mouseClick(s.sbtPreview, Qt::LeftButton);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(" | ").toStdString();
+    ASSERT_EQ(reportsDone, QStringList({"print", "preview"}));
+    EXPECT_EQ(PdfText(printed).count('\f'), 1) << "one page printed";
+    HostConfig::Instance().unattended = true;
+    QTest::mouseClick(s.sbtPrint, Qt::LeftButton);
+    ASSERT_EQ(reportsDone.size(), 3);
+    const int last = static_cast<int>(PdfText(filesDone.last()).count('\f'));
+    EXPECT_EQ(shown, QStringList({"2", "3", "4", "3", QString::number(last), "1", "7"}));
+    EXPECT_EQ(PdfText(printed), PdfText(filesDone.last(), 7));
+}
+
 }  // namespace
