@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include "ConfigFile.h"
+
 namespace {
 
 QString FirstExisting(const QStringList& candidates) {
@@ -18,7 +20,7 @@ HostOptions HostOptions::Parse(const QStringList& arguments, const QString& host
     HostOptions options;
     for (int i = 1; i < arguments.size(); ++i) {
         const QString& name = arguments[i];
-        const bool known = name == "--module" || name == "--reports" || name == "--db" || name == "--script" || name == "--out";
+        const bool known = name == "--module" || name == "--reports" || name == "--db" || name == "--script" || name == "--out" || name == "--config";
         if (!known) {
             options.error = QStringLiteral("Opção desconhecida: %1").arg(name);
             return options;
@@ -32,6 +34,7 @@ HostOptions HostOptions::Parse(const QStringList& arguments, const QString& host
         else if (name == "--reports") options.reportsDir = value;
         else if (name == "--db") options.database = value;
         else if (name == "--script") options.script = value;
+        else if (name == "--config") options.configFile = value;
         else options.outputDir = value;
     }
     if (options.modules.isEmpty()) options.modules << hostDir + "/rcl04700.so";
@@ -40,5 +43,7 @@ HostOptions HostOptions::Parse(const QStringList& arguments, const QString& host
     if (options.database.isEmpty())
         options.database = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) + "/sample.db";
     if (options.outputDir.isEmpty()) options.outputDir = QDir::currentPath() + "/out";
+    options.configRequired = !options.configFile.isEmpty();
+    if (options.configFile.isEmpty()) options.configFile = DefaultConfigFile();
     return options;
 }
