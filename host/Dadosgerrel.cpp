@@ -64,7 +64,7 @@ QString TfrmDadosGerRel::FileToReplace(const ReportDefinition& chosen, const QSt
     QString file;
     for (const ReportDefinition& report :
          FindReports(HostConfig::Instance().reportsDir, lblCodRel->Caption()))
-        if (report.title.compare(title, Qt::CaseInsensitive) == 0 &&
+        if (report.title.trimmed().compare(title, Qt::CaseInsensitive) == 0 &&
             (file.isEmpty() || report.file == chosen.file))
             file = report.file;
     if (file.isEmpty()) return file;
