@@ -11,6 +11,8 @@
 struct HOST_EXPORT HostConfig {
     // The folder of report definition files.
     QString reportsDir;
+    // The folder of the host's help pages.
+    QString helpDir;
     // The database connection: a Qt SQL driver name and its database. For
     // "QSQLITE" the database is a file path, created and filled with sample
     // data when missing.
