@@ -11,6 +11,8 @@
 #include "BoundedFile.h"
 #include "ClassRegistry.h"
 #include "DefinitionReader.h"
+#include "ReportHeader.h"
+#include "ReportQuery.h"
 #include "SafeFile.h"
 
 namespace {
@@ -85,6 +87,11 @@ const PropertyTable<ReportDefinition>& ReportProperties() {
         {"Title", [](ReportDefinition& r, const DefinitionValue& v) { r.title = StringValue(v); }},
         {"SQL.Strings",
          [](ReportDefinition& r, const DefinitionValue& v) { r.sql = StringsValue(v).join('\n'); }},
+        {"HeaderLine",
+         [](ReportDefinition& r, const DefinitionValue& v) {
+             r.headerLine = StringValue(v);
+             HeaderLineParams(r.headerLine);  // throws for a malformed template
+         }},
         {"GroupField",
          [](ReportDefinition& r, const DefinitionValue& v) { r.groupField = StringValue(v); }},
     };
@@ -209,6 +216,8 @@ void WriteText(const ReportDefinition& report, SafeFile& out) {
     root.className = kReportClass;
     root.properties = {TextProperty("Code", report.code), TextProperty("Title", report.title),
                        LinesProperty("SQL.Strings", report.sql)};
+    if (!report.headerLine.isEmpty())
+        root.properties.push_back(TextProperty("HeaderLine", report.headerLine));
     if (!report.groupField.isEmpty())
         root.properties.push_back(TextProperty("GroupField", report.groupField));
     for (int i = 0; i < report.columns.size(); ++i)
@@ -221,6 +230,17 @@ QString Unreadable(const QString& path, const QString& reason) {
     return QStringLiteral("%1: não foi possível ler a definição: %2").arg(path, reason);
 }
 
+// Every parameter the header line names is one the query has.
+void RequireHeaderParams(const ReportDefinition& report, const DefinitionObject& root) {
+    const QStringList queryParams = QueryParamNames(report.sql);
+    for (const QString& name : HeaderLineParams(report.headerLine))
+        if (!queryParams.contains(name, Qt::CaseInsensitive))
+            throw EDefinitionError(
+                report.file, root.line, root.column, root.name,
+                QStringLiteral("a linha de cabeçalho usa o parâmetro '%1', que a consulta não tem")
+                    .arg(name));
+}
+
 ReportDefinition FromTree(const DefinitionObject& root, const QString& path) {
     RequireClass(root, kReportClass, path, root.name);
     ReportDefinition report;
@@ -229,6 +249,7 @@ ReportDefinition FromTree(const DefinitionObject& root, const QString& path) {
     RequireText(report.code, QStringLiteral("Code"), root, path, root.name);
     RequireText(report.title, QStringLiteral("Title"), root, path, root.name);
     RequireText(report.sql, QStringLiteral("SQL.Strings"), root, path, root.name);
+    RequireHeaderParams(report, root);
     for (const DefinitionObject& child : root.children)
         report.columns << ReadColumn(child, path, root.name);
     if (report.columns.isEmpty())

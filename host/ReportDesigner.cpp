@@ -18,6 +18,7 @@
 #include "Forms.h"
 #include "HostConfig.h"
 #include "ReportDatabase.h"
+#include "ReportHeader.h"
 #include "ReportQuery.h"
 #include "ReportRenderer.h"
 #include "SafeFile.h"
@@ -163,8 +164,9 @@ PreparedReport Prepare(const TReportDesignerDialog& designer, const ReportDefini
     const QueryLimits limits{report.file, nullptr, HostConfig::Instance().queryTimeLimit};
     const ReportData data = RunReportQuery(
         db, report.sql, params, [&progress](int rows) { progress.Rows(rows); }, limits);
-    return {static_cast<int>(data.rows.size()),
-            std::make_unique<ReportRenderer>(report, data, ReportParametersLine(params))};
+    return {
+        static_cast<int>(data.rows.size()),
+        std::make_unique<ReportRenderer>(report, data, FillHeaderLine(report.headerLine, params))};
 }
 
 }  // namespace
