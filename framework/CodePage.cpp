@@ -1,5 +1,8 @@
 #include "CodePage.h"
 
+#include <QByteArrayView>
+#include <algorithm>
+
 namespace {
 
 // Unicode of the Windows-1252 bytes 0x80 to 0x9F. The five bytes the code page
@@ -44,4 +47,9 @@ QByteArray ToWindows1252(const QString& text) {
         bytes += c.isSurrogate() ? '?' : CharToCp1252(c.unicode());
     }
     return bytes;
+}
+
+bool IsUtf8Text(const QByteArray& bytes) {
+    const bool high = std::any_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) != 0; });
+    return high && QByteArrayView(bytes).isValidUtf8();
 }

@@ -22,12 +22,14 @@
 //
 // Strings are quoted with ' ('' is a quote), may be joined with + and may hold
 // #nnn character codes. Quoted text and codes below 256 are Windows-1252
-// bytes; codes from 256 up are Unicode code points. Numbers use '.' whatever
-// the locale; integers may be written in hex as $FF. Keywords (object,
-// inherited, end, item) are case-insensitive. As an extension, // starts a
-// comment that runs to the end of the line. Nesting of objects and values is
-// limited to 200 levels. This is the one reader of such text: it builds a tree
-// and knows nothing of components.
+// bytes; codes from 256 up are Unicode code points. Quoted text that is UTF-8
+// instead (IsUtf8Text: a file saved in the wrong code page) is refused rather
+// than shown garbled. Numbers use '.' whatever the locale; integers may be
+// written in hex as $FF. Keywords (object, inherited, end, item) are
+// case-insensitive. As an extension, // starts a comment that runs to the end
+// of the line. Nesting of objects and values is limited to 200 levels. This is
+// the one reader of such text: it builds a tree and knows nothing of
+// components.
 
 // Parses one definition: exactly one top-level object. `source` names the
 // definition in messages. Throws EDefinitionError on malformed text.

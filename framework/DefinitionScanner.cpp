@@ -11,6 +11,8 @@
 namespace {
 
 constexpr char32_t kMaxCodePoint = 0x10FFFF;
+// How much of a refused text a message shows.
+constexpr qsizetype kShownText = 40;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
@@ -37,6 +39,12 @@ void AppendCodePoint(QString& text, char32_t code) {
     } else {
         text += QChar(char16_t(code));  // kept as is, lone surrogates included
     }
+}
+
+QString Utf8Refused(const QByteArray& bytes) {
+    QString shown = QString::fromUtf8(bytes);
+    if (shown.size() > kShownText) shown = shown.left(kShownText) + QStringLiteral("...");
+    return QStringLiteral("texto gravado em UTF-8 (\"%1\"); o arquivo deve estar em Windows-1252").arg(shown);
 }
 
 }  // namespace
@@ -190,6 +198,8 @@ void DefinitionScanner::ReadQuoted(QString& text) {
         }
         bytes += c;
     }
+    // A file saved as UTF-8 would otherwise show "RelatÃ³rio" without a word.
+    if (IsUtf8Text(bytes)) Fail(line, column, Utf8Refused(bytes));
     text += FromWindows1252(bytes);
 }
 

@@ -4,18 +4,24 @@
 // other than the four). Every scripted run must end normally (status 0), and
 // after each row a correct action must still work on the same screen.
 //
-//   input                                 the user sees                              kept
-//   typed date that is no day             "'31/02/2026' não é uma data válida."      the text, the
-//   focus pasted date with time or spaces       the date dd/mm/yyyy report folder without RCL047 "O
-//   arquivo contendo a definição..."        the screen, the dates report file unreadable or
-//   malformed   "Estes arquivos de relatório..." + file    the other reports query with a syntax
-//   error             "Erro na consulta do relatório: ..."       the dates, the choice parameter
-//   named twice                 the report, both bound                     - database missing the
-//   report (created with the sample)       - database read-only                    the report the
-//   file untouched database locked by another program    "... está bloqueado por outro programa"
-//   the dates database corrupt                      "O arquivo ... não é um banco ... válido"  the
-//   dates, the file system name with ' ; , " [ ] % |      the name in the lookup; its rows only the
-//   table
+// clang-format off
+//   input                          the user sees                             kept
+//   -----------------------------  ----------------------------------------  -------------------
+//   typed date that is no day      "'31/02/2026' não é uma data válida."     the text, the focus
+//   pasted date, time or spaces    the date as dd/mm/yyyy                    -
+//   report folder without RCL047   "O arquivo contendo a definição..."       the screen, dates
+//   report file unreadable,        "Estes arquivos de relatório..." and      the other reports
+//     malformed or saved as UTF-8  each file with its line and cause
+//   query with a syntax error      "Erro na consulta do relatório: ..."      the dates, choice
+//   parameter named twice          the report, both bound                    -
+//   database missing               the report (created with the sample)      -
+//   database read-only             the report                                the file untouched
+//   database locked by another     "... está bloqueado por outro programa"   the dates
+//     program
+//   database corrupt               "O arquivo ... não é um banco ... válido" the dates, the file
+//   system name with ' ; , " [ ] % the name in the lookup; its rows only     the table
+//     |
+// clang-format on
 //
 // Broken form definitions (unknown class, property or handler, a truncated
 // file, a value of the wrong kind, a name used twice, an inherited component
@@ -405,6 +411,7 @@ TEST_F(HostileReports, UnreadableAndMalformedFilesAreNamedAndTheOthersStillWork)
     WriteFile(Reports("RCL047_quebrado.rpt"),
               Report("Quebrado", "'SELECT 1 AS A'").replace("Title", "Titulo"));
     WriteFile(Reports("RCL047_cortado.rpt"), Report("Cortado", "'SELECT 1 AS A'").left(60));
+    WriteFile(Reports("RCL047_utf8.rpt"), Report("Relat\xC3\xB3rio", "'SELECT 1 AS A'"));
     // A file that opens but cannot be read, whoever runs the test (root
     // reads files whatever their permissions).
     ASSERT_TRUE(QFile::link("/proc/self/mem", Reports("RCL047_ilegivel.rpt")));
@@ -419,6 +426,10 @@ TEST_F(HostileReports, UnreadableAndMalformedFilesAreNamedAndTheOthersStillWork)
     EXPECT_TRUE(messages[0].contains(Reports("RCL047_quebrado.rpt") +
                                      ":3:3: Report: propriedade desconhecida 'Titulo'"));
     EXPECT_TRUE(messages[0].contains(Reports("RCL047_cortado.rpt") + ":"));
+    EXPECT_TRUE(messages[0].contains(
+        Reports("RCL047_utf8.rpt") +
+        Text(":3:11: Report: texto gravado em UTF-8 (\"Relatório\"); o arquivo deve estar em "
+             "Windows-1252")));
     EXPECT_TRUE(messages[0].contains(Reports("RCL047_ilegivel.rpt") +
                                      Text(": não foi possível ler a definição")));
     EXPECT_EQ(Control(run.Only("state"), "cbbReportNames")["items"].toArray().size(), 2)
