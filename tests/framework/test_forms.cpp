@@ -204,6 +204,20 @@ TEST_F(FormsTest, RepublishingABaseHandlerFailsTheCreation) {
     EXPECT_TRUE(Application->Forms().isEmpty());
 }
 
+TEST(ComboBoxChange, FollowsTheUserNotTheCode) {
+    TComboBox combo;
+    QStringList raised;
+    combo.OnChange = [&](TObject*) { raised << combo.Text(); };
+    combo.SetItems({"um", "dois", "tres"});
+    combo.SetItemIndex(1);
+    combo.SetText("tres");
+    combo.show();  // a csDropDown makes its typing field here
+    EXPECT_TRUE(raised.isEmpty()) << raised.join(',').toStdString();
+    QTest::keyClick(&combo, Qt::Key_Up);
+    QTest::keyClicks(combo.lineEdit(), "s");
+    EXPECT_EQ(raised, (QStringList{"dois", "doiss"}));
+}
+
 TEST(ScreenCursor, HourGlassIsAnOverrideCursorUntilDefault) {
     Screen->SetCursor(crHourGlass);
     ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
