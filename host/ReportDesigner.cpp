@@ -17,6 +17,7 @@
 #include "Forms.h"
 #include "HostConfig.h"
 #include "ReportDatabase.h"
+#include "ReportHeader.h"
 #include "ReportQuery.h"
 #include "ReportRenderer.h"
 #include "SysUtils.h"
@@ -158,10 +159,12 @@ PreparedReport Prepare(const TReportDesignerDialog& designer, const ReportDefini
     if (auto& ready = ReportEvents::ParamsReady()) ready(params);
 
     QSqlDatabase db = ReportDatabase(HostConfig::Instance());
-    const ReportData data =
-        RunReportQuery(db, report.sql, params, [&progress](int rows) { progress.Rows(rows); });
-    return {static_cast<int>(data.rows.size()),
-            std::make_unique<ReportRenderer>(report, data, ReportParametersLine(params))};
+    const QueryLimits limits{report.file, nullptr, HostConfig::Instance().queryTimeLimit};
+    const ReportData data = RunReportQuery(
+        db, report.sql, params, [&progress](int rows) { progress.Rows(rows); }, limits);
+    return {
+        static_cast<int>(data.rows.size()),
+        std::make_unique<ReportRenderer>(report, data, FillHeaderLine(report.headerLine, params))};
 }
 
 }  // namespace
