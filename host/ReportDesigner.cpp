@@ -129,15 +129,18 @@ void TReportDesignerDialog::Print(const ReportDefinition& report) {
 }
 
 ReportDefinition TReportDesignerDialog::SaveAs(const ReportDefinition& report,
-                                               const QString& newTitle) {
+                                               const QString& newTitle, const QString& replacing) {
     const QString title = newTitle.trimmed();
     if (title.isEmpty()) throw Exception(QStringLiteral("Informe o título do novo relatório."));
-    const QString dir = report.file.isEmpty() ? HostConfig::Instance().reportsDir
-                                              : QFileInfo(report.file).absolutePath();
     ReportDefinition copy = report;
     copy.title = title;
-    copy.file = NewReportFileName(dir, report.code, title);
-    copy.Write(copy.file);
+    if (replacing.isEmpty()) {
+        copy.file = copy.WriteNew(report.file.isEmpty() ? HostConfig::Instance().reportsDir
+                                                        : QFileInfo(report.file).absolutePath());
+    } else {
+        copy.file = replacing;
+        copy.Write(replacing);
+    }
     Notify(QStringLiteral("saveas"), copy, 0, copy.file);
     return copy;
 }

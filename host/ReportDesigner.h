@@ -47,10 +47,13 @@ public:
     void Preview(const ReportDefinition& report);
     void Print(const ReportDefinition& report);
     bool Running() const { return running_; }
-    // Saves a copy of `report` under `newTitle` in the same folder (or the
-    // reports folder when it came from no file), under NewReportFileName, and
-    // gives the new definition. Throws Exception for an empty title.
-    ReportDefinition SaveAs(const ReportDefinition& report, const QString& newTitle);
+    // Saves a copy of `report` under `newTitle` and gives the new definition:
+    // over the file `replacing` when given, else as a new file in the same
+    // folder (or the reports folder when it came from no file), named by
+    // ReportDefinition::WriteNew. Throws Exception for an empty title and
+    // when the file cannot be written.
+    ReportDefinition SaveAs(const ReportDefinition& report, const QString& newTitle,
+                            const QString& replacing = QString());
 
     TBeforeGetQueryParams BeforeGetQueryParams;
 

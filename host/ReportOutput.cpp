@@ -7,6 +7,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <atomic>
+#include <cerrno>
 #include <memory>
 
 #include "Forms.h"
@@ -16,6 +17,7 @@
 #include "ReportWorker.h"
 #include "SafeFile.h"
 #include "SysUtils.h"
+#include "SystemError.h"
 
 namespace {
 
@@ -49,9 +51,10 @@ void PaintInBackground(const ReportDefinition& report, QWidget* host, const QStr
 QString OutputFolder() {
     const QString dir = HostConfig::Instance().outputDir;
     if (dir.isEmpty()) throw Exception(QStringLiteral("A pasta de saída dos relatórios não foi configurada."));
+    errno = 0;
     if (!QDir().mkpath(dir))
-        throw Exception(QStringLiteral("Não foi possível criar a pasta de saída dos relatórios: %1")
-                            .arg(QDir::toNativeSeparators(dir)));
+        throw Exception(QStringLiteral("Não foi possível criar a pasta de saída dos relatórios %1: %2.")
+                            .arg(QDir::toNativeSeparators(dir), SystemReason(errno ? errno : EIO)));
     return dir;
 }
 

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <vector>
 
+#include "DatabaseError.h"
 #include "QueryGuard.h"
 #include "ReportValues.h"
 #include "SqliteRows.h"
@@ -101,8 +102,8 @@ private:
 
 std::vector<SqlPiece> SplitSql(const QString& sql) { return SqlSplitter(sql).Split(); }
 
-[[noreturn]] void QueryFailure(const QString& what, const QSqlError& error) {
-    throw EDatabaseError(QStringLiteral("%1: %2").arg(what, error.text()));
+[[noreturn]] void QueryFailure(const QString& what, const QSqlQuery& query) {
+    throw EDatabaseError(DatabaseFailure(what, query.lastError(), query.driver()));
 }
 
 // Qt's driver asks for the rows of a forward-only query in batches of its own.
@@ -116,7 +117,7 @@ void FetchRows(QSqlQuery& query, ReportData& data, const std::function<void()>& 
         if (data.PublishIfDue() && batch) batch();
     }
     if (query.lastError().isValid())
-        QueryFailure(QStringLiteral("Erro ao ler o resultado do relatório"), query.lastError());
+        QueryFailure(QStringLiteral("Erro ao ler o resultado do relatório"), query);
     data.Publish();
     if (batch) batch();
 }
@@ -126,10 +127,10 @@ void ReadThroughQt(QSqlDatabase& db, const BoundQuery& bound, ReportData& data,
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!query.prepare(bound.query.sql))
-        QueryFailure(QStringLiteral("Erro na consulta do relatório"), query.lastError());
+        QueryFailure(QStringLiteral("Erro na consulta do relatório"), query);
     for (const QVariant& value : bound.values) query.addBindValue(value);
     if (!query.exec())
-        QueryFailure(QStringLiteral("Erro ao executar a consulta do relatório"), query.lastError());
+        QueryFailure(QStringLiteral("Erro ao executar a consulta do relatório"), query);
     FetchRows(query, data, batch);
 }
 

@@ -85,8 +85,12 @@ QString NumberText(const ReportCell& cell, ReportFormat format) {
         return format == ReportFormat::Float2 ? RealText(static_cast<double>(cell.integer), format)
                                               : GroupedInteger(cell.integer);
     if (cell.type == ReportCell::Type::Real) return RealText(cell.real, format);
+    // A whole number as it is: through a double, the largest 64-bit ones
+    // would lose their last digits.
     const QString text = Utf8(cell.Text());
     bool ok = false;
+    const qint64 whole = text.toLongLong(&ok);
+    if (ok && format != ReportFormat::Float2) return GroupedInteger(whole);
     const double number = text.toDouble(&ok);
     return ok ? RealText(number, format) : text;
 }

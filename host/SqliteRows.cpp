@@ -6,6 +6,7 @@
 #include <QSqlDriver>
 #include <memory>
 
+#include "DatabaseError.h"
 #include "ReportQuery.h"
 #include "SysUtils.h"
 
@@ -30,7 +31,8 @@ struct StatementDeleter {
 using Statement = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
 
 [[noreturn]] void Failure(const QString& what, sqlite3* handle) {
-    throw EDatabaseError(QStringLiteral("%1: %2").arg(what, QString::fromUtf8(sqlite3_errmsg(handle))));
+    throw EDatabaseError(
+        SqliteFailure(what, sqlite3_extended_errcode(handle), QString::fromUtf8(sqlite3_errmsg(handle))));
 }
 
 // As Qt's driver: a null text or an invalid value is NULL.
