@@ -21,7 +21,9 @@
 // its reason, under msgMensagens' "Rel_Ilegiveis". Save as asks for a new title ("NovoCaption", "NovoPrompt") and
 // copies the chosen definition under it. The popup menus stay empty: every
 // report starts from one of the three buttons, which a derived screen guards
-// with its own checks.
+// with its own checks. Each button has a key, named in its hint, that presses
+// it: Ctrl+F2 previews (as office programs preview a print), Ctrl+P prints,
+// Ctrl+Shift+S saves as.
 class HOST_EXPORT TfrmDadosGerRel : public TForm {
     Q_OBJECT
 public:
@@ -56,6 +58,7 @@ public:
     void sbtSalvarComoClick(TObject* Sender);
 
 private:
+    void BindShortCuts();
     void LoadReportNames(const QString& select = QString());
     const ReportDefinition& ChosenReport() const;
 
