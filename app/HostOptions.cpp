@@ -1,18 +1,8 @@
 #include "HostOptions.h"
 
 #include <QDir>
-#include <QFileInfo>
-#include <QStandardPaths>
 
-namespace {
-
-QString FirstExisting(const QStringList& candidates) {
-    for (const QString& candidate : candidates)
-        if (QFileInfo::exists(candidate)) return QDir::cleanPath(candidate);
-    return candidates.isEmpty() ? QString() : QDir::cleanPath(candidates.constFirst());
-}
-
-}  // namespace
+#include "HostFolders.h"
 
 HostOptions HostOptions::Parse(const QStringList& arguments, const QString& hostDir) {
     HostOptions options;
@@ -34,11 +24,12 @@ HostOptions HostOptions::Parse(const QStringList& arguments, const QString& host
         else if (name == "--script") options.script = value;
         else options.outputDir = value;
     }
-    if (options.modules.isEmpty()) options.modules << hostDir + "/rcl04700.so";
-    if (options.reportsDir.isEmpty())
-        options.reportsDir = FirstExisting({hostDir + "/reports", QStringLiteral(PROJECT_REPORTS_DIR)});
-    if (options.database.isEmpty())
-        options.database = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) + "/sample.db";
+    const HostFolders folders = HostFolders::Of(hostDir);
+    if (options.modules.isEmpty()) options.modules = folders.modules;
+    if (options.modules.isEmpty()) options.error = QStringLiteral("Nenhum módulo encontrado em %1").arg(folders.modulesDir);
+    if (options.reportsDir.isEmpty()) options.reportsDir = folders.reportsDir;
+    if (options.helpDir.isEmpty()) options.helpDir = folders.helpDir;
+    if (options.database.isEmpty()) options.database = folders.userDataDir + "/sample.db";
     if (options.outputDir.isEmpty()) options.outputDir = QDir::currentPath() + "/out";
     return options;
 }

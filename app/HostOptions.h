@@ -3,11 +3,12 @@
 #include <QString>
 #include <QStringList>
 
-// The host's command line:
-//   --module PATH   a module to load (repeatable; default: the module built
+// The host's command line; the defaults are the host's folders (HostFolders):
+//   --module PATH   a module to load (repeatable; default: the modules of
+//                   the modules folder, in the build tree the module built
 //                   beside the host)
-//   --reports DIR   the report definitions (default: reports/ beside the
-//                   host, else the project's reports/ folder)
+//   --reports DIR   the report definitions (default: the host's reports
+//                   folder)
 //   --db PATH       the SQLite report database (default: sample.db in the
 //                   user's data folder), created and filled when missing
 //   --script FILE   run a script of user actions headless ('-': standard input)
@@ -15,6 +16,7 @@
 struct HostOptions {
     QStringList modules;
     QString reportsDir;
+    QString helpDir;  // the host's help pages
     QString database;
     QString script;
     QString outputDir;

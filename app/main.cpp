@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QIcon>
 #include <QTextStream>
 #include <cstdio>
 
@@ -27,6 +28,7 @@ QString ReadScriptText(const QString& path, QString& error) {
 void Configure(const HostOptions& options) {
     HostConfig& config = HostConfig::Instance();
     config.reportsDir = options.reportsDir;
+    config.helpDir = options.helpDir;
     config.databaseName = options.database;
     config.outputDir = options.outputDir;
     config.unattended = !options.script.isEmpty();
@@ -66,6 +68,8 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName("rclhost");
+    QApplication::setDesktopFileName("rclhost");
+    QApplication::setWindowIcon(QIcon(":/icons/rclhost.svg"));
     const HostOptions options = HostOptions::Parse(arguments, QApplication::applicationDirPath());
     if (!options.error.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(options.error));

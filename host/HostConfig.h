@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <chrono>
 
 #include "HostExport.h"
 
@@ -9,6 +10,8 @@
 struct HOST_EXPORT HostConfig {
     // The folder of report definition files.
     QString reportsDir;
+    // The folder of the host's help pages.
+    QString helpDir;
     // The database connection: a Qt SQL driver name and its database. For
     // "QSQLITE" the database is a file path, created and filled with sample
     // data when missing.
@@ -21,6 +24,9 @@ struct HOST_EXPORT HostConfig {
     // outputDir instead of being shown or sent to a printer.
     bool unattended = false;
     QString outputDir;
+    // A report query still running after this long is stopped with a
+    // message; 0 for no limit.
+    std::chrono::milliseconds queryTimeLimit{std::chrono::minutes(5)};
 
     static HostConfig& Instance();
 };

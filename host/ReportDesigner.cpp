@@ -158,8 +158,9 @@ PreparedReport Prepare(const TReportDesignerDialog& designer, const ReportDefini
     if (auto& ready = ReportEvents::ParamsReady()) ready(params);
 
     QSqlDatabase db = ReportDatabase(HostConfig::Instance());
-    const ReportData data =
-        RunReportQuery(db, report.sql, params, [&progress](int rows) { progress.Rows(rows); });
+    const QueryLimits limits{report.file, nullptr, HostConfig::Instance().queryTimeLimit};
+    const ReportData data = RunReportQuery(
+        db, report.sql, params, [&progress](int rows) { progress.Rows(rows); }, limits);
     return {static_cast<int>(data.rows.size()),
             std::make_unique<ReportRenderer>(report, data, ReportParametersLine(params))};
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "DateUtils.h"
+#include "QueryGuard.h"
 #include "SysUtils.h"
 
 namespace {
@@ -113,7 +114,8 @@ void BindAll(QSqlQuery& query, const PositionalQuery& positional, const TParams&
     }
 }
 
-void FetchRows(QSqlQuery& query, ReportData& data, const std::function<void(int)>& progress) {
+void FetchRows(QSqlQuery& query, ReportData& data, const std::function<void(int)>& progress,
+               QueryGuard& guard) {
     constexpr int kProgressEvery = 250;
     const auto columns = static_cast<int>(data.fields.size());
     while (query.next()) {
@@ -124,8 +126,9 @@ void FetchRows(QSqlQuery& query, ReportData& data, const std::function<void(int)
         if (progress && data.rows.size() % kProgressEvery == 0)
             progress(static_cast<int>(data.rows.size()));
     }
-    if (query.lastError().isValid())
-        QueryFailure(QStringLiteral("Erro ao ler o resultado do relatório"), query.lastError());
+    if (!query.lastError().isValid()) return;
+    guard.Check();
+    QueryFailure(QStringLiteral("Erro ao ler o resultado do relatório"), query.lastError());
 }
 
 }  // namespace
@@ -191,19 +194,24 @@ int ReportData::FieldIndex(const QString& name) const {
 }
 
 ReportData RunReportQuery(QSqlDatabase& db, const QString& sql, const TParams& params,
-                          const std::function<void(int rows)>& progress) {
+                          const std::function<void(int rows)>& progress, const QueryLimits& limits) {
     const PositionalQuery positional = ToPositional(sql);
+    QueryGuard guard(db, limits.source, limits.cancel, limits.timeLimit);
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    if (!query.prepare(positional.sql))
+    if (!query.prepare(positional.sql)) {
+        guard.Check();
         QueryFailure(QStringLiteral("Erro na consulta do relatório"), query.lastError());
+    }
     BindAll(query, positional, params);
-    if (!query.exec())
+    if (!query.exec()) {
+        guard.Check();
         QueryFailure(QStringLiteral("Erro ao executar a consulta do relatório"), query.lastError());
+    }
 
     ReportData data;
     const QSqlRecord record = query.record();
     for (int c = 0; c < record.count(); ++c) data.fields << record.fieldName(c);
-    FetchRows(query, data, progress);
+    FetchRows(query, data, progress, guard);
     return data;
 }

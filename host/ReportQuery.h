@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <atomic>
+#include <chrono>
 #include <functional>
 
 #include "HostExport.h"
@@ -46,10 +48,22 @@ struct HOST_EXPORT ReportData {
     int FieldIndex(const QString& name) const;
 };
 
-// Runs `sql` with every parameter bound from `params` by name. `progress` is
-// called with the number of rows read so far every few hundred rows; an
-// exception it throws (EAbort) stops the query. Throws EDatabaseError with the
-// database's message when the query cannot be prepared or run, and when a
-// parameter of the query is not in `params`.
+// What bounds a report query (see QueryGuard): the definition's file, named
+// in messages; a flag that cancels it when it becomes true (may be null); a
+// time limit (0 for none).
+struct HOST_EXPORT QueryLimits {
+    QString source;
+    const std::atomic<bool>* cancel = nullptr;
+    std::chrono::milliseconds timeLimit{0};
+};
+
+// Runs `sql` with every parameter bound from `params` by name, under a
+// QueryGuard: only reading is allowed. `progress` is called with the number
+// of rows read so far every few hundred rows; an exception it throws (EAbort)
+// stops the query. Throws EAbort when cancelled through `limits`; Exception
+// when the guard refused the statement or the time limit ended it;
+// EDatabaseError with the database's message when the query cannot be
+// prepared or run, and when a parameter of the query is not in `params`.
 HOST_EXPORT ReportData RunReportQuery(QSqlDatabase& db, const QString& sql, const TParams& params,
-                                      const std::function<void(int rows)>& progress = {});
+                                      const std::function<void(int rows)>& progress = {},
+                                      const QueryLimits& limits = {});
