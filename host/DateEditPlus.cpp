@@ -175,7 +175,7 @@ void TDateEditPlus::mousePressEvent(QMouseEvent* event) {
     if (!HasDigit()) setCursorPosition(0);
 }
 
-// OnKeyDown hears the paste and date keys too, as it hears every other key.
+// OnKeyDown hears the paste and date keys first, as it hears other keys.
 void TDateEditPlus::keyPressEvent(QKeyEvent* event) {
     const DateKey dateKey = isReadOnly() ? DateKey::None : DateKeyOf(*event);
     const bool pastes = !isReadOnly() && event->matches(QKeySequence::Paste);

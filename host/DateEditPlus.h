@@ -41,7 +41,8 @@ enum class DateKey;
 //   exist) they change nothing, so nothing typed is lost ("H" still puts
 //   today). A step that would leave the years 1 to 9999 does nothing. Each
 //   date put is one edit, undone by Ctrl+Z, raising OnChange then
-//   OnDateChange as typing does. OnKeyDown hears every key first.
+//   OnDateChange as typing does. OnKeyDown hears first each of these keys
+//   that has a virtual key code (Up, Down, H, F4, Ctrl+V), as it hears others.
 // - The calendar opens on the field's date, or on today when the field holds
 //   none; a click on a day or Enter puts that date as the keys do, Esc
 //   closes it.
