@@ -220,18 +220,6 @@ TEST_F(LookupKeys, SpaceAfterEachFilterMarksTheRowInView) {
     EXPECT_EQ(result, R"(["Compras/Suprimentos","Estoque"])");
 }
 
-TEST_F(LookupKeys, SpaceWithNoRowInViewMarksNothing) {
-    Run([](TfrmPesquisaLista& d) {
-        Activate(d);
-        TypeKeys("xyz");
-        PressKey(Qt::Key_Tab);
-        PressKey(Qt::Key_Space);
-        EXPECT_EQ(d.Marked(), (QList<bool>{false, false, false, false}));
-        PressKey(Qt::Key_Escape);
-    });
-    EXPECT_EQ(result, "anterior");
-}
-
 // Rows marked before, the filter typed, and what Enter leaves in the result.
 struct EnterCase {
     const char* name;
