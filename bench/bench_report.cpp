@@ -8,7 +8,7 @@
 //   one page painted) and as the screen's preview button shows it in Qt's
 //   print preview dialog.
 //
-// The database is made by the host's own sample generator when the first
+// The database is made by the reports' own sample script when the first
 // benchmark needs it (not for --help or a listing), and kept in the build
 // folder (RCL_BENCH_DB names another file); delete it to make it again.
 #include <benchmark/benchmark.h>
@@ -30,9 +30,12 @@
 #include "BenchHost.h"
 #include "BenchMain.h"
 #include "Cli_rcl04700.h"
+#include "DatabaseScripts.h"
 #include "ReportDatabase.h"
 #include "ReportQuery.h"
+#include "ReportHeader.h"
 #include "ReportRenderer.h"
+#include "ReportValues.h"
 
 namespace {
 
@@ -56,7 +59,7 @@ void MakeDatabase(const QString& path) {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("gerador"));
         db.setDatabaseName(partial);
         if (!db.open()) qFatal("cannot create %s", qPrintable(partial));
-        CreateReportSchema(db, kCleanups);
+        CreateReportTables(db, QStringLiteral(REPORTS_DIR), true, kCleanups);
         db.close();
     }
     QSqlDatabase::removeDatabase(QStringLiteral("gerador"));
@@ -136,7 +139,7 @@ struct CStatement {
 CStatement ToCStatement(const ReportDefinition& report, const TParams& params) {
     const PositionalQuery positional = ToPositional(report.sql);
     CStatement result{positional.sql.toStdString(), {}};
-    for (const QString& name : positional.bindings) result.values.push_back(BindValue(*params.FindParam(name)));
+    for (const QString& name : positional.bindings) result.values.push_back(BoundValue(*params.FindParam(name)));
     return result;
 }
 
@@ -188,7 +191,7 @@ void BM_FirstPage_Image(benchmark::State& state) {
     int pages = 0;
     for (auto _ : state) {
         const ReportData data = RunReportQuery(db, bench.report.sql, bench.params);
-        const ReportRenderer renderer(bench.report, data, ReportParametersLine(bench.params));
+        const ReportRenderer renderer(bench.report, data, FillHeaderLine(bench.report.headerLine, bench.params));
         benchmark::DoNotOptimize(renderer.PageImage(renderer.PageLayout(), 1));
         state.PauseTiming();
         pages = renderer.PageCount(renderer.PageLayout());

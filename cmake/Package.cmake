@@ -17,7 +17,7 @@ set_target_properties(rclhost PROPERTIES INSTALL_RPATH "$ORIGIN/${RCLHOST_LIB_FR
 set_target_properties(framework host PROPERTIES INSTALL_RPATH "$ORIGIN")
 set_target_properties(rcl04700 PROPERTIES INSTALL_RPATH "$ORIGIN/..")
 
-install(DIRECTORY reports/ DESTINATION ${RCLHOST_DATA_DIR}/reports FILES_MATCHING PATTERN "*.rpt")
+install(DIRECTORY reports/ DESTINATION ${RCLHOST_DATA_DIR}/reports FILES_MATCHING PATTERN "*.rpt" PATTERN "*.sql")
 if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/help)
   install(DIRECTORY help/ DESTINATION ${RCLHOST_DATA_DIR}/help)
 endif()

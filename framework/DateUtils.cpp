@@ -91,6 +91,16 @@ QString DateToStr(TDateTime value) {
         .arg(year, 4, 10, QLatin1Char('0'));
 }
 
+QString DateTimeToStr(TDateTime value) {
+    const QString date = DateToStr(value);
+    const qint64 minutes = MillisecondsOf(value) / 60000;
+    if (minutes == 0) return date;
+    return QStringLiteral("%1 %2:%3")
+        .arg(date)
+        .arg(minutes / 60, 2, 10, QLatin1Char('0'))
+        .arg(minutes % 60, 2, 10, QLatin1Char('0'));
+}
+
 bool TryStrToDate(const QString& text, TDateTime& result) {
     // [0-9] rather than \d, which would also take digits of other scripts.
     static const QRegularExpression slashed(

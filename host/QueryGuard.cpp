@@ -77,7 +77,7 @@ QString CreateOrDrop(int action, const QString& name) {
 }
 
 // What a refused statement tried, in the user's words ("apagar a tabela
-// limpeza"); `a` and `b` are the authorizer's two details of the action.
+// vendas"); `a` and `b` are the authorizer's two details of the action.
 QString Attempt(int action, const char* a, const char* b) {
     const QString first = Text(a);
     if (QString schema = CreateOrDrop(action, first); !schema.isEmpty()) return schema;

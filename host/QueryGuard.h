@@ -44,7 +44,7 @@ public:
     // Call after a prepare, exec or fetch failed. Throws EAbort when the
     // statement was cancelled; throws Exception, in Portuguese and naming
     // `source`, when the guard refused the statement (saying what it tried,
-    // e.g. "apagar a tabela limpeza") or the time limit ended it. Returns when
+    // e.g. "apagar a tabela vendas") or the time limit ended it. Returns when
     // the failure had another cause, for the caller to report.
     void Check();
 

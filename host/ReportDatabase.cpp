@@ -1,138 +1,17 @@
 #include "ReportDatabase.h"
 
-#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <algorithm>
-#include <array>
-#include <cstdint>
-#include <vector>
 
-#include "DateUtils.h"
+#include "DatabaseScripts.h"
 #include "SysUtils.h"
 
 namespace {
 
 const QString kConnection = QStringLiteral("relatorios");
-
-const char* const kSchema[] = {
-    "CREATE TABLE IF NOT EXISTS limpeza ("
-    " id INTEGER PRIMARY KEY,"
-    " data_hora TEXT NOT NULL,"
-    " sistema TEXT NOT NULL,"
-    " tabela TEXT NOT NULL,"
-    " registros INTEGER NOT NULL CHECK (registros >= 0),"
-    " usuario TEXT NOT NULL)",
-    "CREATE INDEX IF NOT EXISTS ix_limpeza_data_hora ON limpeza (data_hora)",
-    "CREATE INDEX IF NOT EXISTS ix_limpeza_sistema_data ON limpeza (sistema, data_hora)",
-};
-
-struct SampleSystem {
-    const char* name;
-    std::vector<const char*> tables;
-};
-
-const std::array<SampleSystem, 4>& SampleSystems() {
-    static const std::array<SampleSystem, 4> systems = {{
-        {"Compras/Suprimentos",
-         {"PEDIDO_COMPRA", "ITEM_PEDIDO_COMPRA", "COTACAO", "REQUISICAO_COMPRA"}},
-        {"Documentos Fiscais/Financeiro",
-         {"NOTA_FISCAL_ENTRADA", "NOTA_FISCAL_SAIDA", "TITULO_PAGAR", "TITULO_RECEBER",
-          "LANCAMENTO_CAIXA"}},
-        {"Estoque",
-         {"MOVIMENTO_ESTOQUE", "SALDO_ESTOQUE_MENSAL", "INVENTARIO", "TRANSFERENCIA_ESTOQUE"}},
-        {"Planejamento Alim. Industrial",
-         {"ORDEM_PRODUCAO", "APONTAMENTO_PRODUCAO", "CARDAPIO_PLANEJADO", "CONSUMO_INSUMO"}},
-    }};
-    return systems;
-}
-
-const std::array<const char*, 5> kSampleUsers = {"ADMIN", "MSILVA", "JSOUZA", "APEREIRA", "RCOSTA"};
-
-// SplitMix64: the same sample on every platform and compiler, unlike rand()
-// or the standard distributions.
-class SampleGenerator {
-public:
-    explicit SampleGenerator(std::uint64_t seed) : state_(seed) {}
-    std::uint64_t Next() {
-        std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ULL);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-        return z ^ (z >> 31);
-    }
-    int Below(int bound) { return static_cast<int>(Next() % static_cast<std::uint64_t>(bound)); }
-
-private:
-    std::uint64_t state_;
-};
-
-struct SampleCleanup {
-    QString dataHora;
-    QString sistema;
-    QString tabela;
-    int registros;
-    QString usuario;
-};
-
-SampleCleanup MakeCleanup(SampleGenerator& random, int days) {
-    const TDateTime first = EncodeDate(2024, 1, 1);
-    const TDateTime day = first + random.Below(days);
-    const int second = random.Below(24 * 60 * 60);
-    const SampleSystem& system = SampleSystems()[static_cast<size_t>(random.Below(4))];
-    const char* table =
-        system.tables[static_cast<size_t>(random.Below(static_cast<int>(system.tables.size())))];
-    // Mostly small cleanups, now and then a large one.
-    const int records = random.Below(10) == 0 ? 5000 + random.Below(95000) : 1 + random.Below(4999);
-    const char* user =
-        kSampleUsers[static_cast<size_t>(random.Below(static_cast<int>(kSampleUsers.size())))];
-    const QString time = QStringLiteral(" %1:%2:%3")
-                             .arg(second / 3600, 2, 10, QChar(u'0'))
-                             .arg(second / 60 % 60, 2, 10, QChar(u'0'))
-                             .arg(second % 60, 2, 10, QChar(u'0'));
-    return {DateToIso(day) + time, QString::fromUtf8(system.name), QString::fromLatin1(table),
-            records, QString::fromLatin1(user)};
-}
-
-[[noreturn]] void SqlFailure(const QString& what, const QSqlError& error) {
-    throw EDatabaseError(QStringLiteral("%1: %2").arg(what, error.text()));
-}
-
-void Exec(QSqlDatabase& db, const QString& sql) {
-    QSqlQuery query(db);
-    if (!query.exec(sql))
-        SqlFailure(QStringLiteral("Erro ao criar o banco de dados de relatórios"),
-                   query.lastError());
-}
-
-void InsertSample(QSqlDatabase& db, int rows) {
-    SampleGenerator random(47);
-    const int days = static_cast<int>(EncodeDate(2025, 12, 31) - EncodeDate(2024, 1, 1)) + 1;
-    std::vector<SampleCleanup> cleanups;
-    cleanups.reserve(static_cast<size_t>(std::max(rows, 0)));
-    for (int i = 0; i < rows; ++i) cleanups.push_back(MakeCleanup(random, days));
-    // Ids follow time, as they would in a real log.
-    std::stable_sort(
-        cleanups.begin(), cleanups.end(),
-        [](const SampleCleanup& a, const SampleCleanup& b) { return a.dataHora < b.dataHora; });
-
-    QSqlQuery insert(db);
-    if (!insert.prepare(
-            QStringLiteral("INSERT INTO limpeza (data_hora, sistema, tabela, registros, usuario) "
-                           "VALUES (?, ?, ?, ?, ?)")))
-        SqlFailure(QStringLiteral("Erro ao preparar os dados de exemplo"), insert.lastError());
-    for (const SampleCleanup& c : cleanups) {
-        insert.addBindValue(c.dataHora);
-        insert.addBindValue(c.sistema);
-        insert.addBindValue(c.tabela);
-        insert.addBindValue(c.registros);
-        insert.addBindValue(c.usuario);
-        if (!insert.exec())
-            SqlFailure(QStringLiteral("Erro ao gravar os dados de exemplo"), insert.lastError());
-    }
-}
 
 // A SQLite file to be created: absent or empty (a file just reserved for it).
 bool NeedsCreation(const QString& path) {
@@ -181,9 +60,10 @@ void CheckSqliteReadable(QSqlDatabase& db, const QString& path) {
                         .arg(QDir::toNativeSeparators(path), error.text()));
 }
 
-void FillNewDatabase(QSqlDatabase& db, const QString& path) {
+void FillNewDatabase(QSqlDatabase& db, const HostConfig& config) {
+    const QString& path = config.databaseName;
     try {
-        CreateReportSchema(db, kSampleCleanups);
+        CreateReportTables(db, config.reportsDir, true);
     } catch (const Exception& error) {
         db.close();
         QFile::remove(path);
@@ -243,23 +123,8 @@ QSqlDatabase ReportDatabase(const HostConfig& config) {
     OpenConnection(db, config);
     if (!sqlite) return db;
     if (create)
-        FillNewDatabase(db, config.databaseName);
+        FillNewDatabase(db, config);
     else
         CheckSqliteReadable(db, config.databaseName);
     return db;
-}
-
-void CreateReportSchema(QSqlDatabase& db, int sampleRows) {
-    if (!db.transaction())
-        SqlFailure(QStringLiteral("Erro ao iniciar a criação do banco de dados de relatórios"),
-                   db.lastError());
-    try {
-        for (const char* statement : kSchema) Exec(db, QString::fromLatin1(statement));
-        if (sampleRows > 0) InsertSample(db, sampleRows);
-    } catch (...) {
-        db.rollback();
-        throw;
-    }
-    if (!db.commit())
-        SqlFailure(QStringLiteral("Erro ao gravar o banco de dados de relatórios"), db.lastError());
 }

@@ -9,6 +9,8 @@
 
 #include "ClassRegistry.h"
 #include "DefinitionReader.h"
+#include "ReportHeader.h"
+#include "ReportQuery.h"
 
 namespace {
 
@@ -82,6 +84,11 @@ const PropertyTable<ReportDefinition>& ReportProperties() {
         {"Title", [](ReportDefinition& r, const DefinitionValue& v) { r.title = StringValue(v); }},
         {"SQL.Strings",
          [](ReportDefinition& r, const DefinitionValue& v) { r.sql = StringsValue(v).join('\n'); }},
+        {"HeaderLine",
+         [](ReportDefinition& r, const DefinitionValue& v) {
+             r.headerLine = StringValue(v);
+             HeaderLineParams(r.headerLine);  // throws for a malformed template
+         }},
         {"GroupField",
          [](ReportDefinition& r, const DefinitionValue& v) { r.groupField = StringValue(v); }},
     };
@@ -200,6 +207,17 @@ QString Slug(const QString& title) {
     return slug.isEmpty() ? QStringLiteral("relatorio") : slug;
 }
 
+// Every parameter the header line names is one the query has.
+void RequireHeaderParams(const ReportDefinition& report, const DefinitionObject& root) {
+    const QStringList queryParams = QueryParamNames(report.sql);
+    for (const QString& name : HeaderLineParams(report.headerLine))
+        if (!queryParams.contains(name, Qt::CaseInsensitive))
+            throw EDefinitionError(
+                report.file, root.line, root.column, root.name,
+                QStringLiteral("a linha de cabeçalho usa o parâmetro '%1', que a consulta não tem")
+                    .arg(name));
+}
+
 ReportDefinition FromTree(const DefinitionObject& root, const QString& path) {
     RequireClass(root, kReportClass, path, root.name);
     ReportDefinition report;
@@ -208,6 +226,7 @@ ReportDefinition FromTree(const DefinitionObject& root, const QString& path) {
     RequireText(report.code, QStringLiteral("Code"), root, path, root.name);
     RequireText(report.title, QStringLiteral("Title"), root, path, root.name);
     RequireText(report.sql, QStringLiteral("SQL.Strings"), root, path, root.name);
+    RequireHeaderParams(report, root);
     for (const DefinitionObject& child : root.children)
         report.columns << ReadColumn(child, path, root.name);
     if (report.columns.isEmpty())
@@ -232,6 +251,7 @@ void ReportDefinition::Write(const QString& path) const {
     root.className = kReportClass;
     root.properties = {TextProperty("Code", code), TextProperty("Title", title),
                        LinesProperty("SQL.Strings", sql)};
+    if (!headerLine.isEmpty()) root.properties.push_back(TextProperty("HeaderLine", headerLine));
     if (!groupField.isEmpty()) root.properties.push_back(TextProperty("GroupField", groupField));
     for (int i = 0; i < columns.size(); ++i) root.children.push_back(ColumnObject(columns[i], i));
 

@@ -11,16 +11,32 @@
 // screens' definitions:
 //
 //   object Report: TReportDefinition
-//     Code = 'RCL047'
-//     Title = 'Limpeza de Dados - Detalhado'
-//     SQL.Strings = ('SELECT ...' 'WHERE l.data_hora >= :P_DATAINI' ...)
-//     GroupField = 'SISTEMA'            (optional: a group per value, with totals)
+//     Code = 'VND010'
+//     Title = 'Vendas por Loja'
+//     SQL.Strings = ('SELECT ...' 'WHERE v.dia >= :P_INICIO' ...)
+//     HeaderLine = 'Per'#237'odo: {P_INICIO} a {P_FIM}'   (optional)
+//     GroupField = 'LOJA'               (optional: a group per value, with totals)
 //     object colData: TReportColumn
 //       FieldName = 'DATA'  Header = 'Data'  Width = 25  Alignment = taLeftJustify
 //       Format = 'date'     Total = False
 //     end
 //     ...
 //   end
+//
+// HeaderLine is the line printed under the title on every page, a template:
+// text with placeholders in braces. A placeholder is one or more
+// alternatives separated by '|'; the first that gives a text that is not
+// empty is printed (none: nothing). An alternative is
+//   NAME            the display text of parameter NAME (see DisplayText)
+//   NAME=VALUE:TEXT TEXT when NAME's display text is exactly VALUE
+//   "TEXT"          TEXT itself
+// VALUE and TEXT after ':' may not hold '|', '}' or '"'; a quoted TEXT may
+// hold anything but '"'. Braces stand only for placeholders. Every NAME must
+// be a parameter of the query. For example
+//   'Lojas: {P_TODAS=T:Todas|P_LOJAS|"Nenhuma"}'
+// prints "Todas" when P_TODAS is 'T', else the stores listed in P_LOJAS (a
+// list as the lookup list writes it), else "Nenhuma". Without HeaderLine
+// there is no such line.
 //
 // Width is in millimetres; Format is '' (as is), 'date', 'datetime',
 // 'integer' (thousands separated) or 'float2'. Columns with Total = True are
@@ -40,6 +56,7 @@ struct HOST_EXPORT ReportDefinition {
     QString code;
     QString title;
     QString sql;
+    QString headerLine;
     QString groupField;
     QList<ReportColumn> columns;
 
@@ -59,6 +76,6 @@ HOST_EXPORT QList<ReportDefinition> FindReports(const QString& dir, const QStrin
                                                 QStringList* problems = nullptr);
 
 // A file name in `dir` for a new definition: the code and the title's words
-// in lower case without accents ("RCL047_meu_relatorio.rpt"), with "_2",
+// in lower case without accents ("VND010_meu_relatorio.rpt"), with "_2",
 // "_3"... added when the name is taken.
 HOST_EXPORT QString NewReportFileName(const QString& dir, const QString& code, const QString& title);

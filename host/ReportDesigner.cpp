@@ -17,6 +17,7 @@
 #include "Forms.h"
 #include "HostConfig.h"
 #include "ReportDatabase.h"
+#include "ReportHeader.h"
 #include "ReportQuery.h"
 #include "ReportRenderer.h"
 #include "SysUtils.h"
@@ -161,8 +162,9 @@ PreparedReport Prepare(const TReportDesignerDialog& designer, const ReportDefini
     const QueryLimits limits{report.file, nullptr, HostConfig::Instance().queryTimeLimit};
     const ReportData data = RunReportQuery(
         db, report.sql, params, [&progress](int rows) { progress.Rows(rows); }, limits);
-    return {static_cast<int>(data.rows.size()),
-            std::make_unique<ReportRenderer>(report, data, ReportParametersLine(params))};
+    return {
+        static_cast<int>(data.rows.size()),
+        std::make_unique<ReportRenderer>(report, data, FillHeaderLine(report.headerLine, params))};
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 #include "ReportDefinition.h"
 
 // The report component of the report screens. It runs a report definition:
-// collects the query's named parameters (":P_DATAINI") into TParams in the
+// collects the query's named parameters (":P_INICIO") into TParams in the
 // order they first appear, raises BeforeGetQueryParams so the screen can
 // fill them, binds every value to the query by name (never pasting text into
 // the SQL), runs the query on the report database and renders the rows as a

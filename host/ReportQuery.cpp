@@ -5,8 +5,8 @@
 #include <QSqlRecord>
 #include <vector>
 
-#include "DateUtils.h"
 #include "QueryGuard.h"
+#include "ReportValues.h"
 #include "SysUtils.h"
 
 namespace {
@@ -110,7 +110,7 @@ void BindAll(QSqlQuery& query, const PositionalQuery& positional, const TParams&
             throw EDatabaseError(
                 QStringLiteral("O parâmetro '%1' da consulta do relatório não foi informado.")
                     .arg(name));
-        query.addBindValue(BindValue(*param));
+        query.addBindValue(BoundValue(*param));
     }
 }
 
@@ -147,6 +147,30 @@ TParams QueryParams(const QString& sql) {
     return params;
 }
 
+QStringList SplitStatements(const QString& script) {
+    QStringList statements;
+    const auto add = [&statements](const QString& statement) {
+        if (!ToPositional(statement).sql.trimmed().isEmpty()) statements << statement.trimmed();
+    };
+    qsizetype start = 0;
+    qsizetype i = 0;
+    while (i < script.size()) {
+        const QChar c = script[i];
+        if (c == u'\'' || c == u'"' || c == u'`') {
+            i = QuotedEnd(script, i);
+        } else if (CommentStarts(script, i)) {
+            i = CommentEnd(script, i);
+        } else if (c == u';') {
+            add(script.mid(start, i - start));
+            start = ++i;
+        } else {
+            ++i;
+        }
+    }
+    add(script.mid(start));
+    return statements;
+}
+
 PositionalQuery ToPositional(const QString& sql) {
     PositionalQuery result;
     for (const SqlPiece& piece : SplitSql(sql)) {
@@ -164,27 +188,6 @@ PositionalQuery ToPositional(const QString& sql) {
         }
     }
     return result;
-}
-
-QVariant BindValue(const TParam& param) {
-    const Variant& value = param.Value();
-    switch (value.type()) {
-        case Variant::Type::Unassigned:
-        case Variant::Type::Null:
-            return QVariant();
-        case Variant::Type::Date:
-            return param.DataType() == ftDate ? DateToIso(value.ToDate())
-                                              : DateTimeToIso(value.ToDate());
-        case Variant::Type::String:
-            return value.ToString();
-        case Variant::Type::Integer:
-            return static_cast<qlonglong>(value.ToDouble());
-        case Variant::Type::Float:
-            return value.ToDouble();
-        case Variant::Type::Boolean:
-            return value == Variant(true) ? 1 : 0;
-    }
-    return QVariant();
 }
 
 int ReportData::FieldIndex(const QString& name) const {

@@ -4,8 +4,6 @@
 #include <QDateTime>
 #include <QFont>
 #include <QFontMetricsF>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QLocale>
 #include <QPageSize>
 #include <QPagedPaintDevice>
@@ -30,26 +28,6 @@ constexpr double kPadding = 1;
 const QLocale& Brazil() {
     static const QLocale locale(QLocale::Portuguese, QLocale::Brazil);
     return locale;
-}
-
-QString DateParamText(const TParam* param) {
-    if (!param || param->IsNull()) return QStringLiteral("-");
-    try {
-        return DateToStr(param->Value().ToDate());
-    } catch (const EConvertError&) {
-        return param->Value().ToString();
-    }
-}
-
-QString SystemsText(const TParam* all, const TParam* list) {
-    if (all && all->AsString() == QLatin1String("T")) return QStringLiteral("Todos");
-    QString text = list ? list->AsString() : QString();
-    if (text.isEmpty()) return QStringLiteral("Nenhum");
-    const QJsonDocument json = QJsonDocument::fromJson(text.toUtf8());
-    if (!json.isArray()) return text;
-    QStringList names;
-    for (const auto& name : json.array()) names << name.toString();
-    return names.isEmpty() ? QStringLiteral("Nenhum") : names.join(QStringLiteral(", "));
 }
 
 QDate IsoDate(const QString& text) {
@@ -92,18 +70,6 @@ Qt::Alignment ColumnAlignment(int alignment) {
 }
 
 }  // namespace
-
-QString ReportParametersLine(const TParams& params) {
-    QStringList parts;
-    const TParam* first = params.FindParam(QStringLiteral("P_DATAINI"));
-    const TParam* last = params.FindParam(QStringLiteral("P_DATAFIM"));
-    if (first || last)
-        parts << QStringLiteral("Período: %1 a %2").arg(DateParamText(first), DateParamText(last));
-    const TParam* all = params.FindParam(QStringLiteral("P_TSISTEMA"));
-    const TParam* list = params.FindParam(QStringLiteral("P_SISTEMA"));
-    if (all || list) parts << QStringLiteral("Sistemas: ") + SystemsText(all, list);
-    return parts.join(QStringLiteral("   "));
-}
 
 QString FormatReportValue(const QVariant& value, const QString& format) {
     if (value.isNull()) return QString();

@@ -6,6 +6,8 @@
 #include <QJsonDocument>
 #include <QProcess>
 
+#include "ReportsFolder.h"
+
 QList<QJsonObject> HostRun::Events(const QString& name) const {
     QList<QJsonObject> found;
     for (const QJsonObject& event : events)
@@ -19,11 +21,7 @@ QJsonObject HostRun::Only(const QString& name) const {
     return found.isEmpty() ? QJsonObject() : found.constFirst();
 }
 
-HostWorkspace::HostWorkspace() {
-    QDir().mkpath(ReportsCopy());
-    for (const QString& file : QDir(REPORTS_DIR).entryList({"*.rpt"}, QDir::Files))
-        QFile::copy(QString(REPORTS_DIR) + "/" + file, ReportsCopy() + "/" + file);
-}
+HostWorkspace::HostWorkspace() { EXPECT_TRUE(CopyReportsFolder(REPORTS_DIR, ReportsCopy())); }
 
 HostRun HostWorkspace::Run(const QString& script, const QStringList& extraArguments) const {
     QProcess process;

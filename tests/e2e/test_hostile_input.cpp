@@ -36,6 +36,7 @@
 #include <QTest>
 
 #include "Cli_rcl04700.h"
+#include "DatabaseScripts.h"
 #include "Funcoes.h"
 #include "HostConfig.h"
 #include "HostRun.h"
@@ -283,7 +284,7 @@ void FillHostileDatabase(const QString& path) {
         QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "hostile");
         db.setDatabaseName(path);
         ASSERT_TRUE(db.open());
-        CreateReportSchema(db, 0);
+        CreateReportTables(db, REPORTS_DIR, false);
         QSqlQuery insert(db);
         insert.prepare(
             "INSERT INTO limpeza (data_hora, sistema, tabela, registros, usuario) "

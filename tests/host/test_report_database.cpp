@@ -9,9 +9,13 @@
 
 namespace {
 
+// The size of the sample the scripts make when not told.
+constexpr int kSampleCleanups = 2400;
+
 HostConfig SqliteConfig(const QString& path) {
     HostConfig config;
     config.databaseName = path;
+    config.reportsDir = REPORTS_DIR;
     return config;
 }
 
