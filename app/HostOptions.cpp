@@ -2,13 +2,14 @@
 
 #include <QDir>
 
+#include "ConfigFile.h"
 #include "HostFolders.h"
 
 HostOptions HostOptions::Parse(const QStringList& arguments, const QString& hostDir) {
     HostOptions options;
     for (int i = 1; i < arguments.size(); ++i) {
         const QString& name = arguments[i];
-        const bool known = name == "--module" || name == "--reports" || name == "--db" || name == "--script" || name == "--out";
+        const bool known = name == "--module" || name == "--reports" || name == "--db" || name == "--script" || name == "--out" || name == "--config";
         if (!known) {
             options.error = QStringLiteral("Opção desconhecida: %1").arg(name);
             return options;
@@ -22,6 +23,7 @@ HostOptions HostOptions::Parse(const QStringList& arguments, const QString& host
         else if (name == "--reports") options.reportsDir = value;
         else if (name == "--db") options.database = value;
         else if (name == "--script") options.script = value;
+        else if (name == "--config") options.configFile = value;
         else options.outputDir = value;
     }
     const HostFolders folders = HostFolders::Of(hostDir);
@@ -31,5 +33,7 @@ HostOptions HostOptions::Parse(const QStringList& arguments, const QString& host
     if (options.helpDir.isEmpty()) options.helpDir = folders.helpDir;
     if (options.database.isEmpty()) options.database = folders.userDataDir + "/sample.db";
     if (options.outputDir.isEmpty()) options.outputDir = QDir::currentPath() + "/out";
+    options.configRequired = !options.configFile.isEmpty();
+    if (options.configFile.isEmpty()) options.configFile = DefaultConfigFile();
     return options;
 }

@@ -13,6 +13,8 @@
 //                   user's data folder), created and filled when missing
 //   --script FILE   run a script of user actions headless ('-': standard input)
 //   --out DIR       where scripted runs write reports and screenshots
+//   --config FILE   the configuration file (default: DefaultConfigFile(),
+//                   which may be missing; a file given here must exist)
 struct HostOptions {
     QStringList modules;
     QString reportsDir;
@@ -20,6 +22,8 @@ struct HostOptions {
     QString database;
     QString script;
     QString outputDir;
+    QString configFile;
+    bool configRequired = false;  // given with --config
     QString error;  // a command line that cannot be used
 
     static HostOptions Parse(const QStringList& arguments, const QString& hostDir);

@@ -1,12 +1,12 @@
 #include "DatabaseScripts.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariantMap>
 
+#include "BoundedFile.h"
+#include "DatabaseError.h"
 #include "ReportQuery.h"
 #include "SysUtils.h"
 
@@ -16,18 +16,13 @@ namespace {
 constexpr qint64 kMaxScriptBytes = 4 * 1024 * 1024;
 
 QString ReadScript(const QString& path) {
-    const QFileInfo info(path);
-    if (!info.isFile())
-        throw Exception(QStringLiteral("O script do banco de dados de relatórios não foi "
-                                       "encontrado: %1")
-                            .arg(QDir::toNativeSeparators(path)));
-    QFile file(path);
-    if (info.size() > kMaxScriptBytes || !file.open(QIODevice::ReadOnly))
-        throw Exception(QStringLiteral("Não foi possível ler o script %1: %2")
-                            .arg(QDir::toNativeSeparators(path),
-                                 info.size() > kMaxScriptBytes ? QStringLiteral("grande demais")
-                                                               : file.errorString()));
-    return QString::fromUtf8(file.read(kMaxScriptBytes));
+    try {
+        return QString::fromUtf8(ReadRegularFile(path, kMaxScriptBytes));
+    } catch (const EFileRead& error) {
+        throw Exception(QStringLiteral("Não foi possível ler o script do banco de dados de "
+                                       "relatórios %1: %2.")
+                            .arg(QDir::toNativeSeparators(path), error.Reason()));
+    }
 }
 
 void RunStatement(QSqlDatabase& db, const QString& statement, const QVariantMap& values,
@@ -43,8 +38,9 @@ void RunStatement(QSqlDatabase& db, const QString& statement, const QVariantMap&
     }
     ok = ok && query.exec();
     if (!ok)
-        throw EDatabaseError(QStringLiteral("Erro no script %1: %2")
-                                 .arg(QDir::toNativeSeparators(path), query.lastError().text()));
+        throw EDatabaseError(DatabaseFailure(
+            QStringLiteral("Erro no script %1").arg(QDir::toNativeSeparators(path)),
+            query.lastError(), db.driver()));
 }
 
 void RunScript(QSqlDatabase& db, const QString& path, const QVariantMap& values) {
@@ -69,8 +65,9 @@ void CreateReportTables(QSqlDatabase& db, const QString& reportsDir, bool withSa
                         const QVariant& sampleRows) {
     const QString driver = db.driverName();
     if (!db.transaction())
-        throw EDatabaseError(QStringLiteral("Não foi possível iniciar a criação das tabelas: %1")
-                                 .arg(db.lastError().text()));
+        throw EDatabaseError(DatabaseFailure(
+            QStringLiteral("Não foi possível iniciar a criação das tabelas"), db.lastError(),
+            db.driver()));
     try {
         RunScript(db, DatabaseScriptPath(reportsDir, driver, QStringLiteral("schema.sql")), {});
         if (withSample)
@@ -81,6 +78,7 @@ void CreateReportTables(QSqlDatabase& db, const QString& reportsDir, bool withSa
         throw;
     }
     if (!db.commit())
-        throw EDatabaseError(QStringLiteral("Não foi possível gravar as tabelas criadas: %1")
-                                 .arg(db.lastError().text()));
+        throw EDatabaseError(DatabaseFailure(
+            QStringLiteral("Não foi possível gravar as tabelas criadas"), db.lastError(),
+            db.driver()));
 }

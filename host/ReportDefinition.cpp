@@ -2,15 +2,18 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <map>
+#include <new>
 
+#include "BoundedFile.h"
 #include "ClassRegistry.h"
 #include "DefinitionReader.h"
 #include "ReportHeader.h"
 #include "ReportQuery.h"
+#include "SafeFile.h"
 
 namespace {
 
@@ -207,6 +210,26 @@ QString Slug(const QString& title) {
     return slug.isEmpty() ? QStringLiteral("relatorio") : slug;
 }
 
+void WriteText(const ReportDefinition& report, SafeFile& out) {
+    DefinitionObject root;
+    root.name = QStringLiteral("Report");
+    root.className = kReportClass;
+    root.properties = {TextProperty("Code", report.code), TextProperty("Title", report.title),
+                       LinesProperty("SQL.Strings", report.sql)};
+    if (!report.headerLine.isEmpty())
+        root.properties.push_back(TextProperty("HeaderLine", report.headerLine));
+    if (!report.groupField.isEmpty())
+        root.properties.push_back(TextProperty("GroupField", report.groupField));
+    for (int i = 0; i < report.columns.size(); ++i)
+        root.children.push_back(ColumnObject(report.columns[i], i));
+    out.Device().write(WriteDefinition(root));
+    out.Commit();
+}
+
+QString Unreadable(const QString& path, const QString& reason) {
+    return QStringLiteral("%1: não foi possível ler a definição: %2").arg(path, reason);
+}
+
 // Every parameter the header line names is one the query has.
 void RequireHeaderParams(const ReportDefinition& report, const DefinitionObject& root) {
     const QStringList queryParams = QueryParamNames(report.sql);
@@ -238,7 +261,7 @@ ReportDefinition FromTree(const DefinitionObject& root, const QString& path) {
 }  // namespace
 
 ReportDefinition ReportDefinition::Read(const QString& path) {
-    return FromTree(ReadDefinitionFile(path), path);
+    return FromTree(ReadDefinition(ReadRegularFile(path, kMaxReportFileBytes), path), path);
 }
 
 ReportDefinition ReportDefinition::ReadFromText(const QByteArray& text, const QString& source) {
@@ -246,19 +269,17 @@ ReportDefinition ReportDefinition::ReadFromText(const QByteArray& text, const QS
 }
 
 void ReportDefinition::Write(const QString& path) const {
-    DefinitionObject root;
-    root.name = QStringLiteral("Report");
-    root.className = kReportClass;
-    root.properties = {TextProperty("Code", code), TextProperty("Title", title),
-                       LinesProperty("SQL.Strings", sql)};
-    if (!headerLine.isEmpty()) root.properties.push_back(TextProperty("HeaderLine", headerLine));
-    if (!groupField.isEmpty()) root.properties.push_back(TextProperty("GroupField", groupField));
-    for (int i = 0; i < columns.size(); ++i) root.children.push_back(ColumnObject(columns[i], i));
+    SafeFile out(path);
+    WriteText(*this, out);
+}
 
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(WriteDefinition(root)) < 0 || !out.commit())
-        throw Exception(QStringLiteral("Não foi possível gravar o relatório em %1: %2")
-                            .arg(QDir::toNativeSeparators(path), out.errorString()));
+QString ReportDefinition::WriteNew(const QString& dir) const {
+    const QString stem = Slug(code).toUpper() + u'_' + Slug(title);
+    SafeFile out = SafeFile::ClaimNew(dir, [stem](int n) {
+        return n == 1 ? stem + QStringLiteral(".rpt") : QStringLiteral("%1_%2.rpt").arg(stem).arg(n);
+    });
+    WriteText(*this, out);
+    return out.Target();
 }
 
 QList<ReportDefinition> FindReports(const QString& dir, const QString& code,
@@ -271,7 +292,7 @@ QList<ReportDefinition> FindReports(const QString& dir, const QString& code,
                 << QStringLiteral("%1: pasta não encontrada").arg(QDir::toNativeSeparators(dir));
         return found;
     }
-    const QStringList files = folder.entryList({QStringLiteral("*.rpt")}, QDir::Files, QDir::Name);
+    const QStringList files = folder.entryList({QStringLiteral("*.rpt")}, QDir::Files | QDir::System, QDir::Name);
     for (const QString& name : files) {
         const QString path = folder.filePath(name);
         try {
@@ -279,8 +300,12 @@ QList<ReportDefinition> FindReports(const QString& dir, const QString& code,
             if (report.code.compare(code, Qt::CaseInsensitive) == 0) found << report;
         } catch (const EDefinitionError& error) {
             if (problems) *problems << error.Message();
+        } catch (const EFileRead& error) {
+            if (problems) *problems << Unreadable(path, error.Reason());
         } catch (const Exception& error) {
             if (problems) *problems << QStringLiteral("%1: %2").arg(path, error.Message());
+        } catch (const std::bad_alloc&) {
+            if (problems) *problems << Unreadable(path, QStringLiteral("memória insuficiente"));
         }
     }
     std::stable_sort(found.begin(), found.end(),
@@ -290,11 +315,15 @@ QList<ReportDefinition> FindReports(const QString& dir, const QString& code,
     return found;
 }
 
-QString NewReportFileName(const QString& dir, const QString& code, const QString& title) {
-    const QString base = Slug(code).toUpper() + u'_' + Slug(title);
-    const QDir folder(dir);
-    QString name = base + QStringLiteral(".rpt");
-    for (int n = 2; QFileInfo::exists(folder.filePath(name)); ++n)
-        name = QStringLiteral("%1_%2.rpt").arg(base).arg(n);
-    return folder.filePath(name);
+QStringList ReportListNames(const QList<ReportDefinition>& reports) {
+    QStringList names;
+    for (const ReportDefinition& report : reports) {
+        const auto sameTitle = [&report](const ReportDefinition& other) {
+            return other.title.compare(report.title, Qt::CaseInsensitive) == 0;
+        };
+        const bool shared = std::count_if(reports.begin(), reports.end(), sameTitle) > 1;
+        names << (shared ? QStringLiteral("%1 (%2)").arg(report.title, QFileInfo(report.file).fileName())
+                         : report.title);
+    }
+    return names;
 }

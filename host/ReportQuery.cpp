@@ -5,6 +5,7 @@
 #include <QSqlRecord>
 #include <vector>
 
+#include "DatabaseError.h"
 #include "QueryGuard.h"
 #include "ReportValues.h"
 #include "SysUtils.h"
@@ -99,8 +100,8 @@ private:
 
 std::vector<SqlPiece> SplitSql(const QString& sql) { return SqlSplitter(sql).Split(); }
 
-[[noreturn]] void QueryFailure(const QString& what, const QSqlError& error) {
-    throw EDatabaseError(QStringLiteral("%1: %2").arg(what, error.text()));
+[[noreturn]] void QueryFailure(const QString& what, const QSqlQuery& query) {
+    throw EDatabaseError(DatabaseFailure(what, query.lastError(), query.driver()));
 }
 
 void BindAll(QSqlQuery& query, const PositionalQuery& positional, const TParams& params) {
@@ -128,7 +129,7 @@ void FetchRows(QSqlQuery& query, ReportData& data, const std::function<void(int)
     }
     if (!query.lastError().isValid()) return;
     guard.Check();
-    QueryFailure(QStringLiteral("Erro ao ler o resultado do relatório"), query.lastError());
+    QueryFailure(QStringLiteral("Erro ao ler o resultado do relatório"), query);
 }
 
 }  // namespace
@@ -204,12 +205,12 @@ ReportData RunReportQuery(QSqlDatabase& db, const QString& sql, const TParams& p
     query.setForwardOnly(true);
     if (!query.prepare(positional.sql)) {
         guard.Check();
-        QueryFailure(QStringLiteral("Erro na consulta do relatório"), query.lastError());
+        QueryFailure(QStringLiteral("Erro na consulta do relatório"), query);
     }
     BindAll(query, positional, params);
     if (!query.exec()) {
         guard.Check();
-        QueryFailure(QStringLiteral("Erro ao executar a consulta do relatório"), query.lastError());
+        QueryFailure(QStringLiteral("Erro ao executar a consulta do relatório"), query);
     }
 
     ReportData data;
