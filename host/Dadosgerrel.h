@@ -54,12 +54,15 @@ public:
     TMessages* msgMensagens = nullptr;
     TNetConnection* netQRDesign = nullptr;
 
-    void FormCreate(TObject* Sender);
-    void FormActivate(TObject* Sender);
-    void FormClose(TObject* Sender, TCloseAction& Action);
-    void sbtPreviewClick(TObject* Sender);
-    void sbtPrintClick(TObject* Sender);
-    void sbtSalvarComoClick(TObject* Sender);
+    // The handlers this screen's definition binds. A derived screen that
+    // needs one of them overrides it (the compiler checks the `override`)
+    // and calls this one where it must; it does not publish it again.
+    virtual void FormCreate(TObject* Sender);
+    virtual void FormActivate(TObject* Sender);
+    virtual void FormClose(TObject* Sender, TCloseAction& Action);
+    virtual void sbtPreviewClick(TObject* Sender);
+    virtual void sbtPrintClick(TObject* Sender);
+    virtual void sbtSalvarComoClick(TObject* Sender);
 
 private:
     void BindShortCuts();

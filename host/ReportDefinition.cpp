@@ -11,6 +11,7 @@
 #include "BoundedFile.h"
 #include "ClassRegistry.h"
 #include "DefinitionReader.h"
+#include "PropertyApplier.h"
 #include "ReportHeader.h"
 #include "ReportQuery.h"
 #include "SafeFile.h"
@@ -27,32 +28,19 @@ double NumberValue(const DefinitionValue& value) {
     return IntValue(value);
 }
 
-// Applies an object's properties through a table of setters: an unknown or
-// repeated property, or a value of the wrong kind, fails with its line.
+// Applies an object's properties through a table of setters.
 template <class T>
 using PropertyTable = std::map<QString, std::function<void(T&, const DefinitionValue&)>>;
 
 template <class T>
 void ApplyProperties(const DefinitionObject& object, const PropertyTable<T>& table, T& target,
                      const QString& file, const QString& path) {
-    QStringList seen;
-    for (const DefinitionProperty& property : object.properties) {
-        const auto setter = table.find(property.name);
-        if (setter == table.end())
-            throw EDefinitionError(
-                file, property.line, property.column, path,
-                QStringLiteral("propriedade desconhecida '%1'").arg(property.name));
-        if (seen.contains(property.name))
-            throw EDefinitionError(file, property.line, property.column, path,
-                                   QStringLiteral("propriedade '%1' repetida").arg(property.name));
-        seen << property.name;
-        try {
-            setter->second(target, property.value);
-        } catch (const EPropertyValue& error) {
-            throw EDefinitionError(file, property.value.line, property.value.column, path,
-                                   QStringLiteral("%1: %2").arg(property.name, error.Message()));
-        }
-    }
+    ::ApplyProperties(object, {file, path, {}}, [&](const QString& name, const DefinitionValue& value) {
+        const auto setter = table.find(name);
+        if (setter == table.end()) return false;
+        setter->second(target, value);
+        return true;
+    });
 }
 
 const PropertyTable<ReportColumn>& ColumnProperties() {

@@ -9,7 +9,8 @@
 //   typed date that is no day              "'31/02/2026' não é uma data válida."           the text, the focus
 //   pasted date with time or spaces        the date dd/mm/yyyy                             -
 //   report folder without RCL047           "O arquivo contendo a definição..."             the screen, the dates
-//   report file unreadable or malformed    "Estes arquivos de relatório..." + file         the other reports
+//   report file unreadable, malformed or   "Estes arquivos de relatório..." + file,        the other reports
+//     saved as UTF-8                         its line and cause
 //   link to /dev/zero, FIFO, 3 GB file     the same, with the file and why                 the other reports
 //   query that writes (DROP, VACUUM INTO,  "A consulta do relatório <file> foi recusada:   the database, byte for byte
 //     ATTACH, UPDATE, PRAGMA)                ela tenta apagar a tabela limpeza, ..."
@@ -427,6 +428,7 @@ TEST_F(HostileReports, UnreadableAndMalformedFilesAreNamedAndTheOthersStillWork)
     WriteFile(Reports("RCL047_quebrado.rpt"),
               Report("Quebrado", "'SELECT 1 AS A'").replace("Title", "Titulo"));
     WriteFile(Reports("RCL047_cortado.rpt"), Report("Cortado", "'SELECT 1 AS A'").left(60));
+    WriteFile(Reports("RCL047_utf8.rpt"), Report("Relat\xC3\xB3rio", "'SELECT 1 AS A'"));
     // A file that opens but cannot be read, whoever runs the test (root
     // reads files whatever their permissions).
     ASSERT_TRUE(QFile::link("/proc/self/mem", Reports("RCL047_ilegivel.rpt")));
@@ -441,6 +443,10 @@ TEST_F(HostileReports, UnreadableAndMalformedFilesAreNamedAndTheOthersStillWork)
     EXPECT_TRUE(messages[0].contains(Reports("RCL047_quebrado.rpt") +
                                      ":3:3: Report: propriedade desconhecida 'Titulo'"));
     EXPECT_TRUE(messages[0].contains(Reports("RCL047_cortado.rpt") + ":"));
+    EXPECT_TRUE(messages[0].contains(
+        Reports("RCL047_utf8.rpt") +
+        Text(":3:11: Report: texto gravado em UTF-8 (\"Relatório\"); o arquivo deve estar em "
+             "Windows-1252")));
     EXPECT_TRUE(messages[0].contains(Reports("RCL047_ilegivel.rpt") +
                                      Text(": não foi possível ler a definição")));
     EXPECT_EQ(Control(run.Only("state"), "cbbReportNames")["items"].toArray().size(), 2)
