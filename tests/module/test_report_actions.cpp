@@ -151,7 +151,10 @@ TEST_F(ScreenReports, PressesWhileAReportRunsDoNothing) {
             DoubleClickOn(button);
         }
         QTest::keyClicks(s.depDtIni, "9");
+        // The buttons' own keys, which press them as a click does.
         QTest::keyClick(s.depDtIni, Qt::Key_P, Qt::ControlModifier);
+        QTest::keyClick(s.depDtIni, Qt::Key_F2, Qt::ControlModifier);
+        QTest::keyClick(s.depDtIni, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
         s.Close();
         CancelWhenProgressShows();
     });
