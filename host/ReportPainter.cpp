@@ -62,7 +62,23 @@ ReportPainter::Font ReportPainter::MakeFont(double points, bool bold) const {
     font.setPointSizeF(points);
     font.setBold(bold);
     const QFontMetricsF metrics(font, p_.device());
-    return {font, metrics, metrics.maxWidth()};
+    Font made{font, metrics, {}};
+    made.advances.fill(-1);
+    return made;
+}
+
+// The width of `text` as its characters' advances add up, without shaping
+// it; -1 when it holds a character beyond Latin-1.
+double ReportPainter::AdvancesSum(Font& font, const QString& text) {
+    double width = 0;
+    for (const QChar c : text) {
+        const char16_t code = c.unicode();
+        if (code > 0xFF) return -1;
+        float& advance = font.advances[code];
+        if (advance < 0) advance = static_cast<float>(font.metrics.horizontalAdvance(c));
+        width += advance;
+    }
+    return width;
 }
 
 QRectF ReportPainter::Mm(double x, double y, double w, double h) const {
@@ -70,13 +86,15 @@ QRectF ReportPainter::Mm(double x, double y, double w, double h) const {
 }
 
 void ReportPainter::Text(const QRectF& mm, const QString& text, Qt::Alignment alignment, FontRole role) {
-    const Font& font = fonts_[role];
+    Font& font = fonts_[role];
     if (currentFont_ != role) {
         p_.setFont(font.font);
         currentFont_ = role;
     }
     const QRectF box = Mm(mm.x() + kPadding, mm.y(), mm.width() - 2 * kPadding, mm.height());
-    const bool surelyFits = text.size() * font.widest <= box.width();
+    // Kerning makes a shaped text a little narrower or wider than the sum.
+    const double sum = AdvancesSum(font, text);
+    const bool surelyFits = sum >= 0 && sum * 1.05 + 1 <= box.width();
     const bool left = alignment & Qt::AlignLeft;
     const double width = surelyFits && left ? 0 : font.metrics.horizontalAdvance(text);
     if (width > box.width()) {

@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QFontMetricsF>
 #include <QString>
+#include <array>
 #include <vector>
 
 #include "ReportData.h"
@@ -15,8 +16,9 @@ class QPainter;
 // Paints complete pages of a report on one painter, whose origin is the top
 // left corner of the page's paint rect, converting millimetres to the
 // device's pixels. Fonts and their metrics are made once, for that device; a
-// text is measured only when it might not fit its box, and elided only when
-// it does not.
+// text is shaped and measured only when the sum of its characters' advances
+// says it might not fit its box (or to align it right or centred), and
+// elided only when it does not fit.
 class ReportPainter {
 public:
     ReportPainter(const ReportDefinition& report, const ReportData& data, const ReportLayout& layout,
@@ -29,11 +31,13 @@ private:
     struct Font {
         QFont font;
         QFontMetricsF metrics;
-        double widest;
+        // The advances of the Latin-1 characters met so far (-1: not yet).
+        std::array<float, 256> advances;
     };
     enum FontRole { Title, Parameters, ColumnHeader, GroupHeading, Row, TotalRow, Footer, kFontRoles };
 
     Font MakeFont(double points, bool bold) const;
+    static double AdvancesSum(Font& font, const QString& text);
     QRectF Mm(double x, double y, double w, double h) const;
     void Text(const QRectF& mm, const QString& text, Qt::Alignment alignment, FontRole role);
     void Rule(double y, double thickness = 0.2);

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QPdfWriter>
+#include <QProcess>
+#include <QTemporaryDir>
+
 #include "DateUtils.h"
 #include "ReportHeader.h"
 #include "ReportQuery.h"
@@ -136,5 +140,55 @@ TEST(ReportRendererLayout, GroupFieldMissingFromTheResult) {
                   "O campo de grupo 'SISTEMA' não está no resultado da consulta do relatório.");
     }
 }
+
+
+// A cell's text on paper: whole when it fits its column, else cut short with
+// "…" and kept inside the column, whatever its characters.
+struct CellCase {
+    const char* name;
+    QString text;
+    bool whole;
+};
+
+class ReportCellText : public ::testing::TestWithParam<CellCase> {};
+
+QString PdfText(const ReportRenderer& renderer) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("r.pdf");
+    {
+        QPdfWriter writer(file);
+        writer.setPageLayout(renderer.PageLayout());
+        renderer.Render(writer);
+    }
+    QProcess process;
+    process.start("pdftotext", {"-raw", file, "-"});
+    return process.waitForFinished(30000) ? QString::fromUtf8(process.readAllStandardOutput()) : QString();
+}
+
+TEST_P(ReportCellText, WholeWhenItFitsElseCutShort) {
+    ReportDefinition report = GroupedReport();
+    report.columns = {ReportColumn{"c1", "T", "Texto", 40, 0, "", false},
+                      ReportColumn{"c2", "V", "Valor", 30, 1, "integer", false}};
+    ReportData data(QStringList{"G", "T", "V"});
+    data.AddRow({"grupo", GetParam().text, 7});
+    const QString text = PdfText(ReportRenderer(report, std::move(data), ""));
+    ASSERT_TRUE(text.contains("Texto")) << "pdftotext";
+    const QString row = text.split('\n').filter(GetParam().text.left(3)).value(0);
+    if (GetParam().whole) {
+        EXPECT_TRUE(text.contains(GetParam().text + " 7")) << text.toStdString();
+    } else {
+        EXPECT_FALSE(text.contains(GetParam().text)) << text.toStdString();
+        EXPECT_TRUE(row.contains(QString::fromUtf8("… 7"))) << row.toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cells, ReportCellText,
+    ::testing::Values(CellCase{"Short", "clientes", true},
+                      CellCase{"NarrowLettersFillingTheColumn", QString(40, 'i'), true},
+                      CellCase{"WideLetters", QString(40, 'W'), false},
+                      CellCase{"Accented", QString::fromUtf8("lançamentos_históricos_de_exportação_ao_fisco"), false},
+                      CellCase{"BeyondLatin1", QString::fromUtf8("ŁŁŁŁŁŁŁŁŁŁŁŁŁŁŁŁŁŁŁŁŁŁŁŁŁŁŁŁŁŁ"), false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
