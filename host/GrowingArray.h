@@ -2,16 +2,17 @@
 
 #include <atomic>
 #include <cstddef>
-#include <cstdlib>
 #include <new>
 #include <utility>
+
+#include "MappedMemory.h"
 
 // An append-only sequence that one thread fills while other threads read the
 // part already published. Elements live in blocks that never move, so a
 // reader needs no lock: whatever it reads below Published() was written
 // before the Publish() that made it visible and is never written again.
 //
-// T must be trivially copyable (blocks are allocated uninitialised).
+// T must be trivially copyable (blocks are raw memory, MappedMemory).
 template <class T>
 class GrowingArray {
 public:
@@ -57,18 +58,15 @@ public:
 
 private:
     void AddBlock() {
-        if (!blocks_) {
-            blocks_ = static_cast<T**>(std::calloc(kMaxBlocks, sizeof(T*)));
-            if (!blocks_) throw std::bad_alloc();
-        }
+        if (!blocks_) blocks_ = static_cast<T**>(MappedMemory::Take(kMaxBlocks * sizeof(T*)));
         const std::size_t block = size_ >> kBlockBits;
         if (block >= kMaxBlocks) throw std::bad_alloc();
-        blocks_[block] = static_cast<T*>(::operator new(kBlock * sizeof(T)));
+        blocks_[block] = static_cast<T*>(MappedMemory::Take(kBlock * sizeof(T)));
     }
     void Free() {
         if (!blocks_) return;
-        for (std::size_t b = 0; b < kMaxBlocks && blocks_[b]; ++b) ::operator delete(blocks_[b]);
-        std::free(blocks_);
+        for (std::size_t b = 0; b < kMaxBlocks && blocks_[b]; ++b) MappedMemory::Give(blocks_[b], kBlock * sizeof(T));
+        MappedMemory::Give(blocks_, kMaxBlocks * sizeof(T*));
         blocks_ = nullptr;
     }
     void Take(GrowingArray& other) {

@@ -78,8 +78,8 @@ private:
     const char* Copy(std::string_view text) {
         if (text.size() > left_) {
             const std::size_t bytes = std::max(kBlockBytes, text.size());
-            blocks_.push_back(std::make_unique<char[]>(bytes));
-            free_ = blocks_.back().get();
+            blocks_.emplace_back(bytes);
+            free_ = blocks_.back().Data();
             left_ = bytes;
         }
         char* copy = free_;
@@ -90,7 +90,7 @@ private:
     }
 
     std::vector<Column> columns_;
-    std::vector<std::unique_ptr<char[]>> blocks_;
+    std::vector<MappedBlock> blocks_;
     char* free_ = nullptr;
     std::size_t left_ = 0;
 };
