@@ -37,8 +37,6 @@
 #include <QSqlDatabase>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <malloc.h>
-
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -156,24 +154,19 @@ void ResetPeakMemory() {
     if (clear.open(QIODevice::WriteOnly)) clear.write("5");
 }
 
-// The bytes the program has taken from the heap and not given back.
-double HeapInUse() {
-    const struct mallinfo2 info = mallinfo2();
-    return static_cast<double>(info.uordblks + info.hblkhd);
-}
-
-// Besides the time: the memory the rows hold, a row (the heap in use with
-// the rows read, less before).
+// Besides the time: the memory the rows hold, a row (resident memory with the
+// rows read, less before: their blocks are mapped from the system and given
+// back when freed, MappedMemory).
 void RowsReadyReportQuery(benchmark::State& state, const Period& period) {
     ReportBench bench(period);
     QSqlDatabase db = bench.Database();
     qsizetype rows = 0;
     double held = 0;
     for (auto _ : state) {
-        const double before = HeapInUse();
+        const double before = ResidentMb("VmRSS");
         const ReportData data = RunReportQuery(db, bench.report.sql, bench.params);
         rows = data.RowCount();
-        held = HeapInUse() - before;
+        held = (ResidentMb("VmRSS") - before) * 1024 * 1024;
     }
     state.counters["linhas"] = static_cast<double>(rows);
     state.counters["bytes/linha"] = rows > 0 ? held / static_cast<double>(rows) : 0;
