@@ -96,6 +96,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    friend class TFormWindow;  // fits the screen's size to its window's state
+
     void EnsureHost();
     void Activated();
     void UpdateFixedSize();
