@@ -25,7 +25,8 @@ void TFormWindow::changeEvent(QEvent* event) {
     if (!normal) FitToState();
     QMdiSubWindow::changeEvent(event);
     if (normal) FitToState();
-    if (focused && focused->isVisible() && !focused->hasFocus()) focused->setFocus(Qt::OtherFocusReason);
+    if (focused && focused->isVisible() && !focused->hasFocus())
+        focused->setFocus(Qt::OtherFocusReason);
 }
 
 void TFormWindow::FitToState() {

@@ -23,7 +23,6 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-
     QPointer<TForm> form_;  // a screen freed on its own leaves its window empty
     bool fixedSize_;
 };

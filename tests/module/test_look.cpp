@@ -13,7 +13,9 @@ namespace {
 using ScreenLook = ScreenTest;
 
 bool Differs(QRgb a, QRgb b) {
-    return std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) + std::abs(qBlue(a) - qBlue(b)) > 24;
+    return std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) +
+               std::abs(qBlue(a) - qBlue(b)) >
+           24;
 }
 
 // The room a control's text has and the room it needs, in pixels.
@@ -27,15 +29,18 @@ struct TextRoom {
 // indicator; a frame's caption sits 8 pixels in from each side.
 bool RoomOf(QObject* component, TextRoom& room) {
     if (auto* label = qobject_cast<QLabel*>(component)) {
-        room = {label->text(), label->fontMetrics().horizontalAdvance(label->text()), label->contentsRect().width()};
+        room = {label->text(), label->fontMetrics().horizontalAdvance(label->text()),
+                label->contentsRect().width()};
     } else if (auto* radio = qobject_cast<QRadioButton*>(component)) {
         QStyleOptionButton option;
         option.initFrom(radio);
         option.text = radio->text();
-        const QRect text = radio->style()->subElementRect(QStyle::SE_RadioButtonContents, &option, radio);
+        const QRect text =
+            radio->style()->subElementRect(QStyle::SE_RadioButtonContents, &option, radio);
         room = {radio->text(), radio->fontMetrics().horizontalAdvance(radio->text()), text.width()};
     } else if (auto* box = qobject_cast<QGroupBox*>(component)) {
-        room = {box->title(), 16 + box->fontMetrics().horizontalAdvance(box->title()), box->width()};
+        room = {box->title(), 16 + box->fontMetrics().horizontalAdvance(box->title()),
+                box->width()};
     } else {
         return false;
     }
@@ -53,7 +58,8 @@ TEST_F(ScreenLook, EveryCaptionLabelOptionAndFrameTitleFitsItsControl) {
             << component->objectName().toStdString() << " \"" << room.text.toStdString() << "\" in "
             << QFontInfo(qobject_cast<QWidget*>(component)->font()).family().toStdString();
     }
-    EXPECT_EQ(checked, 9) << "Relatório, both codes, both frame titles, Inicial, Final, Todas, Lista";
+    EXPECT_EQ(checked, 9)
+        << "Relatório, both codes, both frame titles, Inicial, Final, Todas, Lista";
 }
 
 // Where a group box's frame lines are, found in a picture of the box alone.
@@ -83,14 +89,17 @@ FrameLines FindFrame(QGroupBox* box) {
 
 TEST_F(ScreenLook, EveryFrameHoldsItsControlsWithoutCrossingThem) {
     TfrmLimpDados& s = Open();
-    for (QGroupBox* box : std::initializer_list<QGroupBox*>{s.grbDadosRel, s.GroupBox2, s.grbSistema}) {
+    for (QGroupBox* box :
+         std::initializer_list<QGroupBox*>{s.grbDadosRel, s.GroupBox2, s.grbSistema}) {
         const FrameLines frame = FindFrame(box);
         ASSERT_GE(frame.top, 0) << box->objectName().toStdString() << " draws no frame";
-        const QRect inside(QPoint(frame.left + 2, frame.top + 2), QPoint(frame.right - 2, frame.bottom - 2));
+        const QRect inside(QPoint(frame.left + 2, frame.top + 2),
+                           QPoint(frame.right - 2, frame.bottom - 2));
         for (QWidget* child : box->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
             EXPECT_TRUE(inside.contains(child->geometry()))
-                << child->objectName().toStdString() << " at " << child->geometry().top() << " crosses the frame of "
-                << box->objectName().toStdString() << " (top line at " << frame.top << ")";
+                << child->objectName().toStdString() << " at " << child->geometry().top()
+                << " crosses the frame of " << box->objectName().toStdString() << " (top line at "
+                << frame.top << ")";
     }
 }
 
@@ -155,8 +164,10 @@ void ClickTitleBarButton(QMdiSubWindow* window, QStyle::SubControl button) {
     option.titleBarFlags = window->windowFlags();
     option.titleBarState = window->windowState() | Qt::WindowActive;
     option.state |= QStyle::State_Active;
-    option.rect = QRect(0, 0, window->width(), window->style()->pixelMetric(QStyle::PM_TitleBarHeight, &option, window));
-    const QRect place = window->style()->subControlRect(QStyle::CC_TitleBar, &option, button, window);
+    option.rect = QRect(0, 0, window->width(),
+                        window->style()->pixelMetric(QStyle::PM_TitleBarHeight, &option, window));
+    const QRect place =
+        window->style()->subControlRect(QStyle::CC_TitleBar, &option, button, window);
     ASSERT_TRUE(place.isValid()) << "the title bar has no such button";
     // The title bar acts on the button the mouse came over.
     QTest::mouseMove(window, window->rect().center());
@@ -193,12 +204,14 @@ TEST_F(ScreenLook, FocusStaysInAnUncheckedDateThroughMaximiseRestoreMinimiseAndA
     TfrmLimpDados& s = Open();
     Type(s.depDtIni, "3102");  // no date: reported only when the user leaves the field
     const auto button = [](QStyle::SubControl control) {
-        return [control](TfrmLimpDados& screen) { ClickTitleBarButton(screen.SubWindow(), control); };
+        return
+            [control](TfrmLimpDados& screen) { ClickTitleBarButton(screen.SubWindow(), control); };
     };
     const std::vector<WindowStep> steps = {
         {"maximise button", button(QStyle::SC_TitleBarMaxButton)},
         {"restore button", button(QStyle::SC_TitleBarNormalButton)},
-        {"WindowState maximised", [](TfrmLimpDados& screen) { screen.SetWindowState(wsMaximized); }},
+        {"WindowState maximised",
+         [](TfrmLimpDados& screen) { screen.SetWindowState(wsMaximized); }},
         {"IniProc restoring", [](TfrmLimpDados&) { IniProc(); }},
         {"minimise button", button(QStyle::SC_TitleBarMinButton)},
         {"IniProc after minimise", [](TfrmLimpDados&) { IniProc(); }},
