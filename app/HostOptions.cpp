@@ -18,7 +18,7 @@ HostOptions HostOptions::Parse(const QStringList& arguments, const QString& host
     HostOptions options;
     for (int i = 1; i < arguments.size(); ++i) {
         const QString& name = arguments[i];
-        const bool known = name == "--module" || name == "--reports" || name == "--db" || name == "--script" || name == "--out";
+        const bool known = name == "--module" || name == "--reports" || name == "--help-dir" || name == "--db" || name == "--script" || name == "--out";
         if (!known) {
             options.error = QStringLiteral("Opção desconhecida: %1").arg(name);
             return options;
@@ -30,6 +30,7 @@ HostOptions HostOptions::Parse(const QStringList& arguments, const QString& host
         const QString& value = arguments[++i];
         if (name == "--module") options.modules << value;
         else if (name == "--reports") options.reportsDir = value;
+        else if (name == "--help-dir") options.helpDir = value;
         else if (name == "--db") options.database = value;
         else if (name == "--script") options.script = value;
         else options.outputDir = value;
@@ -37,6 +38,8 @@ HostOptions HostOptions::Parse(const QStringList& arguments, const QString& host
     if (options.modules.isEmpty()) options.modules << hostDir + "/rcl04700.so";
     if (options.reportsDir.isEmpty())
         options.reportsDir = FirstExisting({hostDir + "/reports", QStringLiteral(PROJECT_REPORTS_DIR)});
+    if (options.helpDir.isEmpty())
+        options.helpDir = FirstExisting({hostDir + "/help", QStringLiteral(PROJECT_HELP_DIR)});
     if (options.database.isEmpty())
         options.database = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) + "/sample.db";
     if (options.outputDir.isEmpty()) options.outputDir = QDir::currentPath() + "/out";

@@ -8,6 +8,8 @@
 //                   beside the host)
 //   --reports DIR   the report definitions (default: reports/ beside the
 //                   host, else the project's reports/ folder)
+//   --help-dir DIR  the help pages (default: help/ beside the host, else the
+//                   project's help/ folder)
 //   --db PATH       the SQLite report database (default: sample.db in the
 //                   user's data folder), created and filled when missing
 //   --script FILE   run a script of user actions headless ('-': standard input)
@@ -15,6 +17,7 @@
 struct HostOptions {
     QStringList modules;
     QString reportsDir;
+    QString helpDir;
     QString database;
     QString script;
     QString outputDir;

@@ -1,12 +1,21 @@
 #include "HostWindow.h"
 
+#include <QApplication>
 #include <QMenuBar>
 #include <QMessageBox>
 
 #include "Forms.h"
+#include "HelpWindow.h"
+#include "HostConfig.h"
 #include "SysUtils.h"
 
+// The icon lives in the host's static library, whose resources the linker
+// would otherwise leave out. (Outside any namespace, as Qt's macro needs.)
+static void LoadHostResources() { Q_INIT_RESOURCE(hostapp); }
+
 HostWindow::HostWindow() : mdiArea_(new QMdiArea(this)) {
+    LoadHostResources();
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/rclhost/rclhost.svg")));
     setWindowTitle(QStringLiteral("Gestão Empresarial"));
     setCentralWidget(mdiArea_);
     resize(1000, 700);
@@ -19,6 +28,23 @@ HostWindow::HostWindow() : mdiArea_(new QMdiArea(this)) {
     help->addAction(QStringLiteral("&Sobre..."), this, &HostWindow::ShowAbout);
     Application->SetMdiArea(mdiArea_);
     Application->SetTitle(windowTitle());
+    Application->SetHelpHook([this](const QString& file, int context) { ShowHelp(file, context); });
+}
+
+HostWindow::~HostWindow() { Application->SetHelpHook(nullptr); }
+
+bool HostWindow::ShowHelp(const QString& file, int context) {
+    QString page;
+    try {
+        page = ReadHelpTopic(HostConfig::Instance().helpDir, file, context);
+    } catch (const Exception& e) {
+        Application->ShowMessage(mtWarning, e.Message());
+        return false;
+    }
+    if (!help_) help_ = new HelpWindow(this);
+    help_->ShowPage(page);
+    emit HelpShown(file, context, help_->PageTitle());
+    return true;
 }
 
 LoadedModule& HostWindow::AddModule(const QString& path) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QJsonObject>
+#include <QObject>
 #include <QString>
 #include <QTextStream>
 #include <deque>
@@ -67,4 +68,5 @@ private:
     size_t next_ = 0;
     std::deque<ScriptLine> answers_;
     std::map<QString, Command> commands_;
+    QMetaObject::Connection helpShown_;
 };

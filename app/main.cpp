@@ -8,6 +8,7 @@
 
 #include "Forms.h"
 #include "HostConfig.h"
+#include "HostLocale.h"
 #include "HostOptions.h"
 #include "HostWindow.h"
 #include "ScriptReader.h"
@@ -27,6 +28,7 @@ QString ReadScriptText(const QString& path, QString& error) {
 void Configure(const HostOptions& options) {
     HostConfig& config = HostConfig::Instance();
     config.reportsDir = options.reportsDir;
+    config.helpDir = options.helpDir;
     config.databaseName = options.database;
     config.outputDir = options.outputDir;
     config.unattended = !options.script.isEmpty();
@@ -66,6 +68,8 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName("rclhost");
+    if (!UseBrazilianPortuguese())
+        std::fprintf(stderr, "Aviso: as traduções do Qt não estão instaladas; os textos do Qt ficam em inglês.\n");
     const HostOptions options = HostOptions::Parse(arguments, QApplication::applicationDirPath());
     if (!options.error.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(options.error));

@@ -7,6 +7,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libgl-dev libqt6opengl6-dev
   googletest libgtest-dev libbenchmark-dev qt6-tools-dev libsqlite3-dev
   fonts-dejavu-core poppler-utils binutils sqlite3 clang libclang-rt-14-dev
+  fonts-liberation2 qt6-translations-l10n libqt6svg6
 )
 missing=()
 for p in "${packages[@]}"; do
