@@ -1,6 +1,7 @@
 #include "FormWindow.h"
 
 #include <QApplication>
+#include <QWindowStateChangeEvent>
 #include <QPointer>
 
 #include "Controls.h"
@@ -11,8 +12,19 @@ TFormWindow::TFormWindow(TForm* form, bool fixedSize) : form_(form), fixedSize_(
     setWidget(form);
 }
 
+namespace {
+// Minimised, maximised or normal changed, not just being the active window
+// (nor Qt's own note of a state already set).
+bool SizeStateChanged(QEvent* event, Qt::WindowStates now) {
+    if (event->type() != QEvent::WindowStateChange) return false;
+    const auto* change = static_cast<QWindowStateChangeEvent*>(event);
+    const Qt::WindowStates sized = Qt::WindowMinimized | Qt::WindowMaximized;
+    return !change->isOverride() && ((change->oldState() ^ now) & sized) != 0;
+}
+}  // namespace
+
 void TFormWindow::changeEvent(QEvent* event) {
-    if (event->type() != QEvent::WindowStateChange || !form_) {
+    if (!form_ || !SizeStateChanged(event, windowState())) {
         QMdiSubWindow::changeEvent(event);
         return;
     }

@@ -55,7 +55,7 @@ void TForm::EnsureHost() {
     if (subWindow_->windowIcon().isNull()) subWindow_->setWindowIcon(SubWindowIcon());
     // The frame takes the screen's size; a screen of fixed size keeps it.
     window->FitToState();
-    subWindow_->resize(subWindow_->sizeHint().expandedTo(size()));
+    if (borderStyle_ == bsSizeable) subWindow_->resize(subWindow_->sizeHint().expandedTo(size()));
     if (positioned_) subWindow_->move(position_);
     QObject::connect(area, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* active) {
         if (active && active == subWindow_) Activated();
@@ -258,7 +258,11 @@ void TApplication::HelpCommand(const QString& file, int context) {
         helpHook_(file, context);
         return;
     }
-    ShowMessage(mtInformation, QStringLiteral("Ajuda solicitada: arquivo \"%1\", contexto %2.").arg(file).arg(context));
+    // Without a host there is no help window to show the topic in.
+    ShowMessage(mtInformation, QStringLiteral("Não há ajuda disponível aqui para esta tela (tópico %1 do arquivo de "
+                                              "ajuda \"%2\").")
+                                   .arg(context)
+                                   .arg(file));
 }
 
 void TApplication::ProcessMessages() { QApplication::processEvents(); }
