@@ -1,9 +1,9 @@
 # Entry points for people and CI. `make run` opens the host with the module on
 # the sample database (a headless sample script where there is no display);
-# `make test` builds and runs every test.
+# `make test` builds and runs every test; `make package` builds the .deb.
 JOBS ?= $(shell nproc)
 
-.PHONY: setup build run test asan bench clean
+.PHONY: setup build run test package asan bench clean
 
 setup:
 	@bash scripts/setup.sh
@@ -17,6 +17,9 @@ run: build
 
 test: build
 	@ctest --preset default
+
+package: build
+	@cmake --build --preset default --target package
 
 asan: setup
 	@cmake --preset asan >/dev/null

@@ -1,24 +1,15 @@
 #include "HostOptions.h"
 
 #include <QDir>
-#include <QFileInfo>
-#include <QStandardPaths>
 
-namespace {
-
-QString FirstExisting(const QStringList& candidates) {
-    for (const QString& candidate : candidates)
-        if (QFileInfo::exists(candidate)) return QDir::cleanPath(candidate);
-    return candidates.isEmpty() ? QString() : QDir::cleanPath(candidates.constFirst());
-}
-
-}  // namespace
+#include "ConfigFile.h"
+#include "HostFolders.h"
 
 HostOptions HostOptions::Parse(const QStringList& arguments, const QString& hostDir) {
     HostOptions options;
     for (int i = 1; i < arguments.size(); ++i) {
         const QString& name = arguments[i];
-        const bool known = name == "--module" || name == "--reports" || name == "--help-dir" || name == "--db" || name == "--script" || name == "--out";
+        const bool known = name == "--module" || name == "--reports" || name == "--help-dir" || name == "--db" || name == "--script" || name == "--out" || name == "--config";
         if (!known) {
             options.error = QStringLiteral("Opção desconhecida: %1").arg(name);
             return options;
@@ -33,15 +24,17 @@ HostOptions HostOptions::Parse(const QStringList& arguments, const QString& host
         else if (name == "--help-dir") options.helpDir = value;
         else if (name == "--db") options.database = value;
         else if (name == "--script") options.script = value;
+        else if (name == "--config") options.configFile = value;
         else options.outputDir = value;
     }
-    if (options.modules.isEmpty()) options.modules << hostDir + "/rcl04700.so";
-    if (options.reportsDir.isEmpty())
-        options.reportsDir = FirstExisting({hostDir + "/reports", QStringLiteral(PROJECT_REPORTS_DIR)});
-    if (options.helpDir.isEmpty())
-        options.helpDir = FirstExisting({hostDir + "/help", QStringLiteral(PROJECT_HELP_DIR)});
-    if (options.database.isEmpty())
-        options.database = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) + "/sample.db";
+    const HostFolders folders = HostFolders::Of(hostDir);
+    if (options.modules.isEmpty()) options.modules = folders.modules;
+    if (options.modules.isEmpty()) options.error = QStringLiteral("Nenhum módulo encontrado em %1").arg(folders.modulesDir);
+    if (options.reportsDir.isEmpty()) options.reportsDir = folders.reportsDir;
+    if (options.helpDir.isEmpty()) options.helpDir = folders.helpDir;
+    if (options.database.isEmpty()) options.database = folders.userDataDir + "/sample.db";
     if (options.outputDir.isEmpty()) options.outputDir = QDir::currentPath() + "/out";
+    options.configRequired = !options.configFile.isEmpty();
+    if (options.configFile.isEmpty()) options.configFile = DefaultConfigFile();
     return options;
 }

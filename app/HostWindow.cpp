@@ -1,6 +1,5 @@
 #include "HostWindow.h"
 
-#include <QApplication>
 #include <QMenuBar>
 #include <QMessageBox>
 
@@ -9,13 +8,7 @@
 #include "HostConfig.h"
 #include "SysUtils.h"
 
-// The icon lives in the host's static library, whose resources the linker
-// would otherwise leave out. (Outside any namespace, as Qt's macro needs.)
-static void LoadHostResources() { Q_INIT_RESOURCE(hostapp); }
-
 HostWindow::HostWindow() : mdiArea_(new QMdiArea(this)) {
-    LoadHostResources();
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/rclhost/rclhost.svg")));
     setWindowTitle(QStringLiteral("Gestão Empresarial"));
     setCentralWidget(mdiArea_);
     resize(1000, 700);

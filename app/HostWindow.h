@@ -11,9 +11,8 @@ class HelpWindow;
 
 // The host's main window: an MDI area for the modules' screens, a menu with
 // one entry per loaded module (with its version), a window menu, and an about
-// box. Choosing a module calls its IniProc; an error it raises is shown. The
-// host's icon is the application's, so its screens carry it too. A screen's
-// help key opens the topic in the host's help window.
+// box. Choosing a module calls its IniProc; an error it raises is shown. A
+// screen's help key opens the topic in the host's help window.
 class HostWindow : public QMainWindow {
     Q_OBJECT
 public:

@@ -15,13 +15,18 @@ class HostWindow;
 class QDialog;
 class QWidget;
 class TForm;
+class TfrmConfirma;
+class TfrmInputQuery;
+class TfrmPesquisaLista;
 
 // Runs a script of user actions on the real widgets of the host and writes
 // one JSON object per line for what the user would have seen: messages,
-// lookup lists and prompts that opened, the report parameters, completed
-// reports and the states asked for. Modal dialogs are answered from the
-// script: by a `pick` or `answer` given before, or by the line right after
-// the action that opened them; without an answer they are cancelled.
+// lookup lists, prompts and confirmations that opened, the report
+// parameters, completed reports and the states asked for. Modal dialogs are
+// answered from the script: by a `pick`, `answer` or `confirm` given before,
+// or by the line right after the action that opened them; without an answer
+// they are cancelled. An answer queued for another kind of dialog, or left
+// unused at the end of the script, is a script error.
 class ScriptRunner {
 public:
     ScriptRunner(HostWindow& host, QTextStream& out, QString outputDir);
@@ -39,8 +44,12 @@ private:
     void Execute(const ScriptLine& line);
     void Emit(const QJsonObject& event);
     void Settle();
+    int UnusedAnswers();
     int AnswerDialog(QDialog& dialog);
-    bool TakeAnswer(const QString& command, ScriptLine& answer);
+    int AnswerLookup(TfrmPesquisaLista& lookup);
+    int AnswerPrompt(TfrmInputQuery& prompt);
+    int AnswerConfirm(TfrmConfirma& confirm);
+    bool TakeAnswer(const QString& command, const QString& dialog, ScriptLine& answer);
 
     TForm& ActiveScreen() const;
     QWidget& Control(const ScriptLine& line, int argument = 0) const;
@@ -67,6 +76,7 @@ private:
     const std::vector<ScriptLine>* lines_ = nullptr;
     size_t next_ = 0;
     std::deque<ScriptLine> answers_;
+    QString answerError_;  // an answer that did not fit its dialog
     std::map<QString, Command> commands_;
     QMetaObject::Connection helpShown_;
 };

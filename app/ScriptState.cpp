@@ -14,6 +14,7 @@
 #include "Controls.h"
 #include "DateEditPlus.h"
 #include "Forms.h"
+#include "ReportValues.h"
 
 namespace {
 
@@ -59,11 +60,11 @@ QString TypeName(TFieldType type) {
     }
 }
 
+// What the query is bound to, as text.
 QJsonValue ParamValue(const TParam& param) {
-    const Variant& value = param.Value();
-    if (value.IsEmpty()) return QJsonValue::Null;
-    if (value.type() == Variant::Type::Date) return DateTimeToIso(value.ToDate());
-    return value.ToString();
+    const QVariant bound = BoundValue(param);
+    if (!bound.isValid()) return QJsonValue::Null;
+    return bound.toString();
 }
 
 }  // namespace

@@ -8,9 +8,9 @@
 //   one page painted) and as the screen's preview button shows it in Qt's
 //   print preview dialog.
 //
-// The database is made once by the host's own sample generator and kept in
-// the build folder (RCL_BENCH_DB names another file); delete it to make it
-// again.
+// The database is made by the reports' own sample script when the first
+// benchmark needs it (not for --help or a listing), and kept in the build
+// folder (RCL_BENCH_DB names another file); delete it to make it again.
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
@@ -30,9 +30,12 @@
 #include "BenchHost.h"
 #include "BenchMain.h"
 #include "Cli_rcl04700.h"
+#include "DatabaseScripts.h"
 #include "ReportDatabase.h"
 #include "ReportQuery.h"
+#include "ReportHeader.h"
 #include "ReportRenderer.h"
+#include "ReportValues.h"
 
 namespace {
 
@@ -56,7 +59,7 @@ void MakeDatabase(const QString& path) {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("gerador"));
         db.setDatabaseName(partial);
         if (!db.open()) qFatal("cannot create %s", qPrintable(partial));
-        CreateReportSchema(db, kCleanups);
+        CreateReportTables(db, QStringLiteral(REPORTS_DIR), true, kCleanups);
         db.close();
     }
     QSqlDatabase::removeDatabase(QStringLiteral("gerador"));
@@ -94,6 +97,7 @@ TParams ScreenParams(const ReportDefinition& report) {
 // parameters at hand.
 struct ReportBench {
     ReportBench() {
+        if (!QFileInfo::exists(DatabaseFile())) MakeDatabase(DatabaseFile());
         HostConfig::Instance().databaseName = DatabaseFile();
         params = ScreenParams(report);
     }
@@ -135,7 +139,7 @@ struct CStatement {
 CStatement ToCStatement(const ReportDefinition& report, const TParams& params) {
     const PositionalQuery positional = ToPositional(report.sql);
     CStatement result{positional.sql.toStdString(), {}};
-    for (const QString& name : positional.bindings) result.values.push_back(BindValue(*params.FindParam(name)));
+    for (const QString& name : positional.bindings) result.values.push_back(BoundValue(*params.FindParam(name)));
     return result;
 }
 
@@ -187,7 +191,7 @@ void BM_FirstPage_Image(benchmark::State& state) {
     int pages = 0;
     for (auto _ : state) {
         const ReportData data = RunReportQuery(db, bench.report.sql, bench.params);
-        const ReportRenderer renderer(bench.report, data, ReportParametersLine(bench.params));
+        const ReportRenderer renderer(bench.report, data, FillHeaderLine(bench.report.headerLine, bench.params));
         benchmark::DoNotOptimize(renderer.PageImage(renderer.PageLayout(), 1));
         state.PauseTiming();
         pages = renderer.PageCount(renderer.PageLayout());
@@ -233,7 +237,6 @@ BENCHMARK(BM_FirstPage_PreviewDialog)->Unit(benchmark::kMillisecond)->UseManualT
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    if (!QFileInfo::exists(DatabaseFile())) MakeDatabase(DatabaseFile());
     return RunBenchmarks(
         argc, argv,
         {{"linhas prontas: componente / SQLite em C", "BM_RowsReady_ReportQuery", "BM_RowsReady_SqliteC", 1.2},

@@ -35,6 +35,9 @@ FRAMEWORK_EXPORT TDateTime FromQDate(const QDate& date);
 
 // "dd/mm/yyyy", with zeros: 05/03/2024.
 FRAMEWORK_EXPORT QString DateToStr(TDateTime value);
+// "dd/mm/yyyy hh:mm" when the value has a time part of a minute or more, else
+// as DateToStr.
+FRAMEWORK_EXPORT QString DateTimeToStr(TDateTime value);
 // Accepts "d/m/yyyy" and "dd/mm/yyyy" and the eight digits "ddmmyyyy", with
 // spaces around; anything else, or a day that does not exist, is false.
 FRAMEWORK_EXPORT bool TryStrToDate(const QString& text, TDateTime& result);

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QString>
+#include <chrono>
 
 #include "HostExport.h"
 
 // Where the host's services find their files and how they show their work.
-// The host application fills it from its command line; tests set it directly.
+// The host application fills it from its configuration file and command
+// line; tests set it directly.
 struct HOST_EXPORT HostConfig {
     // The folder of report definition files.
     QString reportsDir;
@@ -24,6 +26,9 @@ struct HOST_EXPORT HostConfig {
     // outputDir instead of being shown or sent to a printer.
     bool unattended = false;
     QString outputDir;
+    // A report query still running after this long is stopped with a
+    // message; 0 for no limit.
+    std::chrono::milliseconds queryTimeLimit{std::chrono::minutes(5)};
 
     static HostConfig& Instance();
 };

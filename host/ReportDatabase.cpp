@@ -1,138 +1,24 @@
 #include "ReportDatabase.h"
 
-#include <QDate>
+#include <sqlite3.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
+#include <QSqlDriver>
 #include <QSqlQuery>
-#include <algorithm>
-#include <array>
-#include <cstdint>
-#include <vector>
+#include <cerrno>
 
-#include "DateUtils.h"
+#include "DatabaseError.h"
+#include "DatabaseScripts.h"
 #include "SysUtils.h"
+#include "SystemError.h"
 
 namespace {
 
 const QString kConnection = QStringLiteral("relatorios");
-
-const char* const kSchema[] = {
-    "CREATE TABLE IF NOT EXISTS limpeza ("
-    " id INTEGER PRIMARY KEY,"
-    " data_hora TEXT NOT NULL,"
-    " sistema TEXT NOT NULL,"
-    " tabela TEXT NOT NULL,"
-    " registros INTEGER NOT NULL CHECK (registros >= 0),"
-    " usuario TEXT NOT NULL)",
-    "CREATE INDEX IF NOT EXISTS ix_limpeza_data_hora ON limpeza (data_hora)",
-    "CREATE INDEX IF NOT EXISTS ix_limpeza_sistema_data ON limpeza (sistema, data_hora)",
-};
-
-struct SampleSystem {
-    const char* name;
-    std::vector<const char*> tables;
-};
-
-const std::array<SampleSystem, 4>& SampleSystems() {
-    static const std::array<SampleSystem, 4> systems = {{
-        {"Compras/Suprimentos",
-         {"PEDIDO_COMPRA", "ITEM_PEDIDO_COMPRA", "COTACAO", "REQUISICAO_COMPRA"}},
-        {"Documentos Fiscais/Financeiro",
-         {"NOTA_FISCAL_ENTRADA", "NOTA_FISCAL_SAIDA", "TITULO_PAGAR", "TITULO_RECEBER",
-          "LANCAMENTO_CAIXA"}},
-        {"Estoque",
-         {"MOVIMENTO_ESTOQUE", "SALDO_ESTOQUE_MENSAL", "INVENTARIO", "TRANSFERENCIA_ESTOQUE"}},
-        {"Planejamento Alim. Industrial",
-         {"ORDEM_PRODUCAO", "APONTAMENTO_PRODUCAO", "CARDAPIO_PLANEJADO", "CONSUMO_INSUMO"}},
-    }};
-    return systems;
-}
-
-const std::array<const char*, 5> kSampleUsers = {"ADMIN", "MSILVA", "JSOUZA", "APEREIRA", "RCOSTA"};
-
-// SplitMix64: the same sample on every platform and compiler, unlike rand()
-// or the standard distributions.
-class SampleGenerator {
-public:
-    explicit SampleGenerator(std::uint64_t seed) : state_(seed) {}
-    std::uint64_t Next() {
-        std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ULL);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-        return z ^ (z >> 31);
-    }
-    int Below(int bound) { return static_cast<int>(Next() % static_cast<std::uint64_t>(bound)); }
-
-private:
-    std::uint64_t state_;
-};
-
-struct SampleCleanup {
-    QString dataHora;
-    QString sistema;
-    QString tabela;
-    int registros;
-    QString usuario;
-};
-
-SampleCleanup MakeCleanup(SampleGenerator& random, int days) {
-    const TDateTime first = EncodeDate(2024, 1, 1);
-    const TDateTime day = first + random.Below(days);
-    const int second = random.Below(24 * 60 * 60);
-    const SampleSystem& system = SampleSystems()[static_cast<size_t>(random.Below(4))];
-    const char* table =
-        system.tables[static_cast<size_t>(random.Below(static_cast<int>(system.tables.size())))];
-    // Mostly small cleanups, now and then a large one.
-    const int records = random.Below(10) == 0 ? 5000 + random.Below(95000) : 1 + random.Below(4999);
-    const char* user =
-        kSampleUsers[static_cast<size_t>(random.Below(static_cast<int>(kSampleUsers.size())))];
-    const QString time = QStringLiteral(" %1:%2:%3")
-                             .arg(second / 3600, 2, 10, QChar(u'0'))
-                             .arg(second / 60 % 60, 2, 10, QChar(u'0'))
-                             .arg(second % 60, 2, 10, QChar(u'0'));
-    return {DateToIso(day) + time, QString::fromUtf8(system.name), QString::fromLatin1(table),
-            records, QString::fromLatin1(user)};
-}
-
-[[noreturn]] void SqlFailure(const QString& what, const QSqlError& error) {
-    throw EDatabaseError(QStringLiteral("%1: %2").arg(what, error.text()));
-}
-
-void Exec(QSqlDatabase& db, const QString& sql) {
-    QSqlQuery query(db);
-    if (!query.exec(sql))
-        SqlFailure(QStringLiteral("Erro ao criar o banco de dados de relatórios"),
-                   query.lastError());
-}
-
-void InsertSample(QSqlDatabase& db, int rows) {
-    SampleGenerator random(47);
-    const int days = static_cast<int>(EncodeDate(2025, 12, 31) - EncodeDate(2024, 1, 1)) + 1;
-    std::vector<SampleCleanup> cleanups;
-    cleanups.reserve(static_cast<size_t>(std::max(rows, 0)));
-    for (int i = 0; i < rows; ++i) cleanups.push_back(MakeCleanup(random, days));
-    // Ids follow time, as they would in a real log.
-    std::stable_sort(
-        cleanups.begin(), cleanups.end(),
-        [](const SampleCleanup& a, const SampleCleanup& b) { return a.dataHora < b.dataHora; });
-
-    QSqlQuery insert(db);
-    if (!insert.prepare(
-            QStringLiteral("INSERT INTO limpeza (data_hora, sistema, tabela, registros, usuario) "
-                           "VALUES (?, ?, ?, ?, ?)")))
-        SqlFailure(QStringLiteral("Erro ao preparar os dados de exemplo"), insert.lastError());
-    for (const SampleCleanup& c : cleanups) {
-        insert.addBindValue(c.dataHora);
-        insert.addBindValue(c.sistema);
-        insert.addBindValue(c.tabela);
-        insert.addBindValue(c.registros);
-        insert.addBindValue(c.usuario);
-        if (!insert.exec())
-            SqlFailure(QStringLiteral("Erro ao gravar os dados de exemplo"), insert.lastError());
-    }
-}
 
 // A SQLite file to be created: absent or empty (a file just reserved for it).
 bool NeedsCreation(const QString& path) {
@@ -153,60 +39,155 @@ void CheckSqlitePath(const QString& path) {
                 .arg(QDir::toNativeSeparators(path)));
 }
 
-// SQLITE_BUSY and SQLITE_LOCKED, also in their extended forms: another
-// connection holds a lock that outlasted the driver's wait.
+// SQLITE_BUSY and SQLITE_LOCKED: another connection holds a lock that
+// outlasted the driver's wait.
 bool IsLocked(const QSqlError& error) {
-    const int code = error.nativeErrorCode().toInt() & 0xFF;
-    return code == 5 || code == 6;
+    const int code = SqliteCode(error);
+    return code == SQLITE_BUSY || code == SQLITE_LOCKED;
 }
 
-// Opening a SQLite file reads nothing yet; this reads its catalogue, so a
-// file that is not a database, or one another program keeps locked, fails
-// here with a clear message.
-void CheckSqliteReadable(QSqlDatabase& db, const QString& path) {
-    QSqlError error;
-    {
-        QSqlQuery query(db);
-        if (query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) && query.next())
-            return;
-        error = query.lastError();
+QString Shown(const QString& path) { return QDir::toNativeSeparators(path); }
+
+// Why the file, or its folder for `write`, cannot be used, as the system
+// says it; empty when the system sees no obstacle.
+QString AccessProblem(const QString& path, int mode) {
+    if (::access(QFile::encodeName(path).constData(), mode) == 0) return {};
+    return SystemReason(errno);
+}
+
+// The journal of a write another program left undone, in a folder where it
+// cannot be rolled back.
+[[noreturn]] void UnfinishedWrite(const QString& path) {
+    const QFileInfo info(path);
+    throw Exception(QStringLiteral("O banco de dados de relatórios %1 tem uma gravação inacabada "
+                                   "(%2) que só pode ser desfeita com permissão de gravação na "
+                                   "pasta %3. O arquivo não está corrompido.")
+                        .arg(Shown(path), Shown(path + QStringLiteral("-journal")),
+                             Shown(info.absolutePath())));
+}
+
+// A writable connection of its own to a SQLite file, for the moments the
+// host itself must write: creating the sample database, finishing the write
+// another program left undone. The report connection only ever reads.
+class WritableConnection {
+public:
+    WritableConnection(const QString& path, const QString& failure)
+        : db_(QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), Name())) {
+        db_.setDatabaseName(path);
+        if (!db_.open()) throw Exception(DatabaseFailure(failure, db_.lastError(), db_.driver()));
     }
-    db.close();  // so that the next attempt checks again
+    ~WritableConnection() {
+        db_.close();
+        db_ = QSqlDatabase();
+        QSqlDatabase::removeDatabase(Name());
+    }
+    WritableConnection(const WritableConnection&) = delete;
+    WritableConnection& operator=(const WritableConnection&) = delete;
+    QSqlDatabase& Db() { return db_; }
+
+private:
+    static QString Name() { return kConnection + QStringLiteral("-gravacao"); }
+    QSqlDatabase db_;
+};
+
+// Reading the catalogue: opening a SQLite file reads nothing yet, so a file
+// that is not a database, or one another program keeps locked, fails here.
+QSqlError CatalogueError(QSqlDatabase& db) {
+    QSqlQuery query(db);
+    if (query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) && query.next())
+        return {};
+    return query.lastError();
+}
+
+// A program that stopped while writing leaves a journal, which the next
+// connection able to write rolls back on its first read.
+bool FinishedUnfinishedWrite(const QSqlError& error, const QString& path) {
+    if (SqliteCode(error) != SQLITE_READONLY ||
+        !QFileInfo::exists(path + QStringLiteral("-journal")))
+        return false;
+    if (!AccessProblem(QFileInfo(path).absolutePath(), W_OK).isEmpty()) UnfinishedWrite(path);
+    WritableConnection writer(
+        path, QStringLiteral("Não foi possível abrir o banco de dados de relatórios %1").arg(Shown(path)));
+    return !CatalogueError(writer.Db()).isValid();
+}
+
+[[noreturn]] void Unreadable(const QSqlError& error, const QString& path, const QSqlDriver* driver) {
     if (IsLocked(error))
         throw Exception(QStringLiteral("O banco de dados de relatórios %1 está bloqueado por "
                                        "outro programa. Tente de novo em instantes.")
-                            .arg(QDir::toNativeSeparators(path)));
-    throw Exception(QStringLiteral("O arquivo %1 não é um banco de dados de relatórios válido "
-                                   "(corrompido ou de outro formato): %2")
-                        .arg(QDir::toNativeSeparators(path), error.text()));
+                            .arg(Shown(path)));
+    const int code = SqliteCode(error);
+    if (code == SQLITE_NOTADB || code == SQLITE_CORRUPT)
+        throw Exception(DatabaseFailure(
+            QStringLiteral("O arquivo %1 não é um banco de dados de relatórios válido").arg(Shown(path)),
+            error, driver));
+    throw Exception(DatabaseFailure(
+        QStringLiteral("Não foi possível ler o banco de dados de relatórios %1").arg(Shown(path)),
+        error, driver));
 }
 
-void FillNewDatabase(QSqlDatabase& db, const QString& path) {
+void CheckSqliteReadable(QSqlDatabase& db, const QString& path) {
+    QSqlError error = CatalogueError(db);
+    if (error.isValid() && FinishedUnfinishedWrite(error, path)) {
+        db.close();
+        db.open();
+        error = CatalogueError(db);
+    }
+    if (!error.isValid()) return;
+    const QSqlDriver* driver = db.driver();
+    db.close();  // so that the next attempt checks again
+    Unreadable(error, path, driver);
+}
+
+void FillNewDatabase(QSqlDatabase& db, const HostConfig& config) {
+    const QString& path = config.databaseName;
     try {
-        CreateReportSchema(db, kSampleCleanups);
+        CreateReportTables(db, config.reportsDir, true);
     } catch (const Exception& error) {
         db.close();
         QFile::remove(path);
         throw Exception(
-            QStringLiteral("Não foi possível criar o banco de dados de relatórios em %1: %2")
-                .arg(QDir::toNativeSeparators(path), error.Message()));
+            QStringLiteral("Não foi possível criar o banco de dados de relatórios em %1. %2")
+                .arg(Shown(path), error.Message()));
     }
+}
+
+// A new SQLite file with the tables and the sample.
+void CreateSqliteFile(const HostConfig& config) {
+    const QString& path = config.databaseName;
+    const QString folder = QFileInfo(path).absolutePath();
+    if (const QString problem = AccessProblem(folder, W_OK); !problem.isEmpty())
+        throw Exception(QStringLiteral("Não foi possível criar o banco de dados de relatórios em "
+                                       "%1: a pasta %2 não permite gravação (%3).")
+                            .arg(Shown(path), Shown(folder), problem));
+    WritableConnection writer(
+        path, QStringLiteral("Não foi possível criar o banco de dados de relatórios em %1").arg(Shown(path)));
+    FillNewDatabase(writer.Db(), config);
 }
 
 void OpenConnection(QSqlDatabase& db, const HostConfig& config) {
     if (db.open()) return;
-    const QString error = db.lastError().text();
-    if (config.databaseDriver == QLatin1String("QSQLITE"))
-        throw Exception(
-            QStringLiteral("Não foi possível abrir o banco de dados de relatórios %1: %2")
-                .arg(QDir::toNativeSeparators(config.databaseName), error));
-    throw Exception(
-        QStringLiteral("Não foi possível conectar ao banco de dados de relatórios %1 (%2): %3")
-            .arg(config.databaseName, config.databaseDriver, error));
+    if (config.databaseDriver != QLatin1String("QSQLITE"))
+        throw Exception(DatabaseFailure(
+            QStringLiteral("Não foi possível conectar ao banco de dados de relatórios %1 (%2)")
+                .arg(config.databaseName, config.databaseDriver),
+            db.lastError(), db.driver()));
+    const QString problem = AccessProblem(config.databaseName, R_OK);
+    const QString sentence = QStringLiteral("Não foi possível abrir o banco de dados de relatórios %1")
+                                 .arg(Shown(config.databaseName));
+    if (!problem.isEmpty()) throw Exception(QStringLiteral("%1: %2.").arg(sentence, problem));
+    throw Exception(DatabaseFailure(sentence, db.lastError(), db.driver()));
+}
+
+// Reports only read: SQLite opens the file read-only besides QueryGuard.
+QString ConnectOptions(const HostConfig& config) {
+    return config.databaseDriver == QLatin1String("QSQLITE") ? QStringLiteral("QSQLITE_OPEN_READONLY")
+                                                             : QString();
 }
 
 bool SameSettings(const QSqlDatabase& db, const HostConfig& config) {
     return db.driverName() == config.databaseDriver && db.databaseName() == config.databaseName &&
+           db.connectOptions() == ConnectOptions(config) &&
            db.hostName() == config.databaseHost && db.userName() == config.databaseUser &&
            db.password() == config.databasePassword;
 }
@@ -229,6 +210,7 @@ QSqlDatabase Connection(const HostConfig& config) {
     db.setHostName(config.databaseHost);
     db.setUserName(config.databaseUser);
     db.setPassword(config.databasePassword);
+    db.setConnectOptions(ConnectOptions(config));
     return db;
 }
 
@@ -239,27 +221,8 @@ QSqlDatabase ReportDatabase(const HostConfig& config) {
     if (sqlite) CheckSqlitePath(config.databaseName);
     QSqlDatabase db = Connection(config);
     if (db.isOpen()) return db;
-    const bool create = sqlite && NeedsCreation(config.databaseName);
+    if (sqlite && NeedsCreation(config.databaseName)) CreateSqliteFile(config);
     OpenConnection(db, config);
-    if (!sqlite) return db;
-    if (create)
-        FillNewDatabase(db, config.databaseName);
-    else
-        CheckSqliteReadable(db, config.databaseName);
+    if (sqlite) CheckSqliteReadable(db, config.databaseName);
     return db;
-}
-
-void CreateReportSchema(QSqlDatabase& db, int sampleRows) {
-    if (!db.transaction())
-        SqlFailure(QStringLiteral("Erro ao iniciar a criação do banco de dados de relatórios"),
-                   db.lastError());
-    try {
-        for (const char* statement : kSchema) Exec(db, QString::fromLatin1(statement));
-        if (sampleRows > 0) InsertSample(db, sampleRows);
-    } catch (...) {
-        db.rollback();
-        throw;
-    }
-    if (!db.commit())
-        SqlFailure(QStringLiteral("Erro ao gravar o banco de dados de relatórios"), db.lastError());
 }

@@ -6,19 +6,11 @@
 #include "HostConfig.h"
 #include "HostExport.h"
 
-// The report database. With the SQLite driver the file named in the config
-// is created on first use from the schema and filled with the sample data
-// set; other drivers connect to an existing server database.
-//
-// Schema: limpeza (id, data_hora 'yyyy-mm-dd hh:mm:ss', sistema, tabela,
-// registros, usuario), indexed by data_hora and by (sistema, data_hora).
+// The report database. With the SQLite driver a missing (or empty) file named
+// in the config is created on first use and filled by the scripts kept with
+// the report definitions (CreateReportTables with the sample); other drivers
+// connect to an existing server database.
 //
 // The connection is the named one "relatorios"; throws Exception with a
 // message in Portuguese when the database cannot be opened or created.
 HOST_EXPORT QSqlDatabase ReportDatabase(const HostConfig& config);
-// Creates the schema and, with `sampleRows` > 0, a deterministic sample of
-// that many cleanups spread over 2024-01-01 .. 2025-12-31 across the four
-// systems. Throws Exception on any SQL failure.
-HOST_EXPORT void CreateReportSchema(QSqlDatabase& db, int sampleRows);
-// The default sample size of a new database.
-constexpr int kSampleCleanups = 2400;

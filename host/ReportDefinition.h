@@ -11,16 +11,32 @@
 // screens' definitions:
 //
 //   object Report: TReportDefinition
-//     Code = 'RCL047'
-//     Title = 'Limpeza de Dados - Detalhado'
-//     SQL.Strings = ('SELECT ...' 'WHERE l.data_hora >= :P_DATAINI' ...)
-//     GroupField = 'SISTEMA'            (optional: a group per value, with totals)
+//     Code = 'VND010'
+//     Title = 'Vendas por Loja'
+//     SQL.Strings = ('SELECT ...' 'WHERE v.dia >= :P_INICIO' ...)
+//     HeaderLine = 'Per'#237'odo: {P_INICIO} a {P_FIM}'   (optional)
+//     GroupField = 'LOJA'               (optional: a group per value, with totals)
 //     object colData: TReportColumn
 //       FieldName = 'DATA'  Header = 'Data'  Width = 25  Alignment = taLeftJustify
 //       Format = 'date'     Total = False
 //     end
 //     ...
 //   end
+//
+// HeaderLine is the line printed under the title on every page, a template:
+// text with placeholders in braces. A placeholder is one or more
+// alternatives separated by '|'; the first that gives a text that is not
+// empty is printed (none: nothing). An alternative is
+//   NAME            the display text of parameter NAME (see DisplayText)
+//   NAME=VALUE:TEXT TEXT when NAME's display text is exactly VALUE
+//   "TEXT"          TEXT itself
+// VALUE and TEXT after ':' may not hold '|', '}' or '"'; a quoted TEXT may
+// hold anything but '"'. Braces stand only for placeholders. Every NAME must
+// be a parameter of the query. For example
+//   'Lojas: {P_TODAS=T:Todas|P_LOJAS|"Nenhuma"}'
+// prints "Todas" when P_TODAS is 'T', else the stores listed in P_LOJAS (a
+// list as the lookup list writes it), else "Nenhuma". Without HeaderLine
+// there is no such line.
 //
 // Width is in millimetres; Format is '' (as is), 'date', 'datetime',
 // 'integer' (thousands separated) or 'float2'. Columns with Total = True are
@@ -40,17 +56,26 @@ struct HOST_EXPORT ReportDefinition {
     QString code;
     QString title;
     QString sql;
+    QString headerLine;
     QString groupField;
     QList<ReportColumn> columns;
 
     // Throws EDefinitionError (file, line, what) for a malformed or
-    // incomplete definition.
+    // incomplete definition, EFileRead when the file is no regular file of
+    // at most kMaxReportFileBytes or cannot be read.
     static ReportDefinition Read(const QString& path);
     // As Read, from a definition's text; `source` names it in messages and
     // becomes `file`.
     static ReportDefinition ReadFromText(const QByteArray& text, const QString& source);
-    // Writes the definition to `path`; throws Exception when it cannot.
+    // Writes the definition to `path`, which is replaced in one step once the
+    // whole file is on disk; throws Exception with the path and the reason
+    // when it cannot, leaving an earlier file untouched.
     void Write(const QString& path) const;
+    // Writes the definition as a new file in `dir`, named after its code and
+    // title ("RCL047_meu_relatorio.rpt", then "_2", "_3"... when taken). The
+    // name is claimed atomically, so parallel savers never overwrite each
+    // other. Gives the path written; throws as Write.
+    QString WriteNew(const QString& dir) const;
 };
 
 // The definitions in `dir` whose code is `code`, by title. Files that cannot
@@ -58,7 +83,10 @@ struct HOST_EXPORT ReportDefinition {
 HOST_EXPORT QList<ReportDefinition> FindReports(const QString& dir, const QString& code,
                                                 QStringList* problems = nullptr);
 
-// A file name in `dir` for a new definition: the code and the title's words
-// in lower case without accents ("RCL047_meu_relatorio.rpt"), with "_2",
-// "_3"... added when the name is taken.
-HOST_EXPORT QString NewReportFileName(const QString& dir, const QString& code, const QString& title);
+// The names cbbReportNames shows for `reports`, in their order: the title,
+// with the file name in parentheses when another report has the same title
+// (ignoring case), so that each can be told apart and chosen.
+HOST_EXPORT QStringList ReportListNames(const QList<ReportDefinition>& reports);
+
+// The largest report definition read; real ones take a few kilobytes.
+constexpr qint64 kMaxReportFileBytes = 1024 * 1024;

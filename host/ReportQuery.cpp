@@ -5,7 +5,9 @@
 #include <QSqlRecord>
 #include <vector>
 
-#include "DateUtils.h"
+#include "DatabaseError.h"
+#include "QueryGuard.h"
+#include "ReportValues.h"
 #include "SysUtils.h"
 
 namespace {
@@ -98,8 +100,8 @@ private:
 
 std::vector<SqlPiece> SplitSql(const QString& sql) { return SqlSplitter(sql).Split(); }
 
-[[noreturn]] void QueryFailure(const QString& what, const QSqlError& error) {
-    throw EDatabaseError(QStringLiteral("%1: %2").arg(what, error.text()));
+[[noreturn]] void QueryFailure(const QString& what, const QSqlQuery& query) {
+    throw EDatabaseError(DatabaseFailure(what, query.lastError(), query.driver()));
 }
 
 void BindAll(QSqlQuery& query, const PositionalQuery& positional, const TParams& params) {
@@ -109,11 +111,12 @@ void BindAll(QSqlQuery& query, const PositionalQuery& positional, const TParams&
             throw EDatabaseError(
                 QStringLiteral("O parâmetro '%1' da consulta do relatório não foi informado.")
                     .arg(name));
-        query.addBindValue(BindValue(*param));
+        query.addBindValue(BoundValue(*param));
     }
 }
 
-void FetchRows(QSqlQuery& query, ReportData& data, const std::function<void(int)>& progress) {
+void FetchRows(QSqlQuery& query, ReportData& data, const std::function<void(int)>& progress,
+               QueryGuard& guard) {
     constexpr int kProgressEvery = 250;
     const auto columns = static_cast<int>(data.fields.size());
     while (query.next()) {
@@ -124,8 +127,9 @@ void FetchRows(QSqlQuery& query, ReportData& data, const std::function<void(int)
         if (progress && data.rows.size() % kProgressEvery == 0)
             progress(static_cast<int>(data.rows.size()));
     }
-    if (query.lastError().isValid())
-        QueryFailure(QStringLiteral("Erro ao ler o resultado do relatório"), query.lastError());
+    if (!query.lastError().isValid()) return;
+    guard.Check();
+    QueryFailure(QStringLiteral("Erro ao ler o resultado do relatório"), query);
 }
 
 }  // namespace
@@ -142,6 +146,30 @@ TParams QueryParams(const QString& sql) {
     TParams params;
     for (const QString& name : QueryParamNames(sql)) params.CreateParam(ftUnknown, name);
     return params;
+}
+
+QStringList SplitStatements(const QString& script) {
+    QStringList statements;
+    const auto add = [&statements](const QString& statement) {
+        if (!ToPositional(statement).sql.trimmed().isEmpty()) statements << statement.trimmed();
+    };
+    qsizetype start = 0;
+    qsizetype i = 0;
+    while (i < script.size()) {
+        const QChar c = script[i];
+        if (c == u'\'' || c == u'"' || c == u'`') {
+            i = QuotedEnd(script, i);
+        } else if (CommentStarts(script, i)) {
+            i = CommentEnd(script, i);
+        } else if (c == u';') {
+            add(script.mid(start, i - start));
+            start = ++i;
+        } else {
+            ++i;
+        }
+    }
+    add(script.mid(start));
+    return statements;
 }
 
 PositionalQuery ToPositional(const QString& sql) {
@@ -163,27 +191,6 @@ PositionalQuery ToPositional(const QString& sql) {
     return result;
 }
 
-QVariant BindValue(const TParam& param) {
-    const Variant& value = param.Value();
-    switch (value.type()) {
-        case Variant::Type::Unassigned:
-        case Variant::Type::Null:
-            return QVariant();
-        case Variant::Type::Date:
-            return param.DataType() == ftDate ? DateToIso(value.ToDate())
-                                              : DateTimeToIso(value.ToDate());
-        case Variant::Type::String:
-            return value.ToString();
-        case Variant::Type::Integer:
-            return static_cast<qlonglong>(value.ToDouble());
-        case Variant::Type::Float:
-            return value.ToDouble();
-        case Variant::Type::Boolean:
-            return value == Variant(true) ? 1 : 0;
-    }
-    return QVariant();
-}
-
 int ReportData::FieldIndex(const QString& name) const {
     for (int i = 0; i < fields.size(); ++i)
         if (fields[i].compare(name, Qt::CaseInsensitive) == 0) return i;
@@ -191,19 +198,24 @@ int ReportData::FieldIndex(const QString& name) const {
 }
 
 ReportData RunReportQuery(QSqlDatabase& db, const QString& sql, const TParams& params,
-                          const std::function<void(int rows)>& progress) {
+                          const std::function<void(int rows)>& progress, const QueryLimits& limits) {
     const PositionalQuery positional = ToPositional(sql);
+    QueryGuard guard(db, limits.source, limits.cancel, limits.timeLimit);
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    if (!query.prepare(positional.sql))
-        QueryFailure(QStringLiteral("Erro na consulta do relatório"), query.lastError());
+    if (!query.prepare(positional.sql)) {
+        guard.Check();
+        QueryFailure(QStringLiteral("Erro na consulta do relatório"), query);
+    }
     BindAll(query, positional, params);
-    if (!query.exec())
-        QueryFailure(QStringLiteral("Erro ao executar a consulta do relatório"), query.lastError());
+    if (!query.exec()) {
+        guard.Check();
+        QueryFailure(QStringLiteral("Erro ao executar a consulta do relatório"), query);
+    }
 
     ReportData data;
     const QSqlRecord record = query.record();
     for (int c = 0; c < record.count(); ++c) data.fields << record.fieldName(c);
-    FetchRows(query, data, progress);
+    FetchRows(query, data, progress, guard);
     return data;
 }

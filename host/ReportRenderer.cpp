@@ -4,8 +4,6 @@
 #include <QDateTime>
 #include <QFont>
 #include <QFontMetricsF>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QLocale>
 #include <QPageSize>
 #include <QPagedPaintDevice>
@@ -32,26 +30,6 @@ const QLocale& Brazil() {
     return locale;
 }
 
-QString DateParamText(const TParam* param) {
-    if (!param || param->IsNull()) return QStringLiteral("-");
-    try {
-        return DateToStr(param->Value().ToDate());
-    } catch (const EConvertError&) {
-        return param->Value().ToString();
-    }
-}
-
-QString SystemsText(const TParam* all, const TParam* list) {
-    if (all && all->AsString() == QLatin1String("T")) return QStringLiteral("Todos");
-    QString text = list ? list->AsString() : QString();
-    if (text.isEmpty()) return QStringLiteral("Nenhum");
-    const QJsonDocument json = QJsonDocument::fromJson(text.toUtf8());
-    if (!json.isArray()) return text;
-    QStringList names;
-    for (const auto& name : json.array()) names << name.toString();
-    return names.isEmpty() ? QStringLiteral("Nenhum") : names.join(QStringLiteral(", "));
-}
-
 QDate IsoDate(const QString& text) {
     return QDate::fromString(text.left(10), QStringLiteral("yyyy-MM-dd"));
 }
@@ -73,9 +51,12 @@ QString DateTimeText(const QVariant& value) {
 
 QString NumberText(const QVariant& value, bool decimals) {
     bool ok = false;
+    // Whole numbers as they are: through a double, the largest 64-bit ones
+    // would lose their last digits or, rounded, overflow.
+    if (!decimals && value.typeId() == QMetaType::LongLong) return Brazil().toString(value.toLongLong());
     const double number = value.toDouble(&ok);
     if (!ok) return value.toString();
-    if (decimals) return Brazil().toString(number, 'f', 2);
+    if (decimals || std::abs(number) >= 9.2e18) return Brazil().toString(number, 'f', decimals ? 2 : 0);
     return Brazil().toString(static_cast<qlonglong>(std::llround(number)));
 }
 
@@ -92,18 +73,6 @@ Qt::Alignment ColumnAlignment(int alignment) {
 }
 
 }  // namespace
-
-QString ReportParametersLine(const TParams& params) {
-    QStringList parts;
-    const TParam* first = params.FindParam(QStringLiteral("P_DATAINI"));
-    const TParam* last = params.FindParam(QStringLiteral("P_DATAFIM"));
-    if (first || last)
-        parts << QStringLiteral("Período: %1 a %2").arg(DateParamText(first), DateParamText(last));
-    const TParam* all = params.FindParam(QStringLiteral("P_TSISTEMA"));
-    const TParam* list = params.FindParam(QStringLiteral("P_SISTEMA"));
-    if (all || list) parts << QStringLiteral("Sistemas: ") + SystemsText(all, list);
-    return parts.join(QStringLiteral("   "));
-}
 
 QString FormatReportValue(const QVariant& value, const QString& format) {
     if (value.isNull()) return QString();

@@ -15,22 +15,17 @@
 class QPagedPaintDevice;
 class QPainter;
 
-// The line under a report's title that tells what was asked for, from the
-// parameters the report has: "Período: 01/01/2024 a 31/12/2024   Sistemas:
-// Todos" (P_DATAINI, P_DATAFIM; P_TSISTEMA 'T' for all, else the names of
-// the JSON list in P_SISTEMA, or "Nenhum"). Empty when the report has none.
-HOST_EXPORT QString ReportParametersLine(const TParams& params);
-
 // A cell's text as the column's format shows it: dates as dd/mm/yyyy,
 // numbers with Brazilian separators (1.234 and 1.234,56).
 HOST_EXPORT QString FormatReportValue(const QVariant& value, const QString& format);
 
 // Lays a query's rows out on pages and paints them: on every page the title,
-// the parameters line, the column headers and "Página N de M"; then the rows,
-// each group (a run of rows with the same GroupField value, so the query must
-// be ordered by it) under its header and followed by its totals, and the grand
-// total at the end. Layout is in millimetres, so the page count is known
-// before the first page is painted, whatever the device.
+// the header line (FillHeaderLine; none when empty), the column headers and
+// "Página N de M"; then the rows, each group (a run of rows with the same
+// GroupField value, so the query must be ordered by it) under its header and
+// followed by its totals, and the grand total at the end. Layout is in
+// millimetres, so the page count is known before the first page is painted,
+// whatever the device.
 class HOST_EXPORT ReportRenderer {
 public:
     // Throws Exception when a column's field or the group field is not in

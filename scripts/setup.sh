@@ -1,14 +1,19 @@
 #!/usr/bin/env bash
 # Installs what the build, the tests and the main job need from Debian 12
 # packages. Quiet and quick when everything is already there.
+#   --list   prints the packages, one a line, and installs nothing
 set -euo pipefail
 packages=(
   build-essential cmake g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libgl-dev libqt6opengl6-dev
   googletest libgtest-dev libbenchmark-dev qt6-tools-dev libsqlite3-dev
   fonts-dejavu-core poppler-utils binutils sqlite3 clang libclang-rt-14-dev
-  fonts-liberation2 qt6-translations-l10n libqt6svg6
+  dpkg-dev libqt6svg6 qt6-translations-l10n fonts-liberation2
 )
+if [ "${1:-}" = "--list" ]; then
+  printf '%s\n' "${packages[@]}"
+  exit 0
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -11,6 +11,7 @@
 #include <QVariant>
 #include <vector>
 
+#include "DatabaseScripts.h"
 #include "DateUtils.h"
 #include "HostConfig.h"
 #include "ReportDatabase.h"
@@ -35,7 +36,7 @@ public:
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_);
         db.setDatabaseName(path_);
         EXPECT_TRUE(db.open()) << db.lastError().text().toStdString();
-        CreateReportSchema(db, 0);
+        CreateReportTables(db, QStringLiteral(REPORTS_DIR), false);
         Insert(rows);
     }
     ~TempReportDb() {

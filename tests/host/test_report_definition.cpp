@@ -104,7 +104,26 @@ INSTANTIATE_TEST_SUITE_P(
                       "Format: formato 'moeda' inválido; esperado um de: '', date, datetime, "
                       "integer, float2"},
         BadDefinition{"WrongRootClass", Replace(kMinimal, "TReportDefinition", "TForm"), 1,
-                      "esperado 'object Report: TReportDefinition'"}),
+                      "esperado 'object Report: TReportDefinition'"},
+        BadDefinition{"HeaderPlaceholderUnclosed",
+                      Replace(kMinimal, "  Title = 'Outro'\n",
+                              "  Title = 'Outro'\n  HeaderLine = 'De {P_A|\"-\"'\n"),
+                      4, "HeaderLine: '{' sem '}' (caractere 4 da linha de cabeçalho)"},
+        BadDefinition{
+            "HeaderConditionWithoutText",
+            Replace(kMinimal, "  Title = 'Outro'\n",
+                    "  Title = 'Outro'\n  HeaderLine = '{P_A=T}'\n"),
+            4, "HeaderLine: esperado ':' depois de 'P_A=T' (caractere 7 da linha de cabeçalho)"},
+        BadDefinition{
+            "HeaderNameNotAName",
+            Replace(kMinimal, "  Title = 'Outro'\n",
+                    "  Title = 'Outro'\n  HeaderLine = 'x { 1A }'\n"),
+            4, "HeaderLine: nome de parâmetro inválido '1A' (caractere 5 da linha de cabeçalho)"},
+        BadDefinition{"HeaderParameterTheQueryLacks",
+                      Replace(kMinimal, "  Title = 'Outro'\n",
+                              "  Title = 'Outro'\n  HeaderLine = 'De {P_DATAINI}'\n"),
+                      1,
+                      "a linha de cabeçalho usa o parâmetro 'P_DATAINI', que a consulta não tem"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ReportDefinitionSyntax, ReaderErrorKeepsItsLine) {
@@ -130,6 +149,7 @@ TEST(ReportDefinitionWrite, RoundTripKeepsEverything) {
     EXPECT_EQ(back.title, report.title);
     EXPECT_EQ(back.sql, report.sql);
     EXPECT_EQ(back.groupField, report.groupField);
+    EXPECT_EQ(back.headerLine, report.headerLine);
     ASSERT_EQ(back.columns.size(), 5);
     EXPECT_EQ(back.columns[0].width, 12.5);
     EXPECT_EQ(back.columns[4].name, "col5");
@@ -163,16 +183,19 @@ TEST(FindReports, ByCodeSortedByTitleWithProblemsListed) {
     EXPECT_TRUE(FindReports(dir.path(), "RCL999").isEmpty());
 }
 
-TEST(NewReportFileName, CodeAndTitleSlugNeverTaken) {
+TEST(ReportDefinitionWriteNew, CodeAndTitleSlugNeverTaken) {
     QTemporaryDir dir;
-    const QString first = NewReportFileName(dir.path(), "RCL047", "  Meu Relatório: Ação/Março!! ");
+    ReportDefinition report = ReportDefinition::Read(ReportPath("RCL047_resumo.rpt"));
+    report.title = "  Meu Relatório: Ação/Março!! ";
+    const QString first = report.WriteNew(dir.path());
     EXPECT_EQ(QFileInfo(first).fileName(), "RCL047_meu_relatorio_acao_marco.rpt");
-    WriteFile(first, kMinimal);
-    EXPECT_EQ(
-        QFileInfo(NewReportFileName(dir.path(), "RCL047", "Meu relatório ação março")).fileName(),
-        "RCL047_meu_relatorio_acao_marco_2.rpt");
-    EXPECT_EQ(QFileInfo(NewReportFileName(dir.path(), "RCL047", "???")).fileName(),
-              "RCL047_relatorio.rpt");
+    report.title = "Meu relatório ação março";
+    EXPECT_EQ(QFileInfo(report.WriteNew(dir.path())).fileName(),
+              "RCL047_meu_relatorio_acao_marco_2.rpt");
+    report.title = "???";
+    EXPECT_EQ(QFileInfo(report.WriteNew(dir.path())).fileName(), "RCL047_relatorio.rpt");
+    EXPECT_EQ(ReportDefinition::Read(first).title, "  Meu Relatório: Ação/Março!! ")
+        << "the first file is kept";
 }
 
 }  // namespace

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "ReportQuery.h"
 #include "ReportTestSupport.h"
+#include "ReportValues.h"
 #include "SysUtils.h"
 
 namespace {
@@ -29,21 +32,55 @@ TEST(ToPositional, EveryOccurrenceBecomesAPlaceholder) {
     EXPECT_EQ(q.bindings, QStringList({"X", "Z", "x"}));
 }
 
-TEST(BindValue, DatesAsIsoTextEmptyAsNull) {
-    TParams params;
-    TParam& date = params.CreateParam(ftUnknown, "D");
-    date.SetValue(VarFromDateTime(EncodeDate(2024, 2, 29)));
-    EXPECT_EQ(BindValue(date), QVariant("2024-02-29"));
-    date.SetValue(VarFromDateTime(EncodeDate(9999, 12, 31) + 0.5));
-    EXPECT_EQ(BindValue(date), QVariant("9999-12-31 12:00:00"));
+// One value as the screen sets it, as the query receives it and as a person
+// reads it.
+struct ValueCase {
+    const char* name;
+    std::function<void(TParam&)> set;
+    QVariant bound;
+    QString shown;
+};
 
-    TParam& text = params.CreateParam(ftUnknown, "S");
-    EXPECT_TRUE(BindValue(text).isNull());
-    text.SetAsString("");
-    EXPECT_EQ(BindValue(text), QVariant(QString("")));
-    text.SetValue(Variant::Null());
-    EXPECT_TRUE(BindValue(text).isNull());
+class ParameterValueForms : public ::testing::TestWithParam<ValueCase> {};
+
+TEST_P(ParameterValueForms, BoundAndShownByType) {
+    TParam param("P");
+    GetParam().set(param);
+    const QVariant bound = BoundValue(param);
+    EXPECT_EQ(bound.isNull(), GetParam().bound.isNull());
+    EXPECT_EQ(bound, GetParam().bound);
+    EXPECT_EQ(DisplayText(param), GetParam().shown);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Types, ParameterValueForms,
+    ::testing::Values(
+        ValueCase{"LeapDay",
+                  [](TParam& p) { p.SetValue(VarFromDateTime(EncodeDate(2024, 2, 29))); },
+                  QVariant("2024-02-29"), "29/02/2024"},
+        ValueCase{"LastDayWithTime",
+                  [](TParam& p) { p.SetValue(VarFromDateTime(EncodeDate(9999, 12, 31) + 0.5)); },
+                  QVariant("9999-12-31 12:00:00"), "31/12/9999 12:00"},
+        ValueCase{"DateParamDropsTheTime",
+                  [](TParam& p) {
+                      p.SetDataType(ftDate);
+                      p.SetValue(VarFromDateTime(EncodeDate(2024, 3, 1) + 0.5));
+                  },
+                  QVariant("2024-03-01"), "01/03/2024"},
+        ValueCase{"Unassigned", [](TParam&) {}, QVariant(), ""},
+        ValueCase{"Null", [](TParam& p) { p.SetValue(Variant::Null()); }, QVariant(), ""},
+        // A null QString reaches the drivers as NULL: the empty text must not.
+        ValueCase{"EmptyTextIsNotNull", [](TParam& p) { p.SetAsString(QString()); },
+                  QVariant(QStringLiteral("")), ""},
+        ValueCase{"List", [](TParam& p) { p.SetAsString("[\"Estoque\",\"A, \\\"B\\\"\"]"); },
+                  QVariant("[\"Estoque\",\"A, \\\"B\\\"\"]"), "Estoque, A, \"B\""},
+        ValueCase{"ListOfNumbersIsJustText", [](TParam& p) { p.SetAsString("[1,2]"); },
+                  QVariant("[1,2]"), "[1,2]"},
+        ValueCase{"Integer", [](TParam& p) { p.SetValue(1234567); }, QVariant(1234567LL),
+                  "1.234.567"},
+        ValueCase{"Float", [](TParam& p) { p.SetValue(1234.5); }, QVariant(1234.5), "1.234,50"},
+        ValueCase{"Boolean", [](TParam& p) { p.SetValue(true); }, QVariant(1), "Sim"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 class RunReportQueryTest : public ::testing::Test {
 protected:

@@ -1,35 +1,56 @@
 #include <gtest/gtest.h>
 
 #include "DateUtils.h"
+#include "ReportHeader.h"
+#include "ReportQuery.h"
 #include "ReportRenderer.h"
 #include "ReportTestSupport.h"
 #include "SysUtils.h"
 
 namespace {
 
-TParams ParamsOf(const QStringList& names) {
+// The RCL047 reports' header line with the parameters filled as the screen
+// fills them.
+QString Rcl047HeaderLine(TDateTime first, TDateTime last, bool all, const QString& list) {
+    const ReportDefinition report = ReportDefinition::Read(ReportPath("RCL047_resumo.rpt"));
+    TParams params = QueryParams(report.sql);
+    bool flag = false;
+    ScreenHandler(first, last, all, list)(params, flag);
+    return FillHeaderLine(report.headerLine, params);
+}
+
+struct HeaderCase {
+    const char* name;
+    bool all;
+    QString list;
+    QString systems;
+};
+
+class Rcl047HeaderLineTest : public ::testing::TestWithParam<HeaderCase> {};
+
+TEST_P(Rcl047HeaderLineTest, PeriodAndSystemsAsAskedFor) {
+    EXPECT_EQ(Rcl047HeaderLine(EncodeDate(2024, 2, 29), EncodeDate(2025, 1, 1), GetParam().all,
+                               GetParam().list),
+              "Período: 29/02/2024 a 01/01/2025   Sistemas: " + GetParam().systems);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Choices, Rcl047HeaderLineTest,
+    ::testing::Values(HeaderCase{"All", true, "[\"Estoque\"]", "Todos"},
+                      HeaderCase{"List", false, "[\"Estoque\",\"O'Brien, [x]\"]",
+                                 "Estoque, O'Brien, [x]"},
+                      HeaderCase{"NothingChosen", false, "", "Nenhum"},
+                      HeaderCase{"EmptyList", false, "[]", "Nenhum"},
+                      HeaderCase{"NotAList", false, "Estoque; Compras", "Estoque; Compras"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(FillHeaderLine, AbsentOrEmptyParametersTakeTheNextAlternative) {
     TParams params;
-    for (const QString& name : names) params.CreateParam(ftUnknown, name);
-    return params;
-}
-
-TEST(ReportParametersLine, PeriodAndAllSystems) {
-    bool flag = false;
-    TParams params = ParamsOf({"P_DATAINI", "P_DATAFIM", "P_TSISTEMA", "P_SISTEMA"});
-    ScreenHandler(EncodeDate(2024, 2, 29), EncodeDate(2025, 1, 1), true, "[\"Estoque\"]")(params,
-                                                                                          flag);
-    EXPECT_EQ(ReportParametersLine(params), "Período: 29/02/2024 a 01/01/2025   Sistemas: Todos");
-}
-
-TEST(ReportParametersLine, ListedSystemsNoneAndAbsent) {
-    bool flag = false;
-    TParams params = ParamsOf({"P_SISTEMA", "P_TSISTEMA"});
-    ScreenHandler(0, 0, false, "[\"Estoque\",\"O'Brien, [x]\"]")(params, flag);
-    EXPECT_EQ(ReportParametersLine(params), "Sistemas: Estoque, O'Brien, [x]");
-    ScreenHandler(0, 0, false, "")(params, flag);
-    EXPECT_EQ(ReportParametersLine(params), "Sistemas: Nenhum");
-    EXPECT_EQ(ReportParametersLine(ParamsOf({"P_DATAFIM"})), "Período: - a -");
-    EXPECT_EQ(ReportParametersLine(ParamsOf({"OUTRO"})), "");
+    params.CreateParam(ftUnknown, "A").SetAsString("");
+    params.CreateParam(ftUnknown, "N").SetValue(1234567);
+    EXPECT_EQ(
+        FillHeaderLine("[{A|NENHUM|\"-\"}] [{N=1.234.567:milhão|\"?\"}] [{N}] [{NENHUM}]", params),
+        "[-] [milhão] [1.234.567] []");
 }
 
 struct FormatCase {
@@ -54,7 +75,13 @@ INSTANTIATE_TEST_SUITE_P(
                                  "2023-02-29"},  // no such day: shown as it came
                       FormatCase{1234567, "integer", "1.234.567"}, FormatCase{-5, "integer", "-5"},
                       FormatCase{1234.5, "float2", "1.234,50"}, FormatCase{"abc", "integer", "abc"},
-                      FormatCase{QVariant(), "date", ""}, FormatCase{"texto", "", "texto"}));
+                      FormatCase{QVariant(), "date", ""}, FormatCase{"texto", "", "texto"},
+                      // As SQLite gives the largest counts: exact, never through a double.
+                      FormatCase{QVariant(qlonglong(9223372036854775807)), "integer",
+                                 "9.223.372.036.854.775.807"},
+                      FormatCase{QVariant(qlonglong(-9223372036854775807 - 1)), "integer",
+                                 "-9.223.372.036.854.775.808"},
+                      FormatCase{1e19, "integer", "10.000.000.000.000.000.000"}));
 
 ReportDefinition GroupedReport() {
     ReportDefinition report;

@@ -25,6 +25,7 @@
 #include "PesquisaLista.h"
 #include "QtPrinters.h"
 #include "ReportDesigner.h"
+#include "ReportsFolder.h"
 
 // One report database for the whole run: it is built with sample data on
 // first use, which takes a moment.
@@ -151,9 +152,7 @@ protected:
 
 private:
     void ConfigureHost() {
-        const QDir source(QStringLiteral(REPORTS_DIR));
-        for (const QString& file : source.entryList({QStringLiteral("*.rpt")}, QDir::Files))
-            ASSERT_TRUE(QFile::copy(source.filePath(file), QDir(reportsDir.path()).filePath(file)));
+        ASSERT_TRUE(CopyReportsFolder(QStringLiteral(REPORTS_DIR), reportsDir.path()));
         HostConfig& config = HostConfig::Instance();
         config.reportsDir = reportsDir.path();
         config.databaseDriver = QStringLiteral("QSQLITE");

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Where the host finds what comes with it, from the folder of its own
+// executable; never from the tree it was built in.
+//  - Installed (a share/rclhost folder beside its bin folder): the modules
+//    are the *.so files of lib/rclhost/modules (versioned names such as
+//    rcl04700.so.4 are the same library and are skipped), the report
+//    definitions and the help pages are share/rclhost/reports and
+//    share/rclhost/help.
+//  - In the build tree: the module built beside the host (rcl04700.so), and
+//    reports/ and help/ beside the host.
+// The user's own files (the sample database) live in the user's data folder,
+// $XDG_DATA_HOME/rclhost (~/.local/share/rclhost), installed or not.
+struct HostFolders {
+    QString modulesDir;   // the folder whose modules load without --module
+    QStringList modules;  // those modules, by file name order
+    QString reportsDir;
+    QString helpDir;
+    QString userDataDir;
+
+    static HostFolders Of(const QString& hostDir);
+};

@@ -1,0 +1,39 @@
+# Install rules and the Debian package (`make package`, CPack's DEB
+# generator). The layout is in InstallLayout.cmake.
+
+# Packages the installed host needs at run time that the scan of its shared
+# libraries (dpkg-shlibdeps) cannot see: Qt plugins loaded by name and data.
+# Add one a line, with what it is for.
+set(RCLHOST_RUNTIME_PACKAGES
+  libqt6sql6-sqlite      # Qt SQL's SQLite driver: the report database
+  libqt6svg6             # Qt's SVG image plugin: the host's icon
+  qt6-translations-l10n  # Qt's own dialogs and buttons in Portuguese
+)
+
+install(TARGETS rclhost RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS framework host LIBRARY DESTINATION ${RCLHOST_LIB_DIR})
+install(TARGETS rcl04700 LIBRARY DESTINATION ${RCLHOST_MODULES_DIR})
+set_target_properties(rclhost PROPERTIES INSTALL_RPATH "$ORIGIN/${RCLHOST_LIB_FROM_BIN}")
+set_target_properties(framework host PROPERTIES INSTALL_RPATH "$ORIGIN")
+set_target_properties(rcl04700 PROPERTIES INSTALL_RPATH "$ORIGIN/..")
+
+install(DIRECTORY reports/ DESTINATION ${RCLHOST_DATA_DIR}/reports FILES_MATCHING PATTERN "*.rpt" PATTERN "*.sql")
+if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/help)
+  install(DIRECTORY help/ DESTINATION ${RCLHOST_DATA_DIR}/help FILES_MATCHING PATTERN "*.html")
+endif()
+install(FILES app/rclhost.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES app/icons/rclhost.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME rclhost)
+set(CPACK_PACKAGE_VENDOR "RCL")
+set(CPACK_PACKAGE_CONTACT "Equipe RCL <rcl@localhost>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Gestão Empresarial com o Relatório de Limpeza de Dados (RCL04700)")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION misc)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR}/bin)
+list(JOIN RCLHOST_RUNTIME_PACKAGES ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
+include(CPack)

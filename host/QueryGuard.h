@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+#include <atomic>
+#include <chrono>
+#include <memory>
+
+#include "HostExport.h"
+
+// Guards the statements run on one SQLite connection while it lives, so that
+// a report definition, a file anyone may drop in the reports folder, can only
+// read:
+//
+// - every statement prepared under the guard is checked by SQLite's
+//   authorizer: reading, functions (but load_extension), recursive queries
+//   and plain BEGIN/COMMIT/ROLLBACK pass; writing, creating and dropping,
+//   ATTACH and DETACH (and so VACUUM and VACUUM INTO), PRAGMA, ANALYZE,
+//   REINDEX and savepoints are refused before they run;
+// - a running statement is interrupted as soon as `*cancel` becomes true or
+//   `timeLimit` (counted from the guard's construction; 0 for none) passes.
+//   SQLite looks every few thousand VM steps, so a cancel takes effect within
+//   a few milliseconds on any ordinary query.
+//
+// After a prepare, exec or fetch on the connection fails, Check() says why.
+// A transaction begun under the guard and left open (a definition may say
+// just "BEGIN") is rolled back when the guard ends, so it cannot hold the
+// database's lock past the report.
+//
+// One guard at a time on a connection, used on the thread that runs the
+// statements. On a connection that is not SQLite (or not open) the guard
+// checks nothing and Check() only reports a cancel: read-only access and
+// statement timeouts are then the server connection's own business.
+class HOST_EXPORT QueryGuard {
+public:
+    // `source` names the report definition (its file) in messages; `cancel`
+    // may be null.
+    QueryGuard(QSqlDatabase& db, const QString& source, const std::atomic<bool>* cancel,
+               std::chrono::milliseconds timeLimit);
+    ~QueryGuard();
+    QueryGuard(const QueryGuard&) = delete;
+    QueryGuard& operator=(const QueryGuard&) = delete;
+
+    // Call after a prepare, exec or fetch failed. Throws EAbort when the
+    // statement was cancelled; throws Exception, in Portuguese and naming
+    // `source`, when the guard refused the statement (saying what it tried,
+    // e.g. "apagar a tabela vendas") or the time limit ended it. Returns when
+    // the failure had another cause, for the caller to report.
+    void Check();
+
+    // Why the guard stopped a statement, as the SQLite callbacks record it.
+    struct State;
+
+private:
+    void* handle_ = nullptr;  // the connection's sqlite3*, or null
+    std::unique_ptr<State> state_;
+};
