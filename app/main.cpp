@@ -102,6 +102,10 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("rclhost");
     QApplication::setDesktopFileName("rclhost");
     QApplication::setWindowIcon(QIcon(":/icons/rclhost.svg"));
+    // The screens' fixed geometry, their focus frames and group boxes are
+    // drawn and checked in Fusion; a desktop's own style (wider radio
+    // indicators, other margins) would cut their captions.
+    QApplication::setStyle(QStringLiteral("Fusion"));
     if (!UseBrazilianPortuguese())
         std::fprintf(stderr, "Aviso: as traduções do Qt não estão instaladas; os textos do Qt ficam em inglês.\n");
     const HostOptions options = HostOptions::Parse(arguments, QApplication::applicationDirPath());
