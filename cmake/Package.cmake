@@ -19,7 +19,7 @@ set_target_properties(rcl04700 PROPERTIES INSTALL_RPATH "$ORIGIN/..")
 
 install(DIRECTORY reports/ DESTINATION ${RCLHOST_DATA_DIR}/reports FILES_MATCHING PATTERN "*.rpt" PATTERN "*.sql")
 if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/help)
-  install(DIRECTORY help/ DESTINATION ${RCLHOST_DATA_DIR}/help)
+  install(DIRECTORY help/ DESTINATION ${RCLHOST_DATA_DIR}/help FILES_MATCHING PATTERN "*.html")
 endif()
 install(FILES app/rclhost.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES app/icons/rclhost.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
