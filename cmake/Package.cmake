@@ -8,6 +8,7 @@ set(RCLHOST_RUNTIME_PACKAGES
   libqt6sql6-sqlite      # Qt SQL's SQLite driver: the report database
   libqt6svg6             # Qt's SVG image plugin: the host's icon
   qt6-translations-l10n  # Qt's own dialogs and buttons in Portuguese
+  fonts-liberation2      # the sans the screens' "MS Sans Serif" is shown in
 )
 
 install(TARGETS rclhost RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
