@@ -9,6 +9,7 @@
 //                   beside the host)
 //   --reports DIR   the report definitions (default: the host's reports
 //                   folder)
+//   --help-dir DIR  the help pages (default: the host's help folder)
 //   --db PATH       the SQLite report database (default: sample.db in the
 //                   user's data folder), created and filled when missing
 //   --script FILE   run a script of user actions headless ('-': standard input)
