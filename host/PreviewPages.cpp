@@ -89,15 +89,23 @@ void PreviewPages::ScrollTo(int y) { verticalScrollBar()->setValue(y); }
 void PreviewPages::SetZoom(Zoom zoom) {
     const int page = CurrentPage();
     zoom_ = zoom;
+    Rezoomed(page);
+}
+
+// The page on view is taken before the scale changes: after, the scroll
+// position would be read at the new scale.
+void PreviewPages::SetScale(double scale) {
+    const int page = CurrentPage();
+    fixedScale_ = std::clamp(scale, kLeastScale, kMostScale);
+    zoom_ = Zoom::Fixed;
+    Rezoomed(page);
+}
+
+void PreviewPages::Rezoomed(int page) {
     Forget();
     UpdateScrollBars();
     GoToPage(page);
     emit ScaleChanged(Scale());
-}
-
-void PreviewPages::SetScale(double scale) {
-    fixedScale_ = std::clamp(scale, kLeastScale, kMostScale);
-    SetZoom(Zoom::Fixed);
 }
 
 void PreviewPages::ZoomBy(double factor) { SetScale(Scale() * factor); }

@@ -66,6 +66,8 @@ private:
     int PageStep() const { return PageSize().height() + kGap; }
     int PageTop(int page) const { return kGap + (page - 1) * PageStep(); }
     void UpdateScrollBars();
+    // After a change of zoom: `page` (the one on view before it) on view.
+    void Rezoomed(int page);
     const QImage& Image(int page);
     void ScrollTo(int y);
     void NoteCurrentPage();

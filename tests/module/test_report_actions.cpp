@@ -1,6 +1,7 @@
 // The report actions as a person runs them from the screen: one report at a
 // time, whatever is pressed meanwhile; Cancel that leaves nothing behind; the
 // preview, paged and printed.
+#include <QComboBox>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -278,6 +279,49 @@ TEST_F(ScreenReports, PreviewPagesForwardAndBackAndPrintsThePageOnView) {
     const int last = static_cast<int>(PdfText(filesDone.last()).count('\f'));
     EXPECT_EQ(shown, QStringList({"2", "3", "4", "3", QString::number(last), "1", "7"}));
     EXPECT_EQ(PdfText(printed), PdfText(filesDone.last(), 7));
+}
+
+
+// The zoom from the keyboard and the list: fit width at the start, Ctrl++
+// (also Ctrl+= without Shift) and Ctrl+- a step each way, "Página inteira"
+// and "100%" from the list; the page on view stays.
+TEST_F(ScreenReports, PreviewZoomsFromTheKeyboardAndTheList) {
+    Interactive();
+    QStringList zooms;
+    answer = [&](QDialog& dialog) {
+        auto* preview = qobject_cast<ReportPreview*>(&dialog);
+        if (!preview) return int(QDialog::Rejected);
+        ShowActive(*preview);
+        PreviewPages& pages = preview->Pages();
+        auto* list = preview->findChild<QComboBox*>();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return PrintAction(*preview)->isEnabled(); }));
+        const double fitWidth = pages.Scale();
+        zooms << list->currentText();
+        QTest::keyClick(&pages, Qt::Key_PageDown);
+        QTest::keyClick(&pages, Qt::Key_Plus, Qt::ControlModifier);
+        EXPECT_NEAR(pages.Scale(), fitWidth * 1.25, 0.01);
+        QTest::keyClick(&pages, Qt::Key_Equal, Qt::ControlModifier);
+        EXPECT_EQ(pages.CurrentPage(), 2) << "zoomed in twice";
+        QTest::keyClick(&pages, Qt::Key_Minus, Qt::ControlModifier);
+        EXPECT_NEAR(pages.Scale(), fitWidth * 1.25, 0.01);
+        zooms << list->currentText();
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Down);
+        zooms << list->currentText();
+        EXPECT_LT(pages.Scale(), fitWidth);
+        EXPECT_EQ(pages.CurrentPage(), 2);
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Down);
+        zooms << list->currentText();
+        EXPECT_NEAR(pages.Scale(), 1.0, 0.001);
+        QTest::keyClick(&pages, Qt::Key_Escape);
+        return preview->result();
+    };
+    TfrmLimpDados& s = OpenFor("Limpeza de Dados - Detalhado");
+    QTest::mouseClick(s.sbtPreview, Qt::LeftButton);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(" | ").toStdString();
+    EXPECT_EQ(zooms, QStringList({"Ajustar à largura", "", "Página inteira", "100%"}));
 }
 
 }  // namespace
