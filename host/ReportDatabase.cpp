@@ -192,6 +192,19 @@ bool SameSettings(const QSqlDatabase& db, const HostConfig& config) {
            db.password() == config.databasePassword;
 }
 
+QSqlDatabase AddConnection(const HostConfig& config, const QString& name) {
+    if (!QSqlDatabase::isDriverAvailable(config.databaseDriver))
+        throw Exception(QStringLiteral("O driver de banco de dados '%1' não está disponível.")
+                            .arg(config.databaseDriver));
+    QSqlDatabase db = QSqlDatabase::addDatabase(config.databaseDriver, name);
+    db.setDatabaseName(config.databaseName);
+    db.setHostName(config.databaseHost);
+    db.setUserName(config.databaseUser);
+    db.setPassword(config.databasePassword);
+    db.setConnectOptions(ConnectOptions(config));
+    return db;
+}
+
 // The named connection, made anew when the settings have changed since.
 QSqlDatabase Connection(const HostConfig& config) {
     if (QSqlDatabase::contains(kConnection)) {
@@ -202,16 +215,7 @@ QSqlDatabase Connection(const HostConfig& config) {
         }
         QSqlDatabase::removeDatabase(kConnection);
     }
-    if (!QSqlDatabase::isDriverAvailable(config.databaseDriver))
-        throw Exception(QStringLiteral("O driver de banco de dados '%1' não está disponível.")
-                            .arg(config.databaseDriver));
-    QSqlDatabase db = QSqlDatabase::addDatabase(config.databaseDriver, kConnection);
-    db.setDatabaseName(config.databaseName);
-    db.setHostName(config.databaseHost);
-    db.setUserName(config.databaseUser);
-    db.setPassword(config.databasePassword);
-    db.setConnectOptions(ConnectOptions(config));
-    return db;
+    return AddConnection(config, kConnection);
 }
 
 }  // namespace
@@ -224,5 +228,11 @@ QSqlDatabase ReportDatabase(const HostConfig& config) {
     if (sqlite && NeedsCreation(config.databaseName)) CreateSqliteFile(config);
     OpenConnection(db, config);
     if (sqlite) CheckSqliteReadable(db, config.databaseName);
+    return db;
+}
+
+QSqlDatabase OpenReportConnection(const HostConfig& config, const QString& name) {
+    QSqlDatabase db = AddConnection(config, name);
+    OpenConnection(db, config);
     return db;
 }
