@@ -84,6 +84,10 @@ const PropertyTable<ReportDefinition>& ReportProperties() {
         {"Title", [](ReportDefinition& r, const DefinitionValue& v) { r.title = StringValue(v); }},
         {"SQL.Strings",
          [](ReportDefinition& r, const DefinitionValue& v) { r.sql = StringsValue(v).join('\n'); }},
+        {"SQLPostgreSQL.Strings",
+         [](ReportDefinition& r, const DefinitionValue& v) {
+             r.sqlPostgreSQL = StringsValue(v).join('\n');
+         }},
         {"HeaderLine",
          [](ReportDefinition& r, const DefinitionValue& v) {
              r.headerLine = StringValue(v);
@@ -207,15 +211,18 @@ QString Slug(const QString& title) {
     return slug.isEmpty() ? QStringLiteral("relatorio") : slug;
 }
 
-// Every parameter the header line names is one the query has.
+// Every parameter the header line names is one that every query has.
 void RequireHeaderParams(const ReportDefinition& report, const DefinitionObject& root) {
-    const QStringList queryParams = QueryParamNames(report.sql);
-    for (const QString& name : HeaderLineParams(report.headerLine))
-        if (!queryParams.contains(name, Qt::CaseInsensitive))
-            throw EDefinitionError(
-                report.file, root.line, root.column, root.name,
-                QStringLiteral("a linha de cabeçalho usa o parâmetro '%1', que a consulta não tem")
-                    .arg(name));
+    for (const QString& query : {report.sql, report.sqlPostgreSQL}) {
+        if (query.isEmpty()) continue;
+        const QStringList queryParams = QueryParamNames(query);
+        for (const QString& name : HeaderLineParams(report.headerLine))
+            if (!queryParams.contains(name, Qt::CaseInsensitive))
+                throw EDefinitionError(
+                    report.file, root.line, root.column, root.name,
+                    QStringLiteral("a linha de cabeçalho usa o parâmetro '%1', que a consulta não tem")
+                        .arg(name));
+    }
 }
 
 ReportDefinition FromTree(const DefinitionObject& root, const QString& path) {
@@ -237,6 +244,10 @@ ReportDefinition FromTree(const DefinitionObject& root, const QString& path) {
 
 }  // namespace
 
+const QString& ReportDefinition::QueryFor(const QString& driver) const {
+    return driver == QLatin1String("QPSQL") && !sqlPostgreSQL.isEmpty() ? sqlPostgreSQL : sql;
+}
+
 ReportDefinition ReportDefinition::Read(const QString& path) {
     return FromTree(ReadDefinitionFile(path), path);
 }
@@ -251,6 +262,8 @@ void ReportDefinition::Write(const QString& path) const {
     root.className = kReportClass;
     root.properties = {TextProperty("Code", code), TextProperty("Title", title),
                        LinesProperty("SQL.Strings", sql)};
+    if (!sqlPostgreSQL.isEmpty())
+        root.properties.push_back(LinesProperty("SQLPostgreSQL.Strings", sqlPostgreSQL));
     if (!headerLine.isEmpty()) root.properties.push_back(TextProperty("HeaderLine", headerLine));
     if (!groupField.isEmpty()) root.properties.push_back(TextProperty("GroupField", groupField));
     for (int i = 0; i < columns.size(); ++i) root.children.push_back(ColumnObject(columns[i], i));
