@@ -55,3 +55,8 @@ private:
     void* handle_ = nullptr;  // the connection's sqlite3*, or null
     std::unique_ptr<State> state_;
 };
+
+// The messages of a report query stopped on any database: refused because it
+// tried `attempt` ("apagar a tabela vendas"), or past its time limit.
+HOST_EXPORT QString QueryRefusedMessage(const QString& source, const QString& attempt);
+HOST_EXPORT QString QueryTimeLimitMessage(const QString& source, std::chrono::milliseconds limit);

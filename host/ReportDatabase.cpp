@@ -6,6 +6,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include "DatabaseMessages.h"
+#include "DatabasePassword.h"
 #include "DatabaseScripts.h"
 #include "SysUtils.h"
 
@@ -60,9 +62,21 @@ void CheckSqliteReadable(QSqlDatabase& db, const QString& path) {
                         .arg(QDir::toNativeSeparators(path), error.text()));
 }
 
+// WAL: a cleanup job writing meanwhile neither waits for a report reading
+// (ReportSnapshot) nor changes what it reads. The mode stays with the file.
+// The host sets it only on the files it creates: it never writes to a
+// database it was given.
+void UseWriteAheadLog(QSqlDatabase& db) {
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("PRAGMA journal_mode=WAL")))
+        throw Exception(QStringLiteral("Erro ao preparar o banco de dados de relatórios: %1")
+                            .arg(query.lastError().text()));
+}
+
 void FillNewDatabase(QSqlDatabase& db, const HostConfig& config) {
     const QString& path = config.databaseName;
     try {
+        UseWriteAheadLog(db);
         CreateReportTables(db, config.reportsDir, true);
     } catch (const Exception& error) {
         db.close();
@@ -73,22 +87,43 @@ void FillNewDatabase(QSqlDatabase& db, const HostConfig& config) {
     }
 }
 
-void OpenConnection(QSqlDatabase& db, const HostConfig& config) {
+void OpenSqlite(QSqlDatabase& db, const HostConfig& config) {
     if (db.open()) return;
-    const QString error = db.lastError().text();
-    if (config.databaseDriver == QLatin1String("QSQLITE"))
-        throw Exception(
-            QStringLiteral("Não foi possível abrir o banco de dados de relatórios %1: %2")
-                .arg(QDir::toNativeSeparators(config.databaseName), error));
-    throw Exception(
-        QStringLiteral("Não foi possível conectar ao banco de dados de relatórios %1 (%2): %3")
-            .arg(config.databaseName, config.databaseDriver, error));
+    throw Exception(QStringLiteral("Não foi possível abrir o banco de dados de relatórios %1: %2")
+                        .arg(QDir::toNativeSeparators(config.databaseName), db.lastError().text()));
+}
+
+// libpq looks for the password in PGPASSWORD and its password file; when the
+// server wants one it did not find, the person is asked, and what he typed
+// is kept for the session once the server took it.
+void OpenServer(QSqlDatabase& db, const HostConfig& config) {
+    if (db.open()) return;
+    if (ServerWantsPassword(db.lastError())) {
+        QString password;
+        if (!AskDatabasePassword(config, password)) Abort();
+        db.setPassword(password);
+        if (db.open()) return KeepDatabasePassword(config, password);
+    }
+    KeepDatabasePassword(config, QString());
+    const QSqlError error = db.lastError();
+    db.setPassword(DatabasePassword(config));
+    throw Exception(ServerConnectionFailure(config, error));
+}
+
+// A server connection kept from an earlier report may have been dropped
+// since (server restarted, network): asking once tells.
+bool StillConnected(QSqlDatabase& db) {
+    if (!db.isOpen()) return false;
+    if (db.driverName() != QLatin1String("QPSQL")) return true;
+    QSqlQuery query(db);
+    return query.exec(QStringLiteral("SELECT 1"));
 }
 
 bool SameSettings(const QSqlDatabase& db, const HostConfig& config) {
     return db.driverName() == config.databaseDriver && db.databaseName() == config.databaseName &&
-           db.hostName() == config.databaseHost && db.userName() == config.databaseUser &&
-           db.password() == config.databasePassword;
+           db.hostName() == config.databaseHost && db.port() == config.databasePort &&
+           db.userName() == config.databaseUser && db.connectOptions() == config.databaseOptions &&
+           db.password() == DatabasePassword(config);
 }
 
 // The named connection, made anew when the settings have changed since.
@@ -96,7 +131,7 @@ QSqlDatabase Connection(const HostConfig& config) {
     if (QSqlDatabase::contains(kConnection)) {
         {
             QSqlDatabase current = QSqlDatabase::database(kConnection, false);
-            if (SameSettings(current, config) && current.isOpen()) return current;
+            if (SameSettings(current, config) && StillConnected(current)) return current;
             current.close();
         }
         QSqlDatabase::removeDatabase(kConnection);
@@ -107,8 +142,10 @@ QSqlDatabase Connection(const HostConfig& config) {
     QSqlDatabase db = QSqlDatabase::addDatabase(config.databaseDriver, kConnection);
     db.setDatabaseName(config.databaseName);
     db.setHostName(config.databaseHost);
+    db.setPort(config.databasePort);
     db.setUserName(config.databaseUser);
-    db.setPassword(config.databasePassword);
+    db.setConnectOptions(config.databaseOptions);
+    db.setPassword(DatabasePassword(config));
     return db;
 }
 
@@ -119,9 +156,12 @@ QSqlDatabase ReportDatabase(const HostConfig& config) {
     if (sqlite) CheckSqlitePath(config.databaseName);
     QSqlDatabase db = Connection(config);
     if (db.isOpen()) return db;
-    const bool create = sqlite && NeedsCreation(config.databaseName);
-    OpenConnection(db, config);
-    if (!sqlite) return db;
+    if (!sqlite) {
+        OpenServer(db, config);
+        return db;
+    }
+    const bool create = NeedsCreation(config.databaseName);
+    OpenSqlite(db, config);
     if (create)
         FillNewDatabase(db, config);
     else

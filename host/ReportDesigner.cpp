@@ -20,6 +20,7 @@
 #include "ReportHeader.h"
 #include "ReportQuery.h"
 #include "ReportRenderer.h"
+#include "ReportSnapshot.h"
 #include "SysUtils.h"
 
 namespace {
@@ -153,15 +154,18 @@ QString PrintOnPrinter(const PreparedReport& prepared, ReportProgress& progress)
 // exception it raises stops the report.
 PreparedReport Prepare(const TReportDesignerDialog& designer, const ReportDefinition& report,
                        ReportProgress& progress) {
-    TParams params = QueryParams(report.sql);
+    const HostConfig& config = HostConfig::Instance();
+    const QString& sql = report.QueryFor(config.databaseDriver);
+    TParams params = QueryParams(sql);
     bool flag = false;
     if (designer.BeforeGetQueryParams) designer.BeforeGetQueryParams(params, flag);
     if (auto& ready = ReportEvents::ParamsReady()) ready(params);
 
-    QSqlDatabase db = ReportDatabase(HostConfig::Instance());
-    const QueryLimits limits{report.file, nullptr, HostConfig::Instance().queryTimeLimit};
+    QSqlDatabase db = ReportDatabase(config);
+    const ReportSnapshot snapshot(db, config.queryTimeLimit);
+    const QueryLimits limits{report.file, nullptr, config.queryTimeLimit};
     const ReportData data = RunReportQuery(
-        db, report.sql, params, [&progress](int rows) { progress.Rows(rows); }, limits);
+        db, sql, params, [&progress](int rows) { progress.Rows(rows); }, limits);
     return {
         static_cast<int>(data.rows.size()),
         std::make_unique<ReportRenderer>(report, data, FillHeaderLine(report.headerLine, params))};

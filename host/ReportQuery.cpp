@@ -5,6 +5,7 @@
 #include <QSqlRecord>
 #include <vector>
 
+#include "DatabaseMessages.h"
 #include "QueryGuard.h"
 #include "ReportValues.h"
 #include "SysUtils.h"
@@ -114,8 +115,9 @@ void BindAll(QSqlQuery& query, const PositionalQuery& positional, const TParams&
     }
 }
 
-void FetchRows(QSqlQuery& query, ReportData& data, const std::function<void(int)>& progress,
-               QueryGuard& guard) {
+void FetchRows(const QSqlDatabase& db, QSqlQuery& query, ReportData& data,
+               const std::function<void(int)>& progress, QueryGuard& guard,
+               const QueryLimits& limits) {
     constexpr int kProgressEvery = 250;
     const auto columns = static_cast<int>(data.fields.size());
     while (query.next()) {
@@ -128,6 +130,7 @@ void FetchRows(QSqlQuery& query, ReportData& data, const std::function<void(int)
     }
     if (!query.lastError().isValid()) return;
     guard.Check();
+    ThrowKnownQueryFailure(db, query.lastError(), limits.source, limits.timeLimit);
     QueryFailure(QStringLiteral("Erro ao ler o resultado do relatório"), query.lastError());
 }
 
@@ -204,17 +207,19 @@ ReportData RunReportQuery(QSqlDatabase& db, const QString& sql, const TParams& p
     query.setForwardOnly(true);
     if (!query.prepare(positional.sql)) {
         guard.Check();
+        ThrowKnownQueryFailure(db, query.lastError(), limits.source, limits.timeLimit);
         QueryFailure(QStringLiteral("Erro na consulta do relatório"), query.lastError());
     }
     BindAll(query, positional, params);
     if (!query.exec()) {
         guard.Check();
+        ThrowKnownQueryFailure(db, query.lastError(), limits.source, limits.timeLimit);
         QueryFailure(QStringLiteral("Erro ao executar a consulta do relatório"), query.lastError());
     }
 
     ReportData data;
     const QSqlRecord record = query.record();
     for (int c = 0; c < record.count(); ++c) data.fields << record.fieldName(c);
-    FetchRows(query, data, progress, guard);
+    FetchRows(db, query, data, progress, guard, limits);
     return data;
 }

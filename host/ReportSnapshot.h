@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <chrono>
+
+#include "HostExport.h"
+
+// One consistent view of the report database for everything a report reads,
+// from construction to destruction, so that the rows and anything counted
+// beside them come from the same moment:
+// - PostgreSQL: a read-only REPEATABLE READ transaction whose statements the
+//   server stops after `timeLimit` (statement_timeout; 0 for none); a report
+//   statement that tries to write fails.
+// - SQLite: a read transaction. ReportDatabase keeps the file in WAL mode, so
+//   a cleanup job writing meanwhile neither waits for the report nor changes
+//   what it reads.
+// It changes nothing, so it ends by rolling back (a lost connection has
+// nothing to roll back). Throws EDatabaseError with the database's message
+// when it cannot begin.
+class HOST_EXPORT ReportSnapshot {
+public:
+    ReportSnapshot(QSqlDatabase& db, std::chrono::milliseconds timeLimit);
+    ~ReportSnapshot();
+    ReportSnapshot(const ReportSnapshot&) = delete;
+    ReportSnapshot& operator=(const ReportSnapshot&) = delete;
+
+private:
+    QSqlDatabase db_;
+};
