@@ -9,8 +9,13 @@
 //                   beside the host)
 //   --reports DIR   the report definitions (default: the host's reports
 //                   folder)
-//   --db PATH       the SQLite report database (default: sample.db in the
-//                   user's data folder), created and filled when missing
+//   --db PATH|URI   the report database: a SQLite file (default: sample.db in
+//                   the user's data folder), created and filled when missing,
+//                   or a PostgreSQL server, postgresql://user@host:port/db
+//                   (see DatabaseUrl.h; never with a password)
+//   --create-db     create the report tables on the --db server (refused
+//                   where they exist) and end; with
+//   --sample ROWS   also fill them with that many sample cleanups
 //   --script FILE   run a script of user actions headless ('-': standard input)
 //   --out DIR       where scripted runs write reports and screenshots
 struct HostOptions {
@@ -20,7 +25,9 @@ struct HostOptions {
     QString database;
     QString script;
     QString outputDir;
-    QString error;  // a command line that cannot be used
+    bool createDatabase = false;
+    int sampleRows = 0;  // with createDatabase; 0: the tables only
+    QString error;       // a command line that cannot be used
 
     static HostOptions Parse(const QStringList& arguments, const QString& hostDir);
 };

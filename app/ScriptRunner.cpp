@@ -9,6 +9,7 @@
 #include <QMdiSubWindow>
 #include <QTest>
 
+#include "DatabasePassword.h"
 #include "DateEditPlus.h"
 #include "Forms.h"
 #include "HostWindow.h"
@@ -67,6 +68,7 @@ ScriptRunner::ScriptRunner(HostWindow& host, QTextStream& out, QString outputDir
                  {"key", &ScriptRunner::Key},           {"focus", &ScriptRunner::Focus},
                  {"click", &ScriptRunner::Click},       {"select", &ScriptRunner::Select},
                  {"pick", &ScriptRunner::QueueAnswer},  {"answer", &ScriptRunner::QueueAnswer},
+                 {"password", &ScriptRunner::QueueAnswer},
                  {"activate", &ScriptRunner::Activate}, {"minimize", &ScriptRunner::Minimize},
                  {"maximize", &ScriptRunner::Maximize}, {"restore", &ScriptRunner::Restore},
                  {"close", &ScriptRunner::Close},       {"state", &ScriptRunner::State},
@@ -149,6 +151,13 @@ int ScriptRunner::AnswerDialog(QDialog& dialog) {
         if (!TakeAnswer("pick", answer) || answer.args.isEmpty()) return QDialog::Rejected;
         if (!lookup->MarkExactly(answer.args))
             Emit({{"event", "error"}, {"line", answer.number}, {"text", QStringLiteral("item inexistente na lista")}});
+        return QDialog::Accepted;
+    }
+    if (auto* password = qobject_cast<TfrmSenhaBanco*>(&dialog)) {
+        Emit({{"event", "password"}, {"title", password->Caption()}, {"label", password->Prompt()},
+              {"database", password->Database()}});
+        if (!TakeAnswer("password", answer) || answer.args.isEmpty()) return QDialog::Rejected;
+        password->SetValue(answer.args.join(' '));
         return QDialog::Accepted;
     }
     if (auto* prompt = qobject_cast<TfrmInputQuery*>(&dialog)) {

@@ -19,8 +19,9 @@ class TForm;
 // one JSON object per line for what the user would have seen: messages,
 // lookup lists and prompts that opened, the report parameters, completed
 // reports and the states asked for. Modal dialogs are answered from the
-// script: by a `pick` or `answer` given before, or by the line right after
-// the action that opened them; without an answer they are cancelled.
+// script: by a `pick`, `answer` or `password` given before, or by the line
+// right after the action that opened them; without an answer they are
+// cancelled. A password typed this way never appears in an event.
 class ScriptRunner {
 public:
     ScriptRunner(HostWindow& host, QTextStream& out, QString outputDir);

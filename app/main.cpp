@@ -7,6 +7,8 @@
 #include <QTextStream>
 #include <cstdio>
 
+#include "DatabaseCommand.h"
+#include "DatabaseUrl.h"
 #include "Forms.h"
 #include "HostConfig.h"
 #include "HostOptions.h"
@@ -25,14 +27,15 @@ QString ReadScriptText(const QString& path, QString& error) {
     return QString::fromUtf8(file.readAll());
 }
 
+// Throws Exception for a database address that cannot be used.
 void Configure(const HostOptions& options) {
     HostConfig& config = HostConfig::Instance();
     config.reportsDir = options.reportsDir;
     config.helpDir = options.helpDir;
-    config.databaseName = options.database;
+    ApplyDatabaseUrl(options.database, config);
     config.outputDir = options.outputDir;
     config.unattended = !options.script.isEmpty();
-    QDir().mkpath(QFileInfo(options.database).absolutePath());
+    if (config.databaseDriver == QLatin1String("QSQLITE")) QDir().mkpath(QFileInfo(options.database).absolutePath());
 }
 
 int RunScript(HostWindow& window, const HostOptions& options) {
@@ -59,7 +62,7 @@ int RunScript(HostWindow& window, const HostOptions& options) {
 int main(int argc, char** argv) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
-    const bool scripted = arguments.contains("--script");
+    const bool scripted = arguments.contains("--script") || arguments.contains("--create-db");
     if (scripted && !HasDisplay() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     if (!scripted && !HasDisplay() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         std::fprintf(stderr, "Não há tela disponível. Para rodar sem tela use o modo de script:\n"
@@ -75,7 +78,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", qPrintable(options.error));
         return 1;
     }
-    Configure(options);
+    try {
+        Configure(options);
+    } catch (const Exception& e) {
+        std::fprintf(stderr, "%s\n", qPrintable(e.Message()));
+        return 1;
+    }
+    if (options.createDatabase) return CreateDatabaseCommand(HostConfig::Instance(), options.sampleRows);
     HostWindow window;
     try {
         for (const QString& module : options.modules) window.AddModule(module);
