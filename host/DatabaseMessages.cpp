@@ -100,9 +100,9 @@ void ThrowKnownQueryFailure(const QSqlDatabase& db, const QSqlError& error, cons
         throw Exception(QueryTimeLimitMessage(source, limit));
     }
     if (ConnectionLost(db, error))
-        throw Exception(
-            QStringLiteral("A conexão com o servidor de banco de dados caiu durante o "
-                           "relatório; nada foi gerado. Tente de novo."));
+        throw Exception(QStringLiteral("A conexão com o servidor de banco de dados %1 caiu durante "
+                                       "o relatório; nada foi gerado. Tente de novo.")
+                            .arg(db.hostName()));
     if (state == QLatin1String("25006"))
         throw Exception(QueryRefusedMessage(source, QStringLiteral("alterar os dados")));
     if (state == QLatin1String("42P01") || Says(error, "no such table"))
