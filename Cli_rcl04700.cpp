@@ -48,13 +48,9 @@ void TfrmLimpDados::Publish(TPublisher<TfrmLimpDados>& p) {
         .Field("cdsSist", &TfrmLimpDados::cdsSist)
         .Field("cdsSistSISTEMA", &TfrmLimpDados::cdsSistSISTEMA)
         .Field("cdsSistIDMARCADO", &TfrmLimpDados::cdsSistIDMARCADO);
-    p.Handler("FormClose", &TfrmLimpDados::FormClose)
-        .Handler("FormActivate", &TfrmLimpDados::FormActivate)
-        .Handler("FormCreate", &TfrmLimpDados::FormCreate)
-        .Handler("sbtPreviewClick", &TfrmLimpDados::sbtPreviewClick)
-        .Handler("sbtPrintClick", &TfrmLimpDados::sbtPrintClick)
-        .Handler("rpddPadraoBeforeGetQueryParams", &TfrmLimpDados::rpddPadraoBeforeGetQueryParams)
-        .Handler("sbtSalvarComoClick", &TfrmLimpDados::sbtSalvarComoClick)
+    // FormClose, FormActivate, FormCreate and the three report buttons'
+    // handlers override the base screen's, which binds them.
+    p.Handler("rpddPadraoBeforeGetQueryParams", &TfrmLimpDados::rpddPadraoBeforeGetQueryParams)
         .Handler("depDtIniExit", &TfrmLimpDados::depDtIniExit)
         .Handler("depDtFimExit", &TfrmLimpDados::depDtFimExit)
         .Handler("depDtIniDateChange", &TfrmLimpDados::depDtIniDateChange)

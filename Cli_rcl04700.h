@@ -36,13 +36,13 @@ public:
     bool boPrimeiraVez = false;  // the first activation has not happened yet
     QString stListaSist;         // the systems chosen in the last lookup
 
-    void FormClose(TObject* Sender, TCloseAction& Action);
-    void FormActivate(TObject* Sender);
-    void FormCreate(TObject* Sender);
-    void sbtPreviewClick(TObject* Sender);
-    void sbtPrintClick(TObject* Sender);
+    void FormClose(TObject* Sender, TCloseAction& Action) override;
+    void FormActivate(TObject* Sender) override;
+    void FormCreate(TObject* Sender) override;
+    void sbtPreviewClick(TObject* Sender) override;
+    void sbtPrintClick(TObject* Sender) override;
     void rpddPadraoBeforeGetQueryParams(TParams& Params, bool& Flag);
-    void sbtSalvarComoClick(TObject* Sender);
+    void sbtSalvarComoClick(TObject* Sender) override;
     void depDtIniExit(TObject* Sender);
     void depDtFimExit(TObject* Sender);
     void depDtIniDateChange(TObject* Sender);

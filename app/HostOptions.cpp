@@ -2,6 +2,7 @@
 
 #include <QDir>
 
+#include "ConfigFile.h"
 #include "HostFolders.h"
 
 namespace {
@@ -25,7 +26,7 @@ HostOptions HostOptions::Parse(const QStringList& arguments, const QString& host
             continue;
         }
         const bool known = name == "--module" || name == "--reports" || name == "--db" || name == "--script" ||
-                           name == "--out" || name == "--sample";
+                           name == "--out" || name == "--config" || name == "--sample";
         if (!known) {
             options.error = QStringLiteral("Opção desconhecida: %1").arg(name);
             return options;
@@ -39,6 +40,7 @@ HostOptions HostOptions::Parse(const QStringList& arguments, const QString& host
         else if (name == "--reports") options.reportsDir = value;
         else if (name == "--db") options.database = value;
         else if (name == "--script") options.script = value;
+        else if (name == "--config") options.configFile = value;
         else if (name == "--sample") options.sampleRows = SampleRows(value, options.error);
         else options.outputDir = value;
         if (!options.error.isEmpty()) return options;
@@ -52,7 +54,9 @@ HostOptions HostOptions::Parse(const QStringList& arguments, const QString& host
     if (options.modules.isEmpty()) options.error = QStringLiteral("Nenhum módulo encontrado em %1").arg(folders.modulesDir);
     if (options.reportsDir.isEmpty()) options.reportsDir = folders.reportsDir;
     if (options.helpDir.isEmpty()) options.helpDir = folders.helpDir;
-    if (options.database.isEmpty()) options.database = folders.userDataDir + "/sample.db";
+    options.sampleDatabase = folders.userDataDir + "/sample.db";
     if (options.outputDir.isEmpty()) options.outputDir = QDir::currentPath() + "/out";
+    options.configRequired = !options.configFile.isEmpty();
+    if (options.configFile.isEmpty()) options.configFile = DefaultConfigFile();
     return options;
 }

@@ -8,7 +8,9 @@
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QTest>
+#include <utility>
 
+#include "Confirma.h"
 #include "DatabasePassword.h"
 #include "DateEditPlus.h"
 #include "Forms.h"
@@ -68,6 +70,7 @@ ScriptRunner::ScriptRunner(HostWindow& host, QTextStream& out, QString outputDir
                  {"key", &ScriptRunner::Key},           {"focus", &ScriptRunner::Focus},
                  {"click", &ScriptRunner::Click},       {"select", &ScriptRunner::Select},
                  {"pick", &ScriptRunner::QueueAnswer},  {"answer", &ScriptRunner::QueueAnswer},
+                 {"confirm", &ScriptRunner::QueueAnswer},
                  {"password", &ScriptRunner::QueueAnswer},
                  {"activate", &ScriptRunner::Activate}, {"minimize", &ScriptRunner::Minimize},
                  {"maximize", &ScriptRunner::Maximize}, {"restore", &ScriptRunner::Restore},
@@ -109,7 +112,18 @@ int ScriptRunner::Run(const std::vector<ScriptLine>& lines) {
             return 2;
         }
     }
-    return 0;
+    return UnusedAnswers();
+}
+
+// An answer no dialog asked for means the script and the screen parted ways.
+int ScriptRunner::UnusedAnswers() {
+    if (answers_.empty()) return 0;
+    QStringList numbers;
+    for (const ScriptLine& answer : answers_) numbers << QString::number(answer.number);
+    Emit({{"event", "error"},
+          {"line", answers_.front().number},
+          {"text", QStringLiteral("nenhum diálogo usou a resposta (linhas %1)").arg(numbers.join(", "))}});
+    return 2;
 }
 
 void ScriptRunner::Execute(const ScriptLine& line) {
@@ -117,6 +131,7 @@ void ScriptRunner::Execute(const ScriptLine& line) {
     if (found == commands_.end()) throw ScriptError{QStringLiteral("comando desconhecido: %1").arg(line.command)};
     (this->*found->second)(line);
     Settle();
+    if (!answerError_.isEmpty()) throw ScriptError{std::exchange(answerError_, QString())};
 }
 
 void ScriptRunner::Emit(const QJsonObject& event) {
@@ -131,13 +146,25 @@ void ScriptRunner::Settle() {
     QApplication::processEvents();
 }
 
-bool ScriptRunner::TakeAnswer(const QString& command, ScriptLine& answer) {
-    if (!answers_.empty() && answers_.front().command == command) {
+// The answer for a dialog of kind `command`: the first one queued, or the
+// line right after the action when none is queued. A queued answer of
+// another kind is not used for it: the dialog is cancelled and the action
+// ends in an error.
+bool ScriptRunner::TakeAnswer(const QString& command, const QString& dialog, ScriptLine& answer) {
+    if (!answers_.empty() && answers_.front().command != command) {
+        const ScriptLine& other = answers_.front();
+        answerError_ = QStringLiteral("a resposta '%1' da linha %2 não serve para %3")
+                           .arg(other.command)
+                           .arg(other.number)
+                           .arg(dialog);
+        return false;
+    }
+    if (!answers_.empty()) {
         answer = answers_.front();
         answers_.pop_front();
         return true;
     }
-    if (answers_.empty() && lines_ && next_ < lines_->size() && (*lines_)[next_].command == command) {
+    if (lines_ && next_ < lines_->size() && (*lines_)[next_].command == command) {
         answer = (*lines_)[next_++];
         return true;
     }
@@ -145,28 +172,54 @@ bool ScriptRunner::TakeAnswer(const QString& command, ScriptLine& answer) {
 }
 
 int ScriptRunner::AnswerDialog(QDialog& dialog) {
-    ScriptLine answer;
-    if (auto* lookup = qobject_cast<TfrmPesquisaLista*>(&dialog)) {
-        Emit({{"event", "lookup"}, {"title", lookup->windowTitle()}, {"rows", QJsonArray::fromStringList(lookup->Rows())}});
-        if (!TakeAnswer("pick", answer) || answer.args.isEmpty()) return QDialog::Rejected;
-        if (!lookup->MarkExactly(answer.args))
-            Emit({{"event", "error"}, {"line", answer.number}, {"text", QStringLiteral("item inexistente na lista")}});
-        return QDialog::Accepted;
-    }
-    if (auto* password = qobject_cast<TfrmSenhaBanco*>(&dialog)) {
-        Emit({{"event", "password"}, {"title", password->Caption()}, {"label", password->Prompt()},
-              {"database", password->Database()}});
-        if (!TakeAnswer("password", answer) || answer.args.isEmpty()) return QDialog::Rejected;
-        password->SetValue(answer.args.join(' '));
-        return QDialog::Accepted;
-    }
-    if (auto* prompt = qobject_cast<TfrmInputQuery*>(&dialog)) {
-        Emit({{"event", "prompt"}, {"title", prompt->Caption()}, {"label", prompt->Prompt()}});
-        if (!TakeAnswer("answer", answer) || answer.args.isEmpty()) return QDialog::Rejected;
-        prompt->SetValue(answer.args.join(' '));
-        return QDialog::Accepted;
-    }
+    if (auto* lookup = qobject_cast<TfrmPesquisaLista*>(&dialog)) return AnswerLookup(*lookup);
+    if (auto* password = qobject_cast<TfrmSenhaBanco*>(&dialog)) return AnswerPassword(*password);
+    if (auto* prompt = qobject_cast<TfrmInputQuery*>(&dialog)) return AnswerPrompt(*prompt);
+    if (auto* confirm = qobject_cast<TfrmConfirma*>(&dialog)) return AnswerConfirm(*confirm);
     return QDialog::Rejected;
+}
+
+int ScriptRunner::AnswerLookup(TfrmPesquisaLista& lookup) {
+    Emit({{"event", "lookup"}, {"title", lookup.windowTitle()}, {"rows", QJsonArray::fromStringList(lookup.Rows())}});
+    ScriptLine answer;
+    if (!TakeAnswer("pick", QStringLiteral("a lista '%1'").arg(lookup.windowTitle()), answer) || answer.args.isEmpty())
+        return QDialog::Rejected;
+    if (!lookup.MarkExactly(answer.args))
+        Emit({{"event", "error"}, {"line", answer.number}, {"text", QStringLiteral("item inexistente na lista")}});
+    return QDialog::Accepted;
+}
+
+int ScriptRunner::AnswerPrompt(TfrmInputQuery& prompt) {
+    Emit({{"event", "prompt"}, {"title", prompt.Caption()}, {"label", prompt.Prompt()}});
+    ScriptLine answer;
+    if (!TakeAnswer("answer", QStringLiteral("o pedido de texto '%1'").arg(prompt.Caption()), answer) ||
+        answer.args.isEmpty())
+        return QDialog::Rejected;
+    prompt.SetValue(answer.args.join(' '));
+    return QDialog::Accepted;
+}
+
+// The event names the database, never the password typed.
+int ScriptRunner::AnswerPassword(TfrmSenhaBanco& password) {
+    Emit({{"event", "password"}, {"title", password.Caption()}, {"label", password.Prompt()},
+          {"database", password.Database()}});
+    ScriptLine answer;
+    if (!TakeAnswer("password", QStringLiteral("a senha de %1").arg(password.Database()), answer) ||
+        answer.args.isEmpty())
+        return QDialog::Rejected;
+    password.SetValue(answer.args.join(' '));
+    return QDialog::Accepted;
+}
+
+int ScriptRunner::AnswerConfirm(TfrmConfirma& confirm) {
+    Emit({{"event", "confirm"}, {"title", confirm.Caption()}, {"text", confirm.Text()}});
+    ScriptLine answer;
+    if (!TakeAnswer("confirm", QStringLiteral("a confirmação '%1'").arg(confirm.Caption()), answer))
+        return QDialog::Rejected;
+    const QString choice = answer.args.value(0);
+    if (answer.args.size() != 1 || (choice != "yes" && choice != "no"))
+        answerError_ = QStringLiteral("confirm espera yes ou no (linha %1)").arg(answer.number);
+    return choice == "yes" && answerError_.isEmpty() ? QDialog::Accepted : QDialog::Rejected;
 }
 
 TForm& ScriptRunner::ActiveScreen() const {

@@ -14,14 +14,20 @@ class HostWindow;
 class QDialog;
 class QWidget;
 class TForm;
+class TfrmConfirma;
+class TfrmInputQuery;
+class TfrmPesquisaLista;
+class TfrmSenhaBanco;
 
 // Runs a script of user actions on the real widgets of the host and writes
 // one JSON object per line for what the user would have seen: messages,
-// lookup lists and prompts that opened, the report parameters, completed
-// reports and the states asked for. Modal dialogs are answered from the
-// script: by a `pick`, `answer` or `password` given before, or by the line
-// right after the action that opened them; without an answer they are
-// cancelled. A password typed this way never appears in an event.
+// lookup lists, prompts and confirmations that opened, the report
+// parameters, completed reports and the states asked for. Modal dialogs are
+// answered from the script: by a `pick`, `answer`, `confirm` or `password`
+// given before, or by the line right after the action that opened them;
+// without an answer they are cancelled. An answer queued for another kind of
+// dialog, or left unused at the end of the script, is a script error. A
+// password typed this way never appears in an event.
 class ScriptRunner {
 public:
     ScriptRunner(HostWindow& host, QTextStream& out, QString outputDir);
@@ -39,8 +45,13 @@ private:
     void Execute(const ScriptLine& line);
     void Emit(const QJsonObject& event);
     void Settle();
+    int UnusedAnswers();
     int AnswerDialog(QDialog& dialog);
-    bool TakeAnswer(const QString& command, ScriptLine& answer);
+    int AnswerLookup(TfrmPesquisaLista& lookup);
+    int AnswerPrompt(TfrmInputQuery& prompt);
+    int AnswerConfirm(TfrmConfirma& confirm);
+    int AnswerPassword(TfrmSenhaBanco& password);
+    bool TakeAnswer(const QString& command, const QString& dialog, ScriptLine& answer);
 
     TForm& ActiveScreen() const;
     QWidget& Control(const ScriptLine& line, int argument = 0) const;
@@ -67,5 +78,6 @@ private:
     const std::vector<ScriptLine>* lines_ = nullptr;
     size_t next_ = 0;
     std::deque<ScriptLine> answers_;
+    QString answerError_;  // an answer that did not fit its dialog
     std::map<QString, Command> commands_;
 };

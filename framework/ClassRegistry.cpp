@@ -57,6 +57,10 @@ int EnumValue(const DefinitionValue& value, const QStringList& names) {
     return index;
 }
 
+TColor ColorValue(const DefinitionValue& value) {
+    return value.kind == DefinitionValue::Kind::Integer ? IntValue(value) : ColorFromIdent(IdentValue(value));
+}
+
 TClassInfo::TClassInfo(QString name, const TClassInfo* parent, Factory factory, bool visual)
     : name_(std::move(name)), parent_(parent), factory_(std::move(factory)), visual_(visual) {}
 

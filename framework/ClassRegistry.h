@@ -11,6 +11,7 @@
 
 #include "DefinitionReader.h"
 #include "Export.h"
+#include "Graphics.h"
 
 class TForm;
 class LoadContext;
@@ -32,6 +33,8 @@ FRAMEWORK_EXPORT QStringList StringsValue(const DefinitionValue& value);
 FRAMEWORK_EXPORT QByteArray BinaryValue(const DefinitionValue& value);
 // An identifier from a fixed list (bsSingle...), as its index in the list.
 FRAMEWORK_EXPORT int EnumValue(const DefinitionValue& value, const QStringList& names);
+// A colour as a number or an identifier (clBlue, clBtnFace...).
+FRAMEWORK_EXPORT TColor ColorValue(const DefinitionValue& value);
 
 // What a class's definition may say of it: its properties and events, and how
 // to create it. Lookups walk up to the parent class.

@@ -45,6 +45,17 @@ QString TrimSpaces(const QString& text) {
     return text.mid(first, last - first);
 }
 
+// The day of the value in `pattern`: %1 the day, %2 the month (two digits
+// each), %3 the year (four), wherever the pattern puts them.
+QString DayText(TDateTime value, QLatin1StringView pattern) {
+    int year = 0, month = 0, day = 0;
+    DecodeDate(value, year, month, day);
+    return QString(pattern)
+        .arg(day, 2, 10, QLatin1Char('0'))
+        .arg(month, 2, 10, QLatin1Char('0'))
+        .arg(year, 4, 10, QLatin1Char('0'));
+}
+
 }  // namespace
 
 bool TryEncodeDate(int year, int month, int day, TDateTime& result) {
@@ -82,14 +93,7 @@ TDateTime FromQDate(const QDate& date) {
     return EncodeDate(date.year(), date.month(), date.day());
 }
 
-QString DateToStr(TDateTime value) {
-    int year = 0, month = 0, day = 0;
-    DecodeDate(value, year, month, day);
-    return QStringLiteral("%1/%2/%3")
-        .arg(day, 2, 10, QLatin1Char('0'))
-        .arg(month, 2, 10, QLatin1Char('0'))
-        .arg(year, 4, 10, QLatin1Char('0'));
-}
+QString DateToStr(TDateTime value) { return DayText(value, QLatin1StringView("%1/%2/%3")); }
 
 QString DateTimeToStr(TDateTime value) {
     const QString date = DateToStr(value);
@@ -122,14 +126,7 @@ TDateTime StrToDate(const QString& text) {
     return result;
 }
 
-QString DateToIso(TDateTime value) {
-    int year = 0, month = 0, day = 0;
-    DecodeDate(value, year, month, day);
-    return QStringLiteral("%1-%2-%3")
-        .arg(year, 4, 10, QLatin1Char('0'))
-        .arg(month, 2, 10, QLatin1Char('0'))
-        .arg(day, 2, 10, QLatin1Char('0'));
-}
+QString DateToIso(TDateTime value) { return DayText(value, QLatin1StringView("%3-%2-%1")); }
 
 QString DateTimeToIso(TDateTime value) {
     QString date = DateToIso(value);

@@ -15,13 +15,18 @@
 class TForm;
 
 // The handlers a form class publishes, by name. A definition binds an event
-// to a handler by its name; a derived class's handler replaces the base's of
-// the same name, so the base's own bindings reach it.
+// to a handler by its name. Each name is published once, by the class that
+// declares the handler: a derived class replaces a base handler by
+// overriding it (the base declares it virtual), so the base's own binding
+// reaches the override whether or not the table knows of it.
 class FRAMEWORK_EXPORT THandlerTable {
 public:
+    // Throws Exception when `name` is already published, by this class or a
+    // base.
     template <class F, class... A>
     void Add(const QString& name, void (F::*method)(A...)) {
-        entries_.insert_or_assign(name, Entry{typeid(std::function<void(A...)>), [method](TForm* form) {
+        RefuseRepublished(name);
+        entries_.emplace(name, Entry{typeid(std::function<void(A...)>), [method](TForm* form) {
             auto* self = static_cast<F*>(form);
             return std::any(std::function<void(A...)>(
                 [self, method](A... args) { (self->*method)(std::forward<A>(args)...); }));
@@ -46,6 +51,7 @@ private:
         std::function<std::any(TForm*)> bind;
     };
     const Entry& Find(const QString& name) const;
+    void RefuseRepublished(const QString& name) const;
     std::map<QString, Entry> entries_;
 };
 

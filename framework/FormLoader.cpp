@@ -10,6 +10,7 @@
 #include "ClientDataSet.h"
 #include "Forms.h"
 #include "LoadContext.h"
+#include "PropertyApplier.h"
 #include "TabOrder.h"
 
 LoadContext::LoadContext(TForm* form, const TFormClass& formClass) : form_(form), formClass_(formClass) {}
@@ -138,21 +139,12 @@ private:
 
     void ApplyProperties(const DefinitionObject& object, QObject* target, const TClassInfo* info, const QString& path) {
         context_.SetPosition(source_, path);
-        for (const DefinitionProperty& property : object.properties) {
-            const TClassInfo::Setter* setter = info->FindProperty(property.name);
-            if (!setter) {
-                if (info->Skips(property.name)) continue;
-                throw context_.Error(property.line, property.column,
-                                     QStringLiteral("propriedade desconhecida '%1' da classe '%2'").arg(property.name, info->Name()));
-            }
-            try {
-                (*setter)(target, property.value, context_);
-            } catch (const EDefinitionError&) {
-                throw;
-            } catch (const Exception& e) {
-                throw context_.Error(property.line, property.column, QStringLiteral("%1: %2").arg(property.name, e.Message()));
-            }
-        }
+        ::ApplyProperties(object, {source_, path, info->Name()}, [&](const QString& name, const DefinitionValue& value) {
+            const TClassInfo::Setter* setter = info->FindProperty(name);
+            if (!setter) return info->Skips(name);
+            (*setter)(target, value, context_);
+            return true;
+        });
     }
 
     void AssignFields() {

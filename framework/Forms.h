@@ -116,15 +116,17 @@ private:
 
 enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation };
 
-// The application object: creates and owns the screens and shows messages.
-// A host replaces how messages, modal dialogs and help requests are shown
-// (scripted runs answer them without a person).
+// The application object: creates the screens, lists those alive, and shows
+// messages. It holds no screen alive: a screen is freed when it is released
+// (its close action caFree) or with the MDI area that shows it, and the
+// application keeps only guarded pointers (QPointer), so a freed screen just
+// drops out of Forms(). A host replaces how messages, modal dialogs and help
+// requests are shown (scripted runs answer them without a person).
 class FRAMEWORK_EXPORT TApplication {
 public:
-    // Creates a form of class T owned by the application: the reference is set
-    // first, then the definitions are read and the create event runs. When
-    // that fails the form is freed, the reference cleared and the error
-    // rethrown.
+    // Creates a form of class T: the reference is set first, then the
+    // definitions are read and the create event runs. When that fails the
+    // form is freed, the reference cleared and the error rethrown.
     template <class T>
     void CreateForm(T*& reference) {
         T* form = new T();

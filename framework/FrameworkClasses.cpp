@@ -24,10 +24,6 @@ void SetTextColor(QWidget& w, TColor color) {
     ApplyPalette(w, palette);
 }
 
-TColor ColorValue(const DefinitionValue& v) {
-    return v.kind == DefinitionValue::Kind::Integer ? IntValue(v) : ColorFromIdent(IdentValue(v));
-}
-
 // Properties any widget takes: the form's root and every control.
 template <class T>
 void AddWidgetProperties(ClassBuilder<T>& b) {

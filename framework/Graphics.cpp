@@ -69,7 +69,9 @@ void SetFontStyle(QFont& font, const QStringList& styles) {
     font.setStrikeOut(styles.contains("fsStrikeOut"));
 }
 
-QImage ReadBitmapData(const QByteArray& data) {
+namespace {
+
+QImage DecodeBitmapData(const QByteArray& data) {
     if (data.size() < 4) throw Exception(QStringLiteral("imagem sem dados"));
     const auto length = qFromLittleEndian<quint32>(data.constData());
     if (length != static_cast<quint32>(data.size() - 4))
@@ -77,6 +79,21 @@ QImage ReadBitmapData(const QByteArray& data) {
     QImage image;
     if (!image.loadFromData(data.mid(4), "BMP"))
         throw Exception(QStringLiteral("os dados não são uma imagem BMP"));
+    return image;
+}
+
+}  // namespace
+
+// Every screen opened hands over the same image data again; each image is
+// decoded once per run. A run that meets many different images (definition
+// files edited while it runs) starts the cache afresh now and then.
+QImage ReadBitmapData(const QByteArray& data) {
+    constexpr qsizetype kMaxKept = 256;
+    static auto* const decoded = new QHash<QByteArray, QImage>;
+    if (const auto found = decoded->constFind(data); found != decoded->cend()) return *found;
+    const QImage image = DecodeBitmapData(data);
+    if (decoded->size() >= kMaxKept) decoded->clear();
+    decoded->insert(data, image);
     return image;
 }
 

@@ -41,7 +41,15 @@ TRadioButton::TRadioButton(QWidget* parent) : TControlOf<QRadioButton>(parent) {
 }
 
 TComboBox::TComboBox(QWidget* parent) : TControlOf<QComboBox>(parent) {
-    connect(this, &QComboBox::currentTextChanged, this, [this] { RaiseEvent(OnChange, this); });
+    connect(this, &QComboBox::activated, this, [this] { RaiseEvent(OnChange, this); });
+}
+
+void TComboBox::ApplyStyle() {
+    setEditable(style_ != csDropDownList);
+    // Becoming editable again makes a new typing field.
+    if (!lineEdit() || lineEdit() == typing_) return;
+    typing_ = lineEdit();
+    connect(typing_, &QLineEdit::textEdited, this, [this] { RaiseEvent(OnChange, this); });
 }
 
 void TComboBox::SetStyle(int style) {

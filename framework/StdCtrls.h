@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QRadioButton>
 
 #include "Controls.h"
@@ -78,8 +79,9 @@ public:
 };
 
 // A drop-down list. csDropDownList lets the user only choose an item;
-// csDropDown (the default) also lets him type. OnChange runs when the user
-// changes the text or the chosen item.
+// csDropDown (the default) also lets him type. OnChange follows the user
+// only: it runs when he chooses an item (mouse, keys or wheel) or types in
+// the field, never for SetItems, SetItemIndex or SetText from code.
 class FRAMEWORK_EXPORT TComboBox : public TControlOf<QComboBox> {
     Q_OBJECT
 public:
@@ -103,7 +105,8 @@ private:
     // first polished (before it is shown) or given a text that is not an
     // item, so that a definition that asks for csDropDownList does not make
     // one only to drop it.
-    void ApplyStyle() { setEditable(style_ != csDropDownList); }
+    void ApplyStyle();
 
     int style_ = csDropDown;
+    QPointer<QLineEdit> typing_;  // the typing field whose edits raise OnChange
 };

@@ -2,6 +2,7 @@
 
 #include <QDir>
 
+#include "Confirma.h"
 #include "Funcoes.h"
 #include "HostConfig.h"
 #include "SysUtils.h"
@@ -48,19 +49,41 @@ void TfrmDadosGerRel::sbtSalvarComoClick(TObject* /*Sender*/) {
     const ReportDefinition& chosen = ChosenReport();
     QString title = chosen.title;
     if (!InputQuery(msgPadrao->Msg("NovoCaption"), msgPadrao->Msg("NovoPrompt"), title)) Abort();
-    if (title.trimmed().isEmpty()) MensErro(msgMensagens->Msg("Titulo_Vazio"), true);
-    const ReportDefinition copy = rpddPadrao->SaveAs(chosen, title.trimmed());
-    LoadReportNames(copy.title);
+    title = title.trimmed();
+    if (title.isEmpty()) MensErro(msgMensagens->Msg("Titulo_Vazio"), true);
+    const QString replacing = FileToReplace(chosen, title);
+    const ReportDefinition copy = rpddPadrao->SaveAs(chosen, title, replacing);
+    LoadReportNames(copy.file);
 }
 
-void TfrmDadosGerRel::LoadReportNames(const QString& select) {
+// The file of the report of that title, read anew since another host may
+// have saved one meanwhile, once the user has agreed to replace it; the
+// chosen report when it is one of several of that title. Empty when the
+// title is new.
+QString TfrmDadosGerRel::FileToReplace(const ReportDefinition& chosen, const QString& title) {
+    QString file;
+    for (const ReportDefinition& report :
+         FindReports(HostConfig::Instance().reportsDir, lblCodRel->Caption()))
+        if (report.title.trimmed().compare(title, Qt::CaseInsensitive) == 0 &&
+            (file.isEmpty() || report.file == chosen.file))
+            file = report.file;
+    if (file.isEmpty()) return file;
+    if (!Confirma(msgMensagens->Msg("Substituir_Caption"),
+                  Format(msgMensagens->Msg("Substituir_Pergunta"),
+                         {title, QDir::toNativeSeparators(file)})))
+        Abort();
+    return file;
+}
+
+void TfrmDadosGerRel::LoadReportNames(const QString& selectFile) {
     const QString dir = HostConfig::Instance().reportsDir;
     QStringList problems;
     reports_ = FindReports(dir, lblCodRel->Caption(), &problems);
-    QStringList titles;
-    for (const ReportDefinition& report : reports_) titles << report.title;
-    cbbReportNames->SetItems(titles);
-    cbbReportNames->SetItemIndex(select.isEmpty() ? 0 : static_cast<int>(std::max<qsizetype>(0, titles.indexOf(select))));
+    cbbReportNames->SetItems(ReportListNames(reports_));
+    int selected = 0;
+    for (int i = 0; i < reports_.size(); ++i)
+        if (reports_[i].file == selectFile) selected = i;
+    cbbReportNames->SetItemIndex(selected);
     // A file that cannot be read would otherwise just be missing from the
     // list; a missing folder is what "Arq_Rel_Err" says.
     if (!problems.isEmpty() && QDir(dir).exists())

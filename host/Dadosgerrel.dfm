@@ -297,7 +297,9 @@ object frmDadosGerRel: TfrmDadosGerRel
   object msgMensagens: TMessages
     Messages.Strings = (
       'Titulo_Vazio|Informe um t'#237'tulo para o relat'#243'rio.'
-      'Rel_Ilegiveis|Estes arquivos de relat'#243'rio n'#227'o puderam ser lidos e ficaram fora da lista:')
+      'Rel_Ilegiveis|Estes arquivos de relat'#243'rio n'#227'o puderam ser lidos e ficaram fora da lista:'
+      'Substituir_Caption|Substituir relat'#243'rio'
+      'Substituir_Pergunta|J'#225' existe um relat'#243'rio com o t'#237'tulo ''%s'' (arquivo %s). Deseja substitu'#237'-lo?')
     Left = 168
     Top = 40
   end

@@ -18,8 +18,12 @@
 // the caption of lblCodRel; cbbReportNames lists their titles. When there is
 // none, the catalogue's "Arq_Rel_Err" says so (code, folder) and the screen
 // stays open. Files of the folder that cannot be read are named, each with
-// its reason, under msgMensagens' "Rel_Ilegiveis". Save as asks for a new title ("NovoCaption", "NovoPrompt") and
-// copies the chosen definition under it. The popup menus stay empty: every
+// its reason, under msgMensagens' "Rel_Ilegiveis"; reports that share a
+// title are listed with their file names. Save as asks for a new title
+// ("NovoCaption", "NovoPrompt") and copies the chosen definition under it
+// into a new file; a title that a report of the code already has is used
+// only once the user confirms replacing that report ("Substituir_Pergunta"),
+// whose file is then overwritten. The popup menus stay empty: every
 // report starts from one of the three buttons, which a derived screen guards
 // with its own checks.
 class HOST_EXPORT TfrmDadosGerRel : public TForm {
@@ -48,15 +52,19 @@ public:
     TMessages* msgMensagens = nullptr;
     TNetConnection* netQRDesign = nullptr;
 
-    void FormCreate(TObject* Sender);
-    void FormActivate(TObject* Sender);
-    void FormClose(TObject* Sender, TCloseAction& Action);
-    void sbtPreviewClick(TObject* Sender);
-    void sbtPrintClick(TObject* Sender);
-    void sbtSalvarComoClick(TObject* Sender);
+    // The handlers this screen's definition binds. A derived screen that
+    // needs one of them overrides it (the compiler checks the `override`)
+    // and calls this one where it must; it does not publish it again.
+    virtual void FormCreate(TObject* Sender);
+    virtual void FormActivate(TObject* Sender);
+    virtual void FormClose(TObject* Sender, TCloseAction& Action);
+    virtual void sbtPreviewClick(TObject* Sender);
+    virtual void sbtPrintClick(TObject* Sender);
+    virtual void sbtSalvarComoClick(TObject* Sender);
 
 private:
-    void LoadReportNames(const QString& select = QString());
+    void LoadReportNames(const QString& selectFile = QString());
+    QString FileToReplace(const ReportDefinition& chosen, const QString& title);
     const ReportDefinition& ChosenReport() const;
 
     QList<ReportDefinition> reports_;

@@ -1,13 +1,13 @@
 #include "DatabaseScripts.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariantMap>
 
+#include "BoundedFile.h"
+#include "DatabaseError.h"
 #include "ReportQuery.h"
 #include "SysUtils.h"
 
@@ -17,23 +17,19 @@ namespace {
 constexpr qint64 kMaxScriptBytes = 4 * 1024 * 1024;
 
 QString ReadScript(const QString& path) {
-    const QFileInfo info(path);
-    if (!info.isFile())
-        throw Exception(QStringLiteral("O script do banco de dados de relatórios não foi "
-                                       "encontrado: %1")
-                            .arg(QDir::toNativeSeparators(path)));
-    QFile file(path);
-    if (info.size() > kMaxScriptBytes || !file.open(QIODevice::ReadOnly))
-        throw Exception(QStringLiteral("Não foi possível ler o script %1: %2")
-                            .arg(QDir::toNativeSeparators(path),
-                                 info.size() > kMaxScriptBytes ? QStringLiteral("grande demais")
-                                                               : file.errorString()));
-    return QString::fromUtf8(file.read(kMaxScriptBytes));
+    try {
+        return QString::fromUtf8(ReadRegularFile(path, kMaxScriptBytes));
+    } catch (const EFileRead& error) {
+        throw Exception(QStringLiteral("Não foi possível ler o script do banco de dados de "
+                                       "relatórios %1: %2.")
+                            .arg(QDir::toNativeSeparators(path), error.Reason()));
+    }
 }
 
 // A table that exists is the one failure a person causes (creating tables
 // twice): it is said plainly.
-[[noreturn]] void ScriptFailure(const QSqlError& error, const QString& path) {
+[[noreturn]] void ScriptFailure(const QSqlError& error, const QSqlDriver* driver,
+                                const QString& path) {
     static const QRegularExpression exists(
         QStringLiteral("(?:relation \"|table )([^\" ]+)\"? already exists"));
     const QRegularExpressionMatch match = exists.match(error.databaseText());
@@ -41,8 +37,8 @@ QString ReadScript(const QString& path) {
         throw EDatabaseError(
             QStringLiteral("O banco de dados de relatórios já tem a tabela %1; nada foi alterado.")
                 .arg(match.captured(1)));
-    throw EDatabaseError(QStringLiteral("Erro no script %1: %2")
-                             .arg(QDir::toNativeSeparators(path), error.text()));
+    throw EDatabaseError(DatabaseFailure(
+        QStringLiteral("Erro no script %1").arg(QDir::toNativeSeparators(path)), error, driver));
 }
 
 // Statements without parameters go as they are: a server may not prepare
@@ -65,7 +61,7 @@ void RunStatement(QSqlDatabase& db, const QString& statement, const QVariantMap&
         }
         ok = ok && query.exec();
     }
-    if (!ok) ScriptFailure(query.lastError(), path);
+    if (!ok) ScriptFailure(query.lastError(), db.driver(), path);
 }
 
 void RunScript(QSqlDatabase& db, const QString& path, const QVariantMap& values) {
@@ -86,8 +82,9 @@ void CreateReportTables(QSqlDatabase& db, const QString& reportsDir, bool withSa
     const QDir scripts(QDir(reportsDir).filePath(QStringLiteral("database")));
     const QString kind = DatabaseKind(db.driverName());
     if (!db.transaction())
-        throw EDatabaseError(QStringLiteral("Não foi possível iniciar a criação das tabelas: %1")
-                                 .arg(db.lastError().text()));
+        throw EDatabaseError(DatabaseFailure(
+            QStringLiteral("Não foi possível iniciar a criação das tabelas"), db.lastError(),
+            db.driver()));
     try {
         RunScript(db, scripts.filePath(kind + QStringLiteral("/schema.sql")), {});
         if (withSample) {
@@ -100,6 +97,7 @@ void CreateReportTables(QSqlDatabase& db, const QString& reportsDir, bool withSa
         throw;
     }
     if (!db.commit())
-        throw EDatabaseError(QStringLiteral("Não foi possível gravar as tabelas criadas: %1")
-                                 .arg(db.lastError().text()));
+        throw EDatabaseError(DatabaseFailure(
+            QStringLiteral("Não foi possível gravar as tabelas criadas"), db.lastError(),
+            db.driver()));
 }

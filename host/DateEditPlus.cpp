@@ -268,10 +268,6 @@ void TDateEditPlus::PickDate(const QDate& date) {
 
 namespace {
 
-TColor ColorValue(const DefinitionValue& v) {
-    return v.kind == DefinitionValue::Kind::Integer ? IntValue(v) : ColorFromIdent(IdentValue(v));
-}
-
 const bool registered = [] {
     using T = TDateEditPlus;
     RegisterClass<T>("TDateEditPlus", "TControl", true)

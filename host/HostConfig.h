@@ -6,7 +6,8 @@
 #include "HostExport.h"
 
 // Where the host's services find their files and how they show their work.
-// The host application fills it from its command line; tests set it directly.
+// The host application fills it from its configuration file and command
+// line; tests set it directly.
 struct HOST_EXPORT HostConfig {
     // The folder of report definition files.
     QString reportsDir;

@@ -1,15 +1,22 @@
 #include "ReportDatabase.h"
 
+#include <sqlite3.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
+#include <QSqlDriver>
 #include <QSqlQuery>
+#include <cerrno>
 
+#include "DatabaseError.h"
 #include "DatabaseMessages.h"
 #include "DatabasePassword.h"
 #include "DatabaseScripts.h"
 #include "SysUtils.h"
+#include "SystemError.h"
 
 namespace {
 
@@ -34,32 +41,104 @@ void CheckSqlitePath(const QString& path) {
                 .arg(QDir::toNativeSeparators(path)));
 }
 
-// SQLITE_BUSY and SQLITE_LOCKED, also in their extended forms: another
-// connection holds a lock that outlasted the driver's wait.
+// SQLITE_BUSY and SQLITE_LOCKED: another connection holds a lock that
+// outlasted the driver's wait.
 bool IsLocked(const QSqlError& error) {
-    const int code = error.nativeErrorCode().toInt() & 0xFF;
-    return code == 5 || code == 6;
+    const int code = SqliteCode(error);
+    return code == SQLITE_BUSY || code == SQLITE_LOCKED;
 }
 
-// Opening a SQLite file reads nothing yet; this reads its catalogue, so a
-// file that is not a database, or one another program keeps locked, fails
-// here with a clear message.
-void CheckSqliteReadable(QSqlDatabase& db, const QString& path) {
-    QSqlError error;
-    {
-        QSqlQuery query(db);
-        if (query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) && query.next())
-            return;
-        error = query.lastError();
+QString Shown(const QString& path) { return QDir::toNativeSeparators(path); }
+
+// Why the file, or its folder for `write`, cannot be used, as the system
+// says it; empty when the system sees no obstacle.
+QString AccessProblem(const QString& path, int mode) {
+    if (::access(QFile::encodeName(path).constData(), mode) == 0) return {};
+    return SystemReason(errno);
+}
+
+// The journal of a write another program left undone, in a folder where it
+// cannot be rolled back.
+[[noreturn]] void UnfinishedWrite(const QString& path) {
+    const QFileInfo info(path);
+    throw Exception(QStringLiteral("O banco de dados de relatórios %1 tem uma gravação inacabada "
+                                   "(%2) que só pode ser desfeita com permissão de gravação na "
+                                   "pasta %3. O arquivo não está corrompido.")
+                        .arg(Shown(path), Shown(path + QStringLiteral("-journal")),
+                             Shown(info.absolutePath())));
+}
+
+// A writable connection of its own to a SQLite file, for the moments the
+// host itself must write: creating the sample database, finishing the write
+// another program left undone. The report connection only ever reads.
+class WritableConnection {
+public:
+    WritableConnection(const QString& path, const QString& failure)
+        : db_(QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), Name())) {
+        db_.setDatabaseName(path);
+        if (!db_.open()) throw Exception(DatabaseFailure(failure, db_.lastError(), db_.driver()));
     }
-    db.close();  // so that the next attempt checks again
+    ~WritableConnection() {
+        db_.close();
+        db_ = QSqlDatabase();
+        QSqlDatabase::removeDatabase(Name());
+    }
+    WritableConnection(const WritableConnection&) = delete;
+    WritableConnection& operator=(const WritableConnection&) = delete;
+    QSqlDatabase& Db() { return db_; }
+
+private:
+    static QString Name() { return kConnection + QStringLiteral("-gravacao"); }
+    QSqlDatabase db_;
+};
+
+// Reading the catalogue: opening a SQLite file reads nothing yet, so a file
+// that is not a database, or one another program keeps locked, fails here.
+QSqlError CatalogueError(QSqlDatabase& db) {
+    QSqlQuery query(db);
+    if (query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) && query.next())
+        return {};
+    return query.lastError();
+}
+
+// A program that stopped while writing leaves a journal, which the next
+// connection able to write rolls back on its first read.
+bool FinishedUnfinishedWrite(const QSqlError& error, const QString& path) {
+    if (SqliteCode(error) != SQLITE_READONLY ||
+        !QFileInfo::exists(path + QStringLiteral("-journal")))
+        return false;
+    if (!AccessProblem(QFileInfo(path).absolutePath(), W_OK).isEmpty()) UnfinishedWrite(path);
+    WritableConnection writer(
+        path, QStringLiteral("Não foi possível abrir o banco de dados de relatórios %1").arg(Shown(path)));
+    return !CatalogueError(writer.Db()).isValid();
+}
+
+[[noreturn]] void Unreadable(const QSqlError& error, const QString& path, const QSqlDriver* driver) {
     if (IsLocked(error))
         throw Exception(QStringLiteral("O banco de dados de relatórios %1 está bloqueado por "
                                        "outro programa. Tente de novo em instantes.")
-                            .arg(QDir::toNativeSeparators(path)));
-    throw Exception(QStringLiteral("O arquivo %1 não é um banco de dados de relatórios válido "
-                                   "(corrompido ou de outro formato): %2")
-                        .arg(QDir::toNativeSeparators(path), error.text()));
+                            .arg(Shown(path)));
+    const int code = SqliteCode(error);
+    if (code == SQLITE_NOTADB || code == SQLITE_CORRUPT)
+        throw Exception(DatabaseFailure(
+            QStringLiteral("O arquivo %1 não é um banco de dados de relatórios válido").arg(Shown(path)),
+            error, driver));
+    throw Exception(DatabaseFailure(
+        QStringLiteral("Não foi possível ler o banco de dados de relatórios %1").arg(Shown(path)),
+        error, driver));
+}
+
+void CheckSqliteReadable(QSqlDatabase& db, const QString& path) {
+    QSqlError error = CatalogueError(db);
+    if (error.isValid() && FinishedUnfinishedWrite(error, path)) {
+        db.close();
+        db.open();
+        error = CatalogueError(db);
+    }
+    if (!error.isValid()) return;
+    const QSqlDriver* driver = db.driver();
+    db.close();  // so that the next attempt checks again
+    Unreadable(error, path, driver);
 }
 
 // WAL: a cleanup job writing meanwhile neither waits for a report reading
@@ -82,15 +161,31 @@ void FillNewDatabase(QSqlDatabase& db, const HostConfig& config) {
         db.close();
         QFile::remove(path);
         throw Exception(
-            QStringLiteral("Não foi possível criar o banco de dados de relatórios em %1: %2")
-                .arg(QDir::toNativeSeparators(path), error.Message()));
+            QStringLiteral("Não foi possível criar o banco de dados de relatórios em %1. %2")
+                .arg(Shown(path), error.Message()));
     }
+}
+
+// A new SQLite file with the tables and the sample.
+void CreateSqliteFile(const HostConfig& config) {
+    const QString& path = config.databaseName;
+    const QString folder = QFileInfo(path).absolutePath();
+    if (const QString problem = AccessProblem(folder, W_OK); !problem.isEmpty())
+        throw Exception(QStringLiteral("Não foi possível criar o banco de dados de relatórios em "
+                                       "%1: a pasta %2 não permite gravação (%3).")
+                            .arg(Shown(path), Shown(folder), problem));
+    WritableConnection writer(
+        path, QStringLiteral("Não foi possível criar o banco de dados de relatórios em %1").arg(Shown(path)));
+    FillNewDatabase(writer.Db(), config);
 }
 
 void OpenSqlite(QSqlDatabase& db, const HostConfig& config) {
     if (db.open()) return;
-    throw Exception(QStringLiteral("Não foi possível abrir o banco de dados de relatórios %1: %2")
-                        .arg(QDir::toNativeSeparators(config.databaseName), db.lastError().text()));
+    const QString problem = AccessProblem(config.databaseName, R_OK);
+    const QString sentence = QStringLiteral("Não foi possível abrir o banco de dados de relatórios %1")
+                                 .arg(Shown(config.databaseName));
+    if (!problem.isEmpty()) throw Exception(QStringLiteral("%1: %2.").arg(sentence, problem));
+    throw Exception(DatabaseFailure(sentence, db.lastError(), db.driver()));
 }
 
 // libpq looks for the password in PGPASSWORD and its password file; when the
@@ -119,10 +214,17 @@ bool StillConnected(QSqlDatabase& db) {
     return query.exec(QStringLiteral("SELECT 1"));
 }
 
+// Reports only read: SQLite opens the file read-only besides QueryGuard; a
+// server gets the options of its address (its snapshot is read-only).
+QString ConnectOptions(const HostConfig& config) {
+    return config.databaseDriver == QLatin1String("QSQLITE") ? QStringLiteral("QSQLITE_OPEN_READONLY")
+                                                             : config.databaseOptions;
+}
+
 bool SameSettings(const QSqlDatabase& db, const HostConfig& config) {
     return db.driverName() == config.databaseDriver && db.databaseName() == config.databaseName &&
-           db.hostName() == config.databaseHost && db.port() == config.databasePort &&
-           db.userName() == config.databaseUser && db.connectOptions() == config.databaseOptions &&
+           db.connectOptions() == ConnectOptions(config) && db.hostName() == config.databaseHost &&
+           db.port() == config.databasePort && db.userName() == config.databaseUser &&
            db.password() == DatabasePassword(config);
 }
 
@@ -144,8 +246,8 @@ QSqlDatabase Connection(const HostConfig& config) {
     db.setHostName(config.databaseHost);
     db.setPort(config.databasePort);
     db.setUserName(config.databaseUser);
-    db.setConnectOptions(config.databaseOptions);
     db.setPassword(DatabasePassword(config));
+    db.setConnectOptions(ConnectOptions(config));
     return db;
 }
 
@@ -160,11 +262,8 @@ QSqlDatabase ReportDatabase(const HostConfig& config) {
         OpenServer(db, config);
         return db;
     }
-    const bool create = NeedsCreation(config.databaseName);
+    if (NeedsCreation(config.databaseName)) CreateSqliteFile(config);
     OpenSqlite(db, config);
-    if (create)
-        FillNewDatabase(db, config);
-    else
-        CheckSqliteReadable(db, config.databaseName);
+    CheckSqliteReadable(db, config.databaseName);
     return db;
 }

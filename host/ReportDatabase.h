@@ -7,12 +7,13 @@
 #include "HostExport.h"
 
 // The report database. With the SQLite driver a missing (or empty) file named
-// in the config is created on first use and filled by the scripts kept with
-// the report definitions (CreateReportTables with the sample), in WAL mode; other drivers connect to an existing server database. A
-// PostgreSQL server that wants a password libpq did not find (PGPASSWORD,
-// ~/.pgpass) has it asked of the person (AskDatabasePassword); Cancel there
-// raises EAbort. A server connection that was dropped since its last use is
-// made again.
+// in the config is created on first use, in WAL mode, and filled by the
+// scripts kept with the report definitions (CreateReportTables with the
+// sample); the report connection itself only reads. Other drivers connect to
+// an existing server database. A PostgreSQL server that wants a password
+// libpq did not find (PGPASSWORD, ~/.pgpass) has it asked of the person
+// (AskDatabasePassword); Cancel there raises EAbort. A server connection
+// dropped since its last use is made again.
 //
 // The connection is the named one "relatorios"; throws Exception with a
 // message in Portuguese when the database cannot be opened or created.

@@ -2,15 +2,19 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <map>
+#include <new>
 
+#include "BoundedFile.h"
 #include "ClassRegistry.h"
 #include "DefinitionReader.h"
+#include "PropertyApplier.h"
 #include "ReportHeader.h"
 #include "ReportQuery.h"
+#include "SafeFile.h"
 
 namespace {
 
@@ -24,32 +28,19 @@ double NumberValue(const DefinitionValue& value) {
     return IntValue(value);
 }
 
-// Applies an object's properties through a table of setters: an unknown or
-// repeated property, or a value of the wrong kind, fails with its line.
+// Applies an object's properties through a table of setters.
 template <class T>
 using PropertyTable = std::map<QString, std::function<void(T&, const DefinitionValue&)>>;
 
 template <class T>
 void ApplyProperties(const DefinitionObject& object, const PropertyTable<T>& table, T& target,
                      const QString& file, const QString& path) {
-    QStringList seen;
-    for (const DefinitionProperty& property : object.properties) {
-        const auto setter = table.find(property.name);
-        if (setter == table.end())
-            throw EDefinitionError(
-                file, property.line, property.column, path,
-                QStringLiteral("propriedade desconhecida '%1'").arg(property.name));
-        if (seen.contains(property.name))
-            throw EDefinitionError(file, property.line, property.column, path,
-                                   QStringLiteral("propriedade '%1' repetida").arg(property.name));
-        seen << property.name;
-        try {
-            setter->second(target, property.value);
-        } catch (const EPropertyValue& error) {
-            throw EDefinitionError(file, property.value.line, property.value.column, path,
-                                   QStringLiteral("%1: %2").arg(property.name, error.Message()));
-        }
-    }
+    ::ApplyProperties(object, {file, path, {}}, [&](const QString& name, const DefinitionValue& value) {
+        const auto setter = table.find(name);
+        if (setter == table.end()) return false;
+        setter->second(target, value);
+        return true;
+    });
 }
 
 const PropertyTable<ReportColumn>& ColumnProperties() {
@@ -211,6 +202,28 @@ QString Slug(const QString& title) {
     return slug.isEmpty() ? QStringLiteral("relatorio") : slug;
 }
 
+void WriteText(const ReportDefinition& report, SafeFile& out) {
+    DefinitionObject root;
+    root.name = QStringLiteral("Report");
+    root.className = kReportClass;
+    root.properties = {TextProperty("Code", report.code), TextProperty("Title", report.title),
+                       LinesProperty("SQL.Strings", report.sql)};
+    if (!report.sqlPostgreSQL.isEmpty())
+        root.properties.push_back(LinesProperty("SQLPostgreSQL.Strings", report.sqlPostgreSQL));
+    if (!report.headerLine.isEmpty())
+        root.properties.push_back(TextProperty("HeaderLine", report.headerLine));
+    if (!report.groupField.isEmpty())
+        root.properties.push_back(TextProperty("GroupField", report.groupField));
+    for (int i = 0; i < report.columns.size(); ++i)
+        root.children.push_back(ColumnObject(report.columns[i], i));
+    out.Device().write(WriteDefinition(root));
+    out.Commit();
+}
+
+QString Unreadable(const QString& path, const QString& reason) {
+    return QStringLiteral("%1: não foi possível ler a definição: %2").arg(path, reason);
+}
+
 // Every parameter the header line names is one that every query has.
 void RequireHeaderParams(const ReportDefinition& report, const DefinitionObject& root) {
     for (const QString& query : {report.sql, report.sqlPostgreSQL}) {
@@ -249,7 +262,7 @@ const QString& ReportDefinition::QueryFor(const QString& driver) const {
 }
 
 ReportDefinition ReportDefinition::Read(const QString& path) {
-    return FromTree(ReadDefinitionFile(path), path);
+    return FromTree(ReadDefinition(ReadRegularFile(path, kMaxReportFileBytes), path), path);
 }
 
 ReportDefinition ReportDefinition::ReadFromText(const QByteArray& text, const QString& source) {
@@ -257,21 +270,17 @@ ReportDefinition ReportDefinition::ReadFromText(const QByteArray& text, const QS
 }
 
 void ReportDefinition::Write(const QString& path) const {
-    DefinitionObject root;
-    root.name = QStringLiteral("Report");
-    root.className = kReportClass;
-    root.properties = {TextProperty("Code", code), TextProperty("Title", title),
-                       LinesProperty("SQL.Strings", sql)};
-    if (!sqlPostgreSQL.isEmpty())
-        root.properties.push_back(LinesProperty("SQLPostgreSQL.Strings", sqlPostgreSQL));
-    if (!headerLine.isEmpty()) root.properties.push_back(TextProperty("HeaderLine", headerLine));
-    if (!groupField.isEmpty()) root.properties.push_back(TextProperty("GroupField", groupField));
-    for (int i = 0; i < columns.size(); ++i) root.children.push_back(ColumnObject(columns[i], i));
+    SafeFile out(path);
+    WriteText(*this, out);
+}
 
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(WriteDefinition(root)) < 0 || !out.commit())
-        throw Exception(QStringLiteral("Não foi possível gravar o relatório em %1: %2")
-                            .arg(QDir::toNativeSeparators(path), out.errorString()));
+QString ReportDefinition::WriteNew(const QString& dir) const {
+    const QString stem = Slug(code).toUpper() + u'_' + Slug(title);
+    SafeFile out = SafeFile::ClaimNew(dir, [stem](int n) {
+        return n == 1 ? stem + QStringLiteral(".rpt") : QStringLiteral("%1_%2.rpt").arg(stem).arg(n);
+    });
+    WriteText(*this, out);
+    return out.Target();
 }
 
 QList<ReportDefinition> FindReports(const QString& dir, const QString& code,
@@ -284,7 +293,7 @@ QList<ReportDefinition> FindReports(const QString& dir, const QString& code,
                 << QStringLiteral("%1: pasta não encontrada").arg(QDir::toNativeSeparators(dir));
         return found;
     }
-    const QStringList files = folder.entryList({QStringLiteral("*.rpt")}, QDir::Files, QDir::Name);
+    const QStringList files = folder.entryList({QStringLiteral("*.rpt")}, QDir::Files | QDir::System, QDir::Name);
     for (const QString& name : files) {
         const QString path = folder.filePath(name);
         try {
@@ -292,8 +301,12 @@ QList<ReportDefinition> FindReports(const QString& dir, const QString& code,
             if (report.code.compare(code, Qt::CaseInsensitive) == 0) found << report;
         } catch (const EDefinitionError& error) {
             if (problems) *problems << error.Message();
+        } catch (const EFileRead& error) {
+            if (problems) *problems << Unreadable(path, error.Reason());
         } catch (const Exception& error) {
             if (problems) *problems << QStringLiteral("%1: %2").arg(path, error.Message());
+        } catch (const std::bad_alloc&) {
+            if (problems) *problems << Unreadable(path, QStringLiteral("memória insuficiente"));
         }
     }
     std::stable_sort(found.begin(), found.end(),
@@ -303,11 +316,15 @@ QList<ReportDefinition> FindReports(const QString& dir, const QString& code,
     return found;
 }
 
-QString NewReportFileName(const QString& dir, const QString& code, const QString& title) {
-    const QString base = Slug(code).toUpper() + u'_' + Slug(title);
-    const QDir folder(dir);
-    QString name = base + QStringLiteral(".rpt");
-    for (int n = 2; QFileInfo::exists(folder.filePath(name)); ++n)
-        name = QStringLiteral("%1_%2.rpt").arg(base).arg(n);
-    return folder.filePath(name);
+QStringList ReportListNames(const QList<ReportDefinition>& reports) {
+    QStringList names;
+    for (const ReportDefinition& report : reports) {
+        const auto sameTitle = [&report](const ReportDefinition& other) {
+            return other.title.compare(report.title, Qt::CaseInsensitive) == 0;
+        };
+        const bool shared = std::count_if(reports.begin(), reports.end(), sameTitle) > 1;
+        names << (shared ? QStringLiteral("%1 (%2)").arg(report.title, QFileInfo(report.file).fileName())
+                         : report.title);
+    }
+    return names;
 }

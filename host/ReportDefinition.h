@@ -70,13 +70,21 @@ struct HOST_EXPORT ReportDefinition {
     const QString& QueryFor(const QString& driver) const;
 
     // Throws EDefinitionError (file, line, what) for a malformed or
-    // incomplete definition.
+    // incomplete definition, EFileRead when the file is no regular file of
+    // at most kMaxReportFileBytes or cannot be read.
     static ReportDefinition Read(const QString& path);
     // As Read, from a definition's text; `source` names it in messages and
     // becomes `file`.
     static ReportDefinition ReadFromText(const QByteArray& text, const QString& source);
-    // Writes the definition to `path`; throws Exception when it cannot.
+    // Writes the definition to `path`, which is replaced in one step once the
+    // whole file is on disk; throws Exception with the path and the reason
+    // when it cannot, leaving an earlier file untouched.
     void Write(const QString& path) const;
+    // Writes the definition as a new file in `dir`, named after its code and
+    // title ("RCL047_meu_relatorio.rpt", then "_2", "_3"... when taken). The
+    // name is claimed atomically, so parallel savers never overwrite each
+    // other. Gives the path written; throws as Write.
+    QString WriteNew(const QString& dir) const;
 };
 
 // The definitions in `dir` whose code is `code`, by title. Files that cannot
@@ -84,7 +92,10 @@ struct HOST_EXPORT ReportDefinition {
 HOST_EXPORT QList<ReportDefinition> FindReports(const QString& dir, const QString& code,
                                                 QStringList* problems = nullptr);
 
-// A file name in `dir` for a new definition: the code and the title's words
-// in lower case without accents ("VND010_meu_relatorio.rpt"), with "_2",
-// "_3"... added when the name is taken.
-HOST_EXPORT QString NewReportFileName(const QString& dir, const QString& code, const QString& title);
+// The names cbbReportNames shows for `reports`, in their order: the title,
+// with the file name in parentheses when another report has the same title
+// (ignoring case), so that each can be told apart and chosen.
+HOST_EXPORT QStringList ReportListNames(const QList<ReportDefinition>& reports);
+
+// The largest report definition read; real ones take a few kilobytes.
+constexpr qint64 kMaxReportFileBytes = 1024 * 1024;

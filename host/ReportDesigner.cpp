@@ -10,6 +10,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProgressDialog>
+#include <cerrno>
 #include <memory>
 
 #include "ClassRegistry.h"
@@ -21,7 +22,9 @@
 #include "ReportQuery.h"
 #include "ReportRenderer.h"
 #include "ReportSnapshot.h"
+#include "SafeFile.h"
 #include "SysUtils.h"
+#include "SystemError.h"
 
 namespace {
 
@@ -78,35 +81,34 @@ void Notify(const QString& action, const ReportDefinition& report, int rows, con
     if (auto& done = ReportEvents::ReportDone()) done(action, report.title, rows, file);
 }
 
-// The next free "<code>-<action>-<n>.pdf" in the output folder.
-QString UnattendedFile(const ReportDefinition& report, const QString& action) {
+// A new "<code>-<action>-<n>.pdf" in the output folder, the first n free
+// when it is written: parallel hosts writing into one folder each keep
+// their own file.
+SafeFile UnattendedFile(const ReportDefinition& report, const QString& action) {
     const QString dir = HostConfig::Instance().outputDir;
     if (dir.isEmpty())
         throw Exception(QStringLiteral("A pasta de saída dos relatórios não foi configurada."));
+    errno = 0;
     if (!QDir().mkpath(dir))
-        throw Exception(QStringLiteral("Não foi possível criar a pasta de saída dos relatórios: %1")
-                            .arg(QDir::toNativeSeparators(dir)));
-    const QDir folder(dir);
-    for (int n = 1;; ++n) {
-        QString path =
-            folder.filePath(QStringLiteral("%1-%2-%3.pdf").arg(report.code, action).arg(n));
-        if (!QFileInfo::exists(path)) return path;
-    }
+        throw Exception(QStringLiteral("Não foi possível criar a pasta de saída dos relatórios %1: %2.")
+                            .arg(QDir::toNativeSeparators(dir), SystemReason(errno ? errno : EIO)));
+    return SafeFile::ClaimNew(dir, [code = report.code, action](int n) {
+        return QStringLiteral("%1-%2-%3.pdf").arg(code, action).arg(n);
+    });
 }
 
-void WritePdf(const PreparedReport& prepared, const ReportDefinition& report, const QString& path,
+// Nothing is left of `out` unless the whole PDF reached the disk.
+void WritePdf(const PreparedReport& prepared, const ReportDefinition& report, SafeFile& out,
               ReportProgress& progress) {
     {
-        QPdfWriter writer(path);
+        QPdfWriter writer(&out.Device());
         writer.setTitle(report.title);
         writer.setCreator(QStringLiteral("Relatórios"));
         writer.setPageLayout(prepared.renderer->PageLayout());
         prepared.renderer->Render(writer,
                                   [&progress](int page, int pages) { progress.Page(page, pages); });
     }
-    if (!QFileInfo::exists(path))
-        throw Exception(QStringLiteral("Não foi possível gravar o relatório em %1.")
-                            .arg(QDir::toNativeSeparators(path)));
+    out.Commit();
 }
 
 void ShowPreview(const PreparedReport& prepared) {
@@ -179,9 +181,9 @@ void TReportDesignerDialog::Preview(const ReportDefinition& report) {
     ReportProgress progress(report.title);
     const PreparedReport prepared = Prepare(*this, report, progress);
     if (HostConfig::Instance().unattended) {
-        const QString file = UnattendedFile(report, QStringLiteral("preview"));
-        WritePdf(prepared, report, file, progress);
-        return Notify(QStringLiteral("preview"), report, prepared.rows, file);
+        SafeFile out = UnattendedFile(report, QStringLiteral("preview"));
+        WritePdf(prepared, report, out, progress);
+        return Notify(QStringLiteral("preview"), report, prepared.rows, out.Target());
     }
     progress.Pause();
     ShowPreview(prepared);
@@ -193,14 +195,16 @@ void TReportDesignerDialog::Print(const ReportDefinition& report) {
     const PreparedReport prepared = Prepare(*this, report, progress);
     QString file;
     if (HostConfig::Instance().unattended) {
-        file = UnattendedFile(report, QStringLiteral("print"));
-        WritePdf(prepared, report, file, progress);
+        SafeFile out = UnattendedFile(report, QStringLiteral("print"));
+        WritePdf(prepared, report, out, progress);
+        file = out.Target();
     } else if (QPrinterInfo::availablePrinters().isEmpty()) {
         progress.Pause();
         file = AskPdfFile(report);
         if (file.isEmpty()) Abort();
         progress.Resume();
-        WritePdf(prepared, report, file, progress);
+        SafeFile out(file);
+        WritePdf(prepared, report, out, progress);
     } else {
         progress.Pause();
         file = PrintOnPrinter(prepared, progress);
@@ -209,15 +213,18 @@ void TReportDesignerDialog::Print(const ReportDefinition& report) {
 }
 
 ReportDefinition TReportDesignerDialog::SaveAs(const ReportDefinition& report,
-                                               const QString& newTitle) {
+                                               const QString& newTitle, const QString& replacing) {
     const QString title = newTitle.trimmed();
     if (title.isEmpty()) throw Exception(QStringLiteral("Informe o título do novo relatório."));
-    const QString dir = report.file.isEmpty() ? HostConfig::Instance().reportsDir
-                                              : QFileInfo(report.file).absolutePath();
     ReportDefinition copy = report;
     copy.title = title;
-    copy.file = NewReportFileName(dir, report.code, title);
-    copy.Write(copy.file);
+    if (replacing.isEmpty()) {
+        copy.file = copy.WriteNew(report.file.isEmpty() ? HostConfig::Instance().reportsDir
+                                                        : QFileInfo(report.file).absolutePath());
+    } else {
+        copy.file = replacing;
+        copy.Write(replacing);
+    }
     Notify(QStringLiteral("saveas"), copy, 0, copy.file);
     return copy;
 }

@@ -18,7 +18,8 @@
 //
 // Interactively Preview shows Qt's print preview and Print the print dialog
 // (a PDF file, asked for, where there is no printer). In unattended runs
-// (HostConfig::unattended) both write a PDF into HostConfig::outputDir.
+// (HostConfig::unattended) both write a new PDF into HostConfig::outputDir.
+// A PDF is written through SafeFile: complete or not at all.
 // A report that takes more than a moment shows progress and can be
 // cancelled. Failures (no database, a query error) raise Exception with a
 // message in Portuguese; a cancelled report raises EAbort.
@@ -35,10 +36,13 @@ public:
 
     void Preview(const ReportDefinition& report);
     void Print(const ReportDefinition& report);
-    // Saves a copy of `report` under `newTitle` in the same folder (or the
-    // reports folder when it came from no file), under NewReportFileName, and
-    // gives the new definition. Throws Exception for an empty title.
-    ReportDefinition SaveAs(const ReportDefinition& report, const QString& newTitle);
+    // Saves a copy of `report` under `newTitle` and gives the new definition:
+    // over the file `replacing` when given, else as a new file in the same
+    // folder (or the reports folder when it came from no file), named by
+    // ReportDefinition::WriteNew. Throws Exception for an empty title and
+    // when the file cannot be written.
+    ReportDefinition SaveAs(const ReportDefinition& report, const QString& newTitle,
+                            const QString& replacing = QString());
 
     TBeforeGetQueryParams BeforeGetQueryParams;
 };

@@ -5,6 +5,7 @@
 #include <QSqlRecord>
 #include <vector>
 
+#include "DatabaseError.h"
 #include "DatabaseMessages.h"
 #include "QueryGuard.h"
 #include "ReportValues.h"
@@ -100,8 +101,8 @@ private:
 
 std::vector<SqlPiece> SplitSql(const QString& sql) { return SqlSplitter(sql).Split(); }
 
-[[noreturn]] void QueryFailure(const QString& what, const QSqlError& error) {
-    throw EDatabaseError(QStringLiteral("%1: %2").arg(what, error.text()));
+[[noreturn]] void QueryFailure(const QString& what, const QSqlQuery& query) {
+    throw EDatabaseError(DatabaseFailure(what, query.lastError(), query.driver()));
 }
 
 void BindAll(QSqlQuery& query, const PositionalQuery& positional, const TParams& params) {
@@ -131,7 +132,7 @@ void FetchRows(const QSqlDatabase& db, QSqlQuery& query, ReportData& data,
     if (!query.lastError().isValid()) return;
     guard.Check();
     ThrowKnownQueryFailure(db, query.lastError(), limits.source, limits.timeLimit);
-    QueryFailure(QStringLiteral("Erro ao ler o resultado do relatório"), query.lastError());
+    QueryFailure(QStringLiteral("Erro ao ler o resultado do relatório"), query);
 }
 
 }  // namespace
@@ -208,13 +209,13 @@ ReportData RunReportQuery(QSqlDatabase& db, const QString& sql, const TParams& p
     if (!query.prepare(positional.sql)) {
         guard.Check();
         ThrowKnownQueryFailure(db, query.lastError(), limits.source, limits.timeLimit);
-        QueryFailure(QStringLiteral("Erro na consulta do relatório"), query.lastError());
+        QueryFailure(QStringLiteral("Erro na consulta do relatório"), query);
     }
     BindAll(query, positional, params);
     if (!query.exec()) {
         guard.Check();
         ThrowKnownQueryFailure(db, query.lastError(), limits.source, limits.timeLimit);
-        QueryFailure(QStringLiteral("Erro ao executar a consulta do relatório"), query.lastError());
+        QueryFailure(QStringLiteral("Erro ao executar a consulta do relatório"), query);
     }
 
     ReportData data;

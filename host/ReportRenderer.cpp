@@ -51,9 +51,12 @@ QString DateTimeText(const QVariant& value) {
 
 QString NumberText(const QVariant& value, bool decimals) {
     bool ok = false;
+    // Whole numbers as they are: through a double, the largest 64-bit ones
+    // would lose their last digits or, rounded, overflow.
+    if (!decimals && value.typeId() == QMetaType::LongLong) return Brazil().toString(value.toLongLong());
     const double number = value.toDouble(&ok);
     if (!ok) return value.toString();
-    if (decimals) return Brazil().toString(number, 'f', 2);
+    if (decimals || std::abs(number) >= 9.2e18) return Brazil().toString(number, 'f', decimals ? 2 : 0);
     return Brazil().toString(static_cast<qlonglong>(std::llround(number)));
 }
 

@@ -17,10 +17,8 @@ void Run(QSqlDatabase& db, const QString& statement) {
 }  // namespace
 
 ReportSnapshot::ReportSnapshot(QSqlDatabase& db, std::chrono::milliseconds timeLimit) : db_(db) {
-    if (db.driverName() != QLatin1String("QPSQL")) {
-        Run(db_, QStringLiteral("BEGIN"));
-        return;
-    }
+    if (db.driverName() != QLatin1String("QPSQL")) return;
+    began_ = true;
     Run(db_, QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ, READ ONLY"));
     try {
         Run(db_, QStringLiteral("SET LOCAL statement_timeout = %1").arg(timeLimit.count()));
@@ -31,5 +29,5 @@ ReportSnapshot::ReportSnapshot(QSqlDatabase& db, std::chrono::milliseconds timeL
 }
 
 ReportSnapshot::~ReportSnapshot() {
-    if (db_.isOpen()) QSqlQuery(db_).exec(QStringLiteral("ROLLBACK"));
+    if (began_ && db_.isOpen()) QSqlQuery(db_).exec(QStringLiteral("ROLLBACK"));
 }

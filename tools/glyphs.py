@@ -4,13 +4,17 @@
 Each image is pixel art below: one character a pixel, mapped through PALETTE.
 The images become 8-bit BMP files, stored in the definitions as the length of
 the file in four bytes (little-endian) followed by the file, in hex, which is
-how image properties are kept there. Run it after changing a drawing:
+how image properties are kept there. The same images, as the screens show
+them (the background transparent, the disabled form apart), go to
+bench/images/ as PNG files for the Designer copy of the screen that the
+benchmarks open. Run it after changing a drawing:
 
     python3 tools/glyphs.py
 """
 import pathlib
 import re
 import struct
+import zlib
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 
@@ -155,6 +159,29 @@ def stored(art):
     return struct.pack("<I", len(data)) + data
 
 
+def png(art):
+    """An RGBA PNG file of the image, its background transparent."""
+    width, height = len(art[0]), len(art)
+    rows = b"".join(
+        b"\0" + b"".join(bytes(PALETTE[c]) + (b"\0" if c == " " else b"\xff") for c in row) for row in art
+    )
+
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+
+    header = struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)
+    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(rows, 9)) + chunk(b"IEND", b"")
+
+
+def write_bench_images():
+    folder = ROOT / "bench" / "images"
+    folder.mkdir(exist_ok=True)
+    for name, art in (("preview", PREVIEW), ("print", PRINTER), ("save_as", SAVE_AS), ("search", HAND_AT_LIST)):
+        (folder / (name + ".png")).write_bytes(png(art))
+        (folder / (name + "_disabled.png")).write_bytes(png(greyed(art)))
+    (folder / "calendar.png").write_bytes(png(CALENDAR))
+
+
 def hex_block(data, indent):
     text = data.hex().upper()
     lines = [text[i : i + 64] for i in range(0, len(text), 64)]
@@ -183,6 +210,8 @@ def main():
         for name in ("depDtIni", "depDtFim"):
             put(screen, name, "ButtonBitmap.Data", stored(CALENDAR))
         put(screen, "sbtSist", "Glyph.Data", stored(side_by_side(HAND_AT_LIST, greyed(HAND_AT_LIST))))
+    if (ROOT / "bench").exists():
+        write_bench_images()
 
 
 if __name__ == "__main__":

@@ -24,14 +24,29 @@ QJsonObject HostRun::Only(const QString& name) const {
 HostWorkspace::HostWorkspace() { EXPECT_TRUE(CopyReportsFolder(REPORTS_DIR, ReportsCopy())); }
 
 HostRun HostWorkspace::Run(const QString& script, const QStringList& extraArguments) const {
-    QProcess process;
+    std::unique_ptr<QProcess> process = Start(script, extraArguments);
+    return Finish(*process);
+}
+
+std::unique_ptr<QProcess> HostWorkspace::Start(const QString& script,
+                                               const QStringList& extraArguments) const {
+    auto process = std::make_unique<QProcess>();
+    // The host reads its configuration from here, never the user's own.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_CONFIG_HOME", dir_.filePath("config"));
+    process->setProcessEnvironment(environment);
     QStringList arguments{"--db", Database(), "--out", Output(), "--reports", ReportsCopy(), "--script", "-"};
-    process.start(HOST_PATH, arguments + extraArguments);
-    process.write(script.toUtf8());
-    process.closeWriteChannel();
+    process->start(HOST_PATH, arguments + extraArguments);
+    process->write(script.toUtf8());
+    process->closeWriteChannel();
+    return process;
+}
+
+HostRun HostWorkspace::Finish(QProcess& process) {
     HostRun run;
     if (!process.waitForFinished(120000)) {
         process.kill();
+        process.waitForFinished();
         ADD_FAILURE() << "the host did not finish";
         return run;
     }

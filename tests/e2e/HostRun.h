@@ -4,7 +4,9 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <memory>
 
 // One scripted run of the host application, as a user of its script mode
 // runs it: the script goes in on standard input, events come back as JSON.
@@ -25,8 +27,13 @@ public:
     QString Database() const { return dir_.filePath("sample.db"); }
     QString Output() const { return dir_.filePath("out"); }
     QString ReportsCopy() const { return dir_.filePath("reports"); }
+    // Where the host looks for its configuration file by default.
+    QString ConfigFile() const { return dir_.filePath("config/rclhost/rclhost.conf"); }
 
     HostRun Run(const QString& script, const QStringList& extraArguments = {}) const;
+    // As Run, in two steps, for hosts running side by side.
+    std::unique_ptr<QProcess> Start(const QString& script, const QStringList& extraArguments = {}) const;
+    static HostRun Finish(QProcess& process);
 
 private:
     QTemporaryDir dir_;

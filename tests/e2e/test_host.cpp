@@ -1,11 +1,14 @@
 // The host application as its users run it: loading modules, scripts, exit
 // statuses, and a test module's report end to end.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
 
 #include <QFile>
 #include <QJsonArray>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 
 #include "HostRun.h"
 #include "QtPrinters.h"
@@ -31,10 +34,12 @@ int CountBySql(const QString& database, const QString& sql, const QVariantList& 
 TEST(Host, TestModuleReportRunsEndToEndWithParametersBoundByName) {
     HostWorkspace workspace;
     QFile::copy(QString(TEST_REPORTS_DIR) + "/TST001_por_usuario.rpt", workspace.ReportsCopy() + "/TST001_por_usuario.rpt");
-    const HostRun run = workspace.Run("open\ntype edtUsuario \"ADMIN' OR '1'='1\"\nclick sbtPrint\n"
+    const HostRun run = workspace.Run("open\nclick sbtPrint\ntype edtUsuario \"ADMIN' OR '1'='1\"\nclick sbtPrint\n"
                                       "type edtUsuario ADMIN\nclick sbtPrint\n",
                                       {"--module", TEST_MODULE_PATH});
     ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    // The screen's own print handler, an override it does not publish, ran first.
+    EXPECT_EQ(run.Only("message")["text"].toString(), QString::fromUtf8("Usuário deve ser informado."));
     const QList<QJsonObject> reports = run.Events("report");
     ASSERT_EQ(reports.size(), 2);
     EXPECT_EQ(reports[0]["rows"].toInt(), 0) << "a quote in a value never changes the query";
@@ -63,6 +68,7 @@ TEST(Host, MissingModuleOrEntryIsAHostFailure) {
 
 TEST(Host, ScriptErrorsStopTheRunWithStatusTwo) {
     HostWorkspace workspace;
+    const QString kPeriod = "open\ntype depDtIni 10/03/2025\ntype depDtFim 10/03/2025\n";
     const struct {
         QString script;
         int line;
@@ -73,6 +79,14 @@ TEST(Host, ScriptErrorsStopTheRunWithStatusTwo) {
         {"type depDtIni 01/01/2025\n", 1, "nenhuma tela aberta"},
         {"open\nkey depDtIni F99\n", 2, "tecla desconhecida: F99"},
         {"open\ntype depDtIni \"01/01\n", 2, "aspas não fechadas"},
+        // An answer is for one kind of dialog, and every answer must be used.
+        {kPeriod + "pick Estoque\nclick sbtSalvarComo\nanswer Outro\n", 5,
+         "a resposta 'pick' da linha 4 não serve para o pedido de texto 'Título do Relatório'"},
+        {kPeriod + "answer Outro\nclick rbtListaSist\nkey rbtListaSist F9\n", 6,
+         "a resposta 'answer' da linha 4 não serve para a lista 'Sistema'"},
+        {kPeriod + "click sbtSalvarComo\nanswer \"Limpeza de Dados - Detalhado\"\nconfirm talvez\n",
+         4, "confirm espera yes ou no (linha 6)"},
+        {kPeriod + "answer sobra\npick Estoque\n", 4, "nenhum diálogo usou a resposta (linhas 4, 5)"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.script.toStdString());
@@ -82,6 +96,58 @@ TEST(Host, ScriptErrorsStopTheRunWithStatusTwo) {
         EXPECT_EQ(error["line"].toInt(), c.line);
         EXPECT_EQ(error["text"].toString(), c.text);
         EXPECT_TRUE(run.Events("state").isEmpty()) << "nothing after the error runs";
+    }
+}
+
+// Scripts and the configuration are read only from regular files of bounded
+// size: anything else stops the host at once (status 1) with the file named.
+TEST(Host, UnusableScriptOrConfigurationIsNamedAndStopsTheHost) {
+    HostWorkspace workspace;
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("fifo");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QFile huge(dir.filePath("enorme.script"));
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(17) << 20));
+    huge.close();
+    const QString badValue = dir.filePath("ruim.conf");
+    QFile bad(badValue);
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly) && bad.write("[reports]\nquery_time_limit = -1\n"));
+    bad.close();
+    const struct {
+        QStringList arguments;
+        QString says;
+    } cases[] = {
+        {{"--script", "/dev/zero"},
+         QString::fromUtf8("Não foi possível ler o script /dev/zero: é um dispositivo, não um "
+                           "arquivo comum.")},
+        {{"--script", fifo},
+         QString::fromUtf8("Não foi possível ler o script %1: é um FIFO (pipe), não um arquivo "
+                           "comum.")
+             .arg(fifo)},
+        {{"--script", huge.fileName()},
+         QString::fromUtf8("Não foi possível ler o script %1: tem 17.825.792 bytes e passa do "
+                           "limite de 16.777.216 bytes.")
+             .arg(huge.fileName())},
+        {{"--config", dir.filePath("nao.conf")},
+         QString::fromUtf8("Não foi possível ler o arquivo de configuração %1: a pasta ou o "
+                           "arquivo não existe.")
+             .arg(dir.filePath("nao.conf"))},
+        {{"--config", fifo},
+         QString::fromUtf8("Não foi possível ler o arquivo de configuração %1: é um FIFO (pipe), "
+                           "não um arquivo comum.")
+             .arg(fifo)},
+        {{"--config", badValue},
+         QString::fromUtf8("O arquivo de configuração %1 tem um valor inválido em [reports] "
+                           "query_time_limit: '-1' (esperados os segundos que uma consulta pode "
+                           "durar, de 0 (sem limite) a 86400).")
+             .arg(badValue)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.join(' ').toStdString());
+        const HostRun run = workspace.Run("open\n", c.arguments);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_TRUE(run.errors.contains(c.says)) << run.errors.toStdString();
+        EXPECT_TRUE(run.events.isEmpty());
     }
 }
 

@@ -4,18 +4,32 @@
 // other than the four). Every scripted run must end normally (status 0), and
 // after each row a correct action must still work on the same screen.
 //
-//   input                                 the user sees                              kept
-//   typed date that is no day             "'31/02/2026' não é uma data válida."      the text, the
-//   focus pasted date with time or spaces       the date dd/mm/yyyy report folder without RCL047 "O
-//   arquivo contendo a definição..."        the screen, the dates report file unreadable or
-//   malformed   "Estes arquivos de relatório..." + file    the other reports query with a syntax
-//   error             "Erro na consulta do relatório: ..."       the dates, the choice parameter
-//   named twice                 the report, both bound                     - database missing the
-//   report (created with the sample)       - database read-only                    the report the
-//   file untouched database locked by another program    "... está bloqueado por outro programa"
-//   the dates database corrupt                      "O arquivo ... não é um banco ... válido"  the
-//   dates, the file system name with ' ; , " [ ] % |      the name in the lookup; its rows only the
-//   table
+// clang-format off
+//   input                                  the user sees                                   kept
+//   typed date that is no day              "'31/02/2026' não é uma data válida."           the text, the focus
+//   pasted date with time or spaces        the date dd/mm/yyyy                             -
+//   report folder without RCL047           "O arquivo contendo a definição..."             the screen, the dates
+//   report file unreadable, malformed or   "Estes arquivos de relatório..." + file,        the other reports
+//     saved as UTF-8                         its line and cause
+//   link to /dev/zero, FIFO, 3 GB file     the same, with the file and why                 the other reports
+//   query that writes (DROP, VACUUM INTO,  "A consulta do relatório <file> foi recusada:   the database, byte for byte
+//     ATTACH, UPDATE, PRAGMA)                ela tenta apagar a tabela limpeza, ..."
+//   query without end                      "... passou do tempo limite de 500 ms."        the screen
+//   save as with a title taken             a confirmation; only "Sim" replaces             the list: one entry a title
+//   two files of one title                 both listed, with their file names              -
+//   parallel hosts saving and previewing   -                                               every file
+//   full or read-only output, reports or   "Não foi possível gravar <folder>: o disco      what was there, nothing
+//     database folder                        está cheio." and the like                       half-written beside it
+//   query with a syntax error              "Erro na consulta do relatório: ..."            the dates, the choice
+//   parameter named twice                  the report, both bound                          -
+//   database missing                       the report (created with the sample)            -
+//   database read-only                     the report                                      the file untouched
+//   database locked by another program     "... está bloqueado por outro programa"         the dates
+//   database corrupt                       "O arquivo ... não é um banco ... válido"       the dates, the file
+//   write left unfinished by a program     the report (the write undone), or in a          the file
+//                                            read-only folder, that write named
+//   system name with ' ; , " [ ] % |       the name in the lookup; its rows only          the table
+// clang-format on
 //
 // Broken form definitions (unknown class, property or handler, a truncated
 // file, a value of the wrong kind, a name used twice, an inherited component
@@ -23,17 +37,23 @@
 // FormsTest.BadDefinitionsFailWithWhereAndWhat (tests/framework/test_forms.cpp);
 // BrokenScreenDefinition below adds what the user sees of one.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTest>
+#include <map>
+#include <memory>
+#include <vector>
 
 #include "Cli_rcl04700.h"
 #include "DatabaseScripts.h"
@@ -43,7 +63,9 @@
 #include "PesquisaLista.h"
 #include "QtPrinters.h"
 #include "ReportDatabase.h"
+#include "ReportDefinition.h"
 #include "ReportDesigner.h"
+#include "SmallFileSystem.h"
 
 namespace {
 
@@ -406,6 +428,7 @@ TEST_F(HostileReports, UnreadableAndMalformedFilesAreNamedAndTheOthersStillWork)
     WriteFile(Reports("RCL047_quebrado.rpt"),
               Report("Quebrado", "'SELECT 1 AS A'").replace("Title", "Titulo"));
     WriteFile(Reports("RCL047_cortado.rpt"), Report("Cortado", "'SELECT 1 AS A'").left(60));
+    WriteFile(Reports("RCL047_utf8.rpt"), Report("Relat\xC3\xB3rio", "'SELECT 1 AS A'"));
     // A file that opens but cannot be read, whoever runs the test (root
     // reads files whatever their permissions).
     ASSERT_TRUE(QFile::link("/proc/self/mem", Reports("RCL047_ilegivel.rpt")));
@@ -420,6 +443,10 @@ TEST_F(HostileReports, UnreadableAndMalformedFilesAreNamedAndTheOthersStillWork)
     EXPECT_TRUE(messages[0].contains(Reports("RCL047_quebrado.rpt") +
                                      ":3:3: Report: propriedade desconhecida 'Titulo'"));
     EXPECT_TRUE(messages[0].contains(Reports("RCL047_cortado.rpt") + ":"));
+    EXPECT_TRUE(messages[0].contains(
+        Reports("RCL047_utf8.rpt") +
+        Text(":3:11: Report: texto gravado em UTF-8 (\"Relatório\"); o arquivo deve estar em "
+             "Windows-1252")));
     EXPECT_TRUE(messages[0].contains(Reports("RCL047_ilegivel.rpt") +
                                      Text(": não foi possível ler a definição")));
     EXPECT_EQ(Control(run.Only("state"), "cbbReportNames")["items"].toArray().size(), 2)
@@ -473,6 +500,240 @@ TEST_F(HostileReports, ParameterNamedTwiceIsBoundBothTimes) {
     ASSERT_GT(expected, 0) << "the sample has cleanups that day";
     EXPECT_EQ(run.Only("report")["rows"].toInt(), expected);
 }
+
+TEST_F(HostileReports, SpecialAndHugeFilesAreNamedSkippedAndNeverRead) {
+    QTemporaryDir elsewhere;
+    const QString fifo = elsewhere.filePath("fifo");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(Reports("RCL047_fifo.rpt")).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link("/dev/zero", Reports("RCL047_zero.rpt")));
+    ASSERT_TRUE(QFile::link("/dev/urandom", Reports("RCL047_aleatorio.rpt")));
+    ASSERT_TRUE(QFile::link(fifo, Reports("RCL047_liga_fifo.rpt")));
+    QFile huge(Reports("RCL047_enorme.rpt"));
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(3) << 30));
+    huge.close();
+    const QString device = Text("é um dispositivo, não um arquivo comum");
+    const QString pipe = Text("é um FIFO (pipe), não um arquivo comum");
+    const struct {
+        const char* file;
+        QString reason;
+    } rows[] = {
+        {"RCL047_zero.rpt", device},
+        {"RCL047_aleatorio.rpt", device},
+        {"RCL047_fifo.rpt", pipe},
+        {"RCL047_liga_fifo.rpt", pipe},
+        {"RCL047_enorme.rpt", Text("tem 3.221.225.472 bytes e passa do limite de 1.048.576 bytes")},
+    };
+    const HostRun run = RunWith(kCorrectPeriod + "state\n");
+    ExpectUsableAfterwards(run);
+    const QStringList messages = Messages(run);
+    ASSERT_EQ(messages.size(), 1) << messages.join('\n').toStdString();
+    for (const auto& row : rows)
+        EXPECT_TRUE(messages[0].contains(
+            Reports(row.file) + Text(": não foi possível ler a definição: ") + row.reason))
+            << row.file << "\n" << messages[0].toStdString();
+    EXPECT_EQ(Control(run.Only("state"), "cbbReportNames")["items"].toArray().size(), 2);
+}
+
+// Definitions whose query would change the database or write a file: the
+// connection only reads, and each statement is checked before it runs.
+TEST_F(HostileReports, DefinitionsThatWriteAreRefusedAndTheDatabaseKept) {
+    ASSERT_EQ(RunWith(kCorrectPeriod).exitCode, 0);  // creates the database
+    const QString out = workspace_.Output();
+    const struct {
+        const char* file;
+        const char* title;
+        QString sql;
+        QString attempt;
+    } rows[] = {
+        {"RCL047_drop.rpt", "Apaga", "'DROP TABLE limpeza'", "apagar a tabela limpeza"},
+        {"RCL047_update.rpt", "Altera",
+         "'WITH x AS (SELECT 1) UPDATE limpeza SET registros = 0 WHERE :P_DATAINI IS NOT NULL'",
+         "alterar registros da tabela limpeza"},
+        {"RCL047_vacuum.rpt", "Copia", "'VACUUM INTO ''" + out + "/copia.db'''",
+         "gravar no arquivo " + out + "/copia.db"},
+        {"RCL047_attach.rpt", "Anexa", "'ATTACH ''" + out + "/anexo.db'' AS a'",
+         "gravar no arquivo " + out + "/anexo.db"},
+        {"RCL047_pragma.rpt", "Pragma", "'PRAGMA journal_mode = WAL'",
+         "executar o comando PRAGMA journal_mode"},
+    };
+    QString script = kCorrectPeriod.section('\n', 0, 1) + '\n';
+    QStringList refusals;
+    for (const auto& row : rows) {
+        WriteFile(Reports(row.file), Report(row.title, row.sql.toUtf8().constData()));
+        script += QString("select cbbReportNames %1\nclick sbtPreview\n").arg(row.title);
+        refusals << Text("A consulta do relatório %1 foi recusada: ela tenta %2, e um relatório só "
+                         "pode ler os dados.")
+                        .arg(Reports(row.file), row.attempt);
+    }
+    const QByteArray before = ReadFile(workspace_.Database());
+    const HostRun run = RunWith(script + kCorrectPeriod);
+    ExpectUsableAfterwards(run);
+    EXPECT_EQ(Messages(run), refusals);
+    EXPECT_EQ(ReadFile(workspace_.Database()), before);
+    EXPECT_FALSE(QFile::exists(out + "/copia.db"));
+    EXPECT_FALSE(QFile::exists(out + "/anexo.db"));
+}
+
+TEST_F(HostileReports, EndlessQueryStopsAtTheConfiguredTimeLimit) {
+    WriteFile(Reports("RCL047_sem_fim.rpt"),
+              Report("Sem fim",
+                     "'WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c)' "
+                     "'SELECT count(*) AS A FROM c'"));
+    QDir().mkpath(QFileInfo(workspace_.ConfigFile()).path());
+    WriteFile(workspace_.ConfigFile(), "[reports]\nquery_time_limit = 0.5\n");
+    const HostRun run = RunWith(kCorrectPeriod.section('\n', 0, 1) +
+                                "\nselect cbbReportNames \"Sem fim\"\nclick sbtPreview\n" +
+                                kCorrectPeriod);
+    ExpectUsableAfterwards(run);
+    EXPECT_EQ(Messages(run), QStringList{Text("A consulta do relatório %1 foi interrompida: passou "
+                                              "do tempo limite de 500 ms.")
+                                             .arg(Reports("RCL047_sem_fim.rpt"))});
+}
+
+// Save as with the title of a report already there: asked first; only "yes"
+// replaces that report, and the list never shows the title twice.
+TEST_F(HostileReports, SaveAsATitleTakenAsksBeforeReplacing) {
+    const QString detalhado = Reports("RCL047_detalhado.rpt");
+    const QByteArray before = ReadFile(detalhado);
+    const QString saveOverDetalhado =
+        kCorrectPeriod.section('\n', 0, 1) +
+        "\nselect cbbReportNames \"Limpeza de Dados - Resumo por Sistema\"\n"
+        "click sbtSalvarComo\nanswer \"Limpeza de Dados - Detalhado\"\n";
+    const struct {
+        const char* answer;
+        bool replaced;
+    } rows[] = {{"", false}, {"confirm no\n", false}, {"confirm yes\n", true}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.answer);
+        const HostRun run = RunWith(saveOverDetalhado + row.answer + "state\n");
+        EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+        const QJsonObject confirm = run.Only("confirm");
+        EXPECT_EQ(confirm["title"].toString(), Text("Substituir relatório"));
+        EXPECT_EQ(confirm["text"].toString(),
+                  Text("Já existe um relatório com o título 'Limpeza de Dados - Detalhado' "
+                       "(arquivo %1). Deseja substituí-lo?")
+                      .arg(detalhado));
+        EXPECT_EQ(QDir(workspace_.ReportsCopy()).entryList({"*.rpt"}).size(), 2);
+        EXPECT_EQ(Control(run.Only("state"), "cbbReportNames")["items"].toArray().size(), 2);
+        EXPECT_EQ(run.Events("report").size(), row.replaced ? 1 : 0);
+        EXPECT_EQ(ReadFile(detalhado) == before, !row.replaced);
+    }
+    EXPECT_TRUE(ReadFile(detalhado).contains("LIMPEZAS")) << "the summary's definition";
+}
+
+TEST_F(HostileReports, TwoFilesOfOneTitleAreListedApart) {
+    WriteFile(Reports("RCL047_b.rpt"), Report("Limpeza de Dados - Detalhado", "'SELECT 1 AS A'"));
+    const HostRun run = RunWith(
+        "state\nselect cbbReportNames \"Limpeza de Dados - Detalhado (RCL047_b.rpt)\"\n" +
+        kCorrectPeriod.section('\n', 0, 1) + "\nclick sbtPreview\n");
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    EXPECT_EQ(Control(run.Events("state").value(0), "cbbReportNames")["items"].toArray(),
+              QJsonArray({"Limpeza de Dados - Detalhado (RCL047_b.rpt)",
+                          "Limpeza de Dados - Detalhado (RCL047_detalhado.rpt)",
+                          "Limpeza de Dados - Resumo por Sistema"}));
+    EXPECT_EQ(run.Only("report")["rows"].toInt(), 1) << "the one chosen, not the first";
+}
+
+// Hosts side by side, each saving a title that makes the same file name and
+// previewing into the same output folder: no file overwrites another.
+TEST(ParallelHosts, SavingAndPreviewingIntoOneFolderKeepEveryFile) {
+    HostWorkspace workspace;
+    ASSERT_EQ(workspace.Run("open\n" + kCorrectPeriod).exitCode, 0);  // database, one PDF
+    const QStringList titles = {"Corrida",  "Corrida!", "Corrida?",
+                                "(Corrida)", "Corrida.", "Corrida..."};
+    std::vector<std::unique_ptr<QProcess>> hosts;
+    for (const QString& title : titles)
+        hosts.push_back(workspace.Start(
+            QString("open\n%1click sbtSalvarComo\nanswer \"%2\"\n").arg(kCorrectPeriod, title)));
+    for (auto& host : hosts) {
+        const HostRun run = HostWorkspace::Finish(*host);
+        EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+        EXPECT_EQ(run.Events("report").size(), 2) << "a preview and a save";
+    }
+    QStringList saved;
+    for (const QString& file : QDir(workspace.ReportsCopy()).entryList({"RCL047_corrida*.rpt"}))
+        saved << ReportDefinition::Read(workspace.ReportsCopy() + "/" + file).title;
+    saved.sort();
+    QStringList expected = titles;
+    expected.sort();
+    EXPECT_EQ(saved, expected);
+    EXPECT_EQ(QDir(workspace.Output()).entryList({"*.pdf"}).size(), titles.size() + 1);
+}
+
+// ---------------------------------------------------------------------------
+// A full disk or a read-only file system under the output folder, the
+// reports folder or the database's folder: the action says where and why,
+// and what was there stays as it was, with nothing half-written beside it.
+
+struct FailingDisk {
+    const char* name;
+    const char* place;  // "out", "reports" or "db": the folder on the small disk
+    bool readOnly;      // else full
+    const char* sees;   // how the message starts; %1 is the folder
+};
+
+void PrintTo(const FailingDisk& row, std::ostream* os) { *os << row.name; }
+
+// Every file under `dir`, hidden ones too, with its contents.
+std::map<QString, QByteArray> Contents(const QString& dir) {
+    std::map<QString, QByteArray> files;
+    QDirIterator it(dir, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        files[path] = ReadFile(path);
+    }
+    return files;
+}
+
+class HostileDisk : public ::testing::TestWithParam<FailingDisk> {};
+
+TEST_P(HostileDisk, SaysWhereAndWhyAndKeepsWhatWasThere) {
+    const FailingDisk& row = GetParam();
+    SmallFileSystem disk(256);
+    if (!disk.Mounted()) GTEST_SKIP() << disk.Why().toStdString();
+    HostWorkspace workspace;
+    ASSERT_EQ(workspace.Run("open\n" + kCorrectPeriod).exitCode, 0);  // database, one PDF
+    const QString place = QString::fromUtf8(row.place);
+    const QString folder = disk.Path() + "/" + place;
+    QDir().mkpath(folder);
+    for (const QString& source : {workspace.Output(), workspace.ReportsCopy()}) {
+        if (!source.endsWith(place)) continue;
+        for (const QString& file : QDir(source).entryList(QDir::Files))
+            ASSERT_TRUE(QFile::copy(source + "/" + file, folder + "/" + file));
+    }
+    const QStringList arguments = {place == "db" ? "--db" : "--" + place,
+                                   place == "db" ? folder + "/novo.db" : folder};
+    if (row.readOnly)
+        ASSERT_TRUE(disk.MakeReadOnly());
+    else
+        disk.Fill();
+    const auto before = Contents(disk.Path());
+    const HostRun run = workspace.Run(
+        "open\n" + kCorrectPeriod + "click sbtSalvarComo\nanswer \"Novo título\"\n", arguments);
+    EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    const QStringList messages = Messages(run);
+    ASSERT_FALSE(messages.isEmpty());
+    EXPECT_TRUE(messages[0].startsWith(Text(row.sees).arg(folder))) << messages[0].toStdString();
+    EXPECT_EQ(Contents(disk.Path()), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, HostileDisk,
+    ::testing::Values(
+        FailingDisk{"OutputFull", "out", false, "Não foi possível gravar %1: o disco está cheio."},
+        FailingDisk{"OutputReadOnly", "out", true,
+                    "Não foi possível gravar %1: o sistema de arquivos é somente leitura."},
+        FailingDisk{"ReportsFull", "reports", false,
+                    "Não foi possível gravar %1: o disco está cheio."},
+        FailingDisk{"ReportsReadOnly", "reports", true,
+                    "Não foi possível gravar %1: o sistema de arquivos é somente leitura."},
+        FailingDisk{"DatabaseFull", "db", false,
+                    "Não foi possível criar o banco de dados de relatórios em %1/novo.db."},
+        FailingDisk{"DatabaseReadOnly", "db", true,
+                    "Não foi possível criar o banco de dados de relatórios em %1/novo.db: a pasta "
+                    "%1 não permite gravação (o sistema de arquivos é somente leitura)."}),
+    [](const ::testing::TestParamInfo<FailingDisk>& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------
 // The report database.
@@ -557,11 +818,72 @@ TEST_F(HostileDatabase, CorruptIsNamedAndTheScreenKeepsItsInput) {
         const QStringList messages = Messages(run);
         ASSERT_EQ(messages.size(), 1);
         EXPECT_TRUE(messages[0].startsWith(row.sees)) << messages[0].toStdString();
+        EXPECT_FALSE(messages[0].contains("Unable to")) << "the database's words, not Qt's";
         EXPECT_TRUE(run.Events("report").isEmpty());
         EXPECT_EQ(Control(run.Only("state"), "depDtIni")["text"].toString(), "10/03/2025");
         EXPECT_EQ(ReadFile(workspace_.Database()), row.bytes)
             << "the damaged file is left as it was";
     }
+}
+
+
+// Leaves `database` as a program that stopped in the middle of a write
+// leaves it: half its rows deleted in the file, and the journal to undo that.
+// The program keeps its files with a rollback journal (the host makes its
+// own in WAL mode, where an unfinished write leaves the file as it was).
+void LeaveUnfinishedWrite(const QString& database) {
+    QProcess sqlite;
+    sqlite.start("sqlite3", {database});
+    sqlite.write(
+        "PRAGMA journal_mode = DELETE;\nPRAGMA cache_size = 1;\nBEGIN;\nDELETE FROM limpeza WHERE id > 0;\n"
+        ".shell kill -9 $PPID\n");
+    sqlite.closeWriteChannel();
+    sqlite.waitForFinished();
+}
+
+int Cleanups(const QString& database) {
+    int count = -1;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "cleanups");
+        db.setDatabaseName(database);
+        db.setConnectOptions("QSQLITE_OPEN_READONLY");
+        QSqlQuery query(db);
+        if (db.open() && query.exec("SELECT count(*) FROM limpeza") && query.next())
+            count = query.value(0).toInt();
+    }
+    QSqlDatabase::removeDatabase("cleanups");
+    return count;
+}
+
+// Where the folder allows writing, the host finishes another program's
+// unfinished write as SQLite does (the rows are back); in a read-only folder
+// it says so, instead of calling the file corrupt.
+TEST_F(HostileDatabase, UnfinishedWriteOfAnotherProgramIsUndoneOrNamed) {
+    ASSERT_EQ(workspace_.Run("open\n" + kCorrectPeriod).exitCode, 0);  // creates it
+    const QString database = workspace_.Database();
+    const int cleanups = Cleanups(database);
+    LeaveUnfinishedWrite(database);
+    ASSERT_TRUE(QFile::exists(database + "-journal")) << "sqlite3 left no journal";
+    SmallFileSystem disk(2048);
+    if (disk.Mounted()) {
+        const QString copy = disk.Path() + "/sample.db";
+        ASSERT_TRUE(QFile::copy(database, copy) && QFile::copy(database + "-journal", copy + "-journal"));
+        ASSERT_TRUE(disk.MakeReadOnly());
+        const HostRun run = RunOn(copy, kCorrectPeriod + "state\n");
+        EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+        EXPECT_EQ(Messages(run),
+                  QStringList{Text("O banco de dados de relatórios %1 tem uma gravação inacabada "
+                                   "(%1-journal) que só pode ser desfeita com permissão de "
+                                   "gravação na pasta %2. O arquivo não está corrompido.")
+                                  .arg(copy, disk.Path())});
+        EXPECT_EQ(Control(run.Only("state"), "depDtIni")["text"].toString(), "10/03/2025");
+    }
+    const HostRun run = RunOn(database, kCorrectPeriod);
+    ExpectUsableAfterwards(run);
+    EXPECT_TRUE(Messages(run).isEmpty()) << Messages(run).join('\n').toStdString();
+    EXPECT_FALSE(QFile::exists(database + "-journal"));
+    EXPECT_EQ(Cleanups(database), cleanups);
+    if (!disk.Mounted()) GTEST_SKIP() << "read-only half: " << disk.Why().toStdString();
 }
 
 }  // namespace

@@ -157,6 +157,8 @@ TEST(DefinitionReaderValues, CodesFrom256AreCodePoints) {
 TEST(DefinitionReaderValues, QuotedBytesAreWindows1252) {
     EXPECT_EQ(ValueText(QByteArray("'Ter\xE7") + "a'"), QString::fromUtf8("Terça"));
     EXPECT_EQ(ValueText("'\x80 10'"), QString::fromUtf8("€ 10"));
+    // Upper-case accented letters are bytes that start UTF-8 sequences.
+    EXPECT_EQ(ValueText("'A\xC7\xC3O N\xC3O \xC9'"), QString::fromUtf8("AÇÃO NÃO É"));
 }
 
 TEST(DefinitionReaderValues, PlusJoinsTextAcrossLines) {
@@ -318,6 +320,9 @@ INSTANTIATE_TEST_SUITE_P(
                       "texto não terminado"},
         BadDefinition{"UnterminatedAtEof", FRM "  Caption = 'a'#65'b", 2, 19, "frm",
                       "texto não terminado"},
+        BadDefinition{"Utf8Text", FRM "  Caption = 'Relat\xC3\xB3rio de Limpeza'\nend", 2, 13, "frm",
+                      "texto gravado em UTF-8 (\"Relatório de Limpeza\"); o arquivo deve estar em "
+                      "Windows-1252"},
         BadDefinition{"CodeTooLarge", FRM "  Caption = 'a'#1114112\nend", 2, 16, "frm",
                       "código de caractere fora do intervalo"},
         BadDefinition{"CodeHuge", FRM "  Caption = #99999999999999999999999\nend", 2, 13, "frm",

@@ -33,12 +33,12 @@ public:
     TLabel* lblA = nullptr;
     TEdit* edtA = nullptr;
     TSpeedButton* btnGo = nullptr;
-    void FormCreate(TObject*) { events << "base.FormCreate"; }
+    virtual void FormCreate(TObject*) { events << "base.FormCreate"; }
     void FormActivate(TObject*) { events << "FormActivate"; }
     void FormClose(TObject*, TCloseAction& Action) { Action = caFree; }
     void edtAChange(TObject*) { events << "edtAChange:" + edtA->Text(); }
     void edtAExit(TObject*) { events << "edtAExit"; }
-    void btnGoClick(TObject*) { events << "base.btnGoClick"; }
+    virtual void btnGoClick(TObject*) { events << "base.btnGoClick"; }
 };
 
 class TfrmDerived : public TfrmBase {
@@ -49,9 +49,8 @@ public:
     static void Publish(TPublisher<TfrmDerived>& p) {
         p.Field("rbtUm", &TfrmDerived::rbtUm).Field("rbtDois", &TfrmDerived::rbtDois).Field("edtB", &TfrmDerived::edtB)
             .Field("cdsLista", &TfrmDerived::cdsLista).Field("dtsLista", &TfrmDerived::dtsLista);
-        p.Handler("FormCreate", &TfrmDerived::FormCreate)
-            .Handler("btnGoClick", &TfrmDerived::btnGoClick)
-            .Handler("rbtUmClick", &TfrmDerived::rbtUmClick)
+        // FormCreate and btnGoClick override the base's: not published here.
+        p.Handler("rbtUmClick", &TfrmDerived::rbtUmClick)
             .Handler("rbtDoisClick", &TfrmDerived::rbtDoisClick)
             .Handler("rbtDoisKeyDown", &TfrmDerived::rbtDoisKeyDown);
     }
@@ -60,11 +59,11 @@ public:
     TEdit* edtB = nullptr;
     TClientDataSet* cdsLista = nullptr;
     TDataSource* dtsLista = nullptr;
-    void FormCreate(TObject* Sender) {
+    void FormCreate(TObject* Sender) override {
         inherited::FormCreate(Sender);
         events << "derived.FormCreate";
     }
-    void btnGoClick(TObject* Sender) {
+    void btnGoClick(TObject* Sender) override {
         events << "derived.btnGoClick";
         inherited::btnGoClick(Sender);
     }
@@ -84,6 +83,16 @@ public:
     static constexpr const char* ClassName = "TfrmDerived";
     static constexpr const char* Definition = Path;
     static void Publish(TPublisher<TfrmBad>&) {}
+};
+
+// Publishes a handler its base already publishes, instead of overriding it.
+class TfrmRepublishes : public TfrmBase {
+public:
+    using inherited = TfrmBase;
+    static constexpr const char* ClassName = "TfrmDerived";
+    static constexpr const char* Definition = ":/test/forms/derived.dfm";
+    static void Publish(TPublisher<TfrmRepublishes>& p) { p.Handler("btnGoClick", &TfrmRepublishes::Go); }
+    void Go(TObject*) {}
 };
 
 class FormsTest : public ::testing::Test {
@@ -128,8 +137,8 @@ TEST_F(FormsTest, DerivedFormHasBaseAndOwnComponentsWithDerivedChanges) {
 TEST_F(FormsTest, CreateRunsCreateHandlersOnceAfterLoadingWithoutEventsFromLoading) {
     TfrmDerived* form = nullptr;
     Application->CreateForm(form);
-    // Checked = True while loading raised no click; the derived create handler
-    // replaced the base's and called it first.
+    // Checked = True while loading raised no click; the derived create handler,
+    // an override the derived class does not publish, called the base's first.
     EXPECT_EQ(events, (QStringList{"base.FormCreate", "derived.FormCreate"}));
 }
 
@@ -181,6 +190,32 @@ TEST_F(FormsTest, CloseWithFreeReleasesTheForm) {
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(watch.isNull());
     EXPECT_TRUE(Application->Forms().isEmpty());
+}
+
+TEST_F(FormsTest, RepublishingABaseHandlerFailsTheCreation) {
+    TfrmRepublishes* form = nullptr;
+    try {
+        Application->CreateForm(form);
+        ADD_FAILURE() << "created";
+    } catch (const Exception& e) {
+        EXPECT_TRUE(e.Message().startsWith("o manipulador 'btnGoClick' já foi publicado")) << e.Message().toStdString();
+    }
+    EXPECT_EQ(form, nullptr);
+    EXPECT_TRUE(Application->Forms().isEmpty());
+}
+
+TEST(ComboBoxChange, FollowsTheUserNotTheCode) {
+    TComboBox combo;
+    QStringList raised;
+    combo.OnChange = [&](TObject*) { raised << combo.Text(); };
+    combo.SetItems({"um", "dois", "tres"});
+    combo.SetItemIndex(1);
+    combo.SetText("tres");
+    combo.show();  // a csDropDown makes its typing field here
+    EXPECT_TRUE(raised.isEmpty()) << raised.join(',').toStdString();
+    QTest::keyClick(&combo, Qt::Key_Up);
+    QTest::keyClicks(combo.lineEdit(), "s");
+    EXPECT_EQ(raised, (QStringList{"dois", "doiss"}));
 }
 
 TEST(ScreenCursor, HourGlassIsAnOverrideCursorUntilDefault) {

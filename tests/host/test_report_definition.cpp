@@ -183,16 +183,19 @@ TEST(FindReports, ByCodeSortedByTitleWithProblemsListed) {
     EXPECT_TRUE(FindReports(dir.path(), "RCL999").isEmpty());
 }
 
-TEST(NewReportFileName, CodeAndTitleSlugNeverTaken) {
+TEST(ReportDefinitionWriteNew, CodeAndTitleSlugNeverTaken) {
     QTemporaryDir dir;
-    const QString first = NewReportFileName(dir.path(), "RCL047", "  Meu Relatório: Ação/Março!! ");
+    ReportDefinition report = ReportDefinition::Read(ReportPath("RCL047_resumo.rpt"));
+    report.title = "  Meu Relatório: Ação/Março!! ";
+    const QString first = report.WriteNew(dir.path());
     EXPECT_EQ(QFileInfo(first).fileName(), "RCL047_meu_relatorio_acao_marco.rpt");
-    WriteFile(first, kMinimal);
-    EXPECT_EQ(
-        QFileInfo(NewReportFileName(dir.path(), "RCL047", "Meu relatório ação março")).fileName(),
-        "RCL047_meu_relatorio_acao_marco_2.rpt");
-    EXPECT_EQ(QFileInfo(NewReportFileName(dir.path(), "RCL047", "???")).fileName(),
-              "RCL047_relatorio.rpt");
+    report.title = "Meu relatório ação março";
+    EXPECT_EQ(QFileInfo(report.WriteNew(dir.path())).fileName(),
+              "RCL047_meu_relatorio_acao_marco_2.rpt");
+    report.title = "???";
+    EXPECT_EQ(QFileInfo(report.WriteNew(dir.path())).fileName(), "RCL047_relatorio.rpt");
+    EXPECT_EQ(ReportDefinition::Read(first).title, "  Meu Relatório: Ação/Março!! ")
+        << "the first file is kept";
 }
 
 }  // namespace

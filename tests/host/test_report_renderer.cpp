@@ -75,7 +75,13 @@ INSTANTIATE_TEST_SUITE_P(
                                  "2023-02-29"},  // no such day: shown as it came
                       FormatCase{1234567, "integer", "1.234.567"}, FormatCase{-5, "integer", "-5"},
                       FormatCase{1234.5, "float2", "1.234,50"}, FormatCase{"abc", "integer", "abc"},
-                      FormatCase{QVariant(), "date", ""}, FormatCase{"texto", "", "texto"}));
+                      FormatCase{QVariant(), "date", ""}, FormatCase{"texto", "", "texto"},
+                      // As SQLite gives the largest counts: exact, never through a double.
+                      FormatCase{QVariant(qlonglong(9223372036854775807)), "integer",
+                                 "9.223.372.036.854.775.807"},
+                      FormatCase{QVariant(qlonglong(-9223372036854775807 - 1)), "integer",
+                                 "-9.223.372.036.854.775.808"},
+                      FormatCase{1e19, "integer", "10.000.000.000.000.000.000"}));
 
 ReportDefinition GroupedReport() {
     ReportDefinition report;

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/mount.h>
 
 #include <QDir>
 #include <QFile>
@@ -7,6 +6,7 @@
 #include <QTemporaryDir>
 
 #include "SafeFile.h"
+#include "SmallFileSystem.h"
 #include "SysUtils.h"
 
 namespace {
@@ -27,27 +27,6 @@ QStringList Files(const QString& dir) {
 }
 
 QString Numbered(int n) { return QStringLiteral("saida-%1.pdf").arg(n); }
-
-// A folder on a file system of a few kilobytes, to run out of space on
-// purpose. Needs the right to mount (the tests run as root on CI).
-class TinyDisk {
-public:
-    TinyDisk() {
-        mounted_ = ::mount("tmpfs", QFile::encodeName(dir_.path()).constData(), "tmpfs", 0,
-                           "size=16k") == 0;
-    }
-    ~TinyDisk() {
-        if (mounted_) ::umount2(QFile::encodeName(dir_.path()).constData(), MNT_DETACH);
-    }
-    TinyDisk(const TinyDisk&) = delete;
-    TinyDisk& operator=(const TinyDisk&) = delete;
-    bool Mounted() const { return mounted_; }
-    QString Path() const { return dir_.path(); }
-
-private:
-    QTemporaryDir dir_;
-    bool mounted_ = false;
-};
 
 TEST(SafeFile, CommitPutsTheWholeFileInPlaceAndLeavesNoTemporary) {
     QTemporaryDir dir;
@@ -87,8 +66,8 @@ TEST(SafeFile, AFolderThatDoesNotExistIsNamedWithItsReason) {
 }
 
 TEST(SafeFile, AFullDiskFailsTheCommitAndKeepsTheEarlierFile) {
-    TinyDisk disk;
-    if (!disk.Mounted()) GTEST_SKIP() << "no right to mount a small file system here";
+    SmallFileSystem disk(16);
+    if (!disk.Mounted()) GTEST_SKIP() << disk.Why().toStdString();
     const QString target = QDir(disk.Path()).filePath("relatorio.pdf");
     Put(target, "antigo");
     SafeFile file(target);
@@ -122,8 +101,8 @@ TEST(SafeFile, ClaimsTakeFreeNamesAndNeverOverwriteAnotherFile) {
 }
 
 TEST(SafeFile, AFailedClaimLeavesNoFileAndNoName) {
-    TinyDisk disk;
-    if (!disk.Mounted()) GTEST_SKIP() << "no right to mount a small file system here";
+    SmallFileSystem disk(16);
+    if (!disk.Mounted()) GTEST_SKIP() << disk.Why().toStdString();
     SafeFile file = SafeFile::ClaimNew(disk.Path(), Numbered);
     file.Device().write(QByteArray(64 * 1024, 'x'));
     EXPECT_THROW(file.Commit(), Exception);

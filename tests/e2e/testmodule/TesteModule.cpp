@@ -1,6 +1,7 @@
 // A test screen on the base report screen: one user name that goes to the
-// report as P_USUARIO.
+// report as P_USUARIO, required before printing.
 #include "Dadosgerrel.h"
+#include "Funcoes.h"
 #include "ReportLib.h"
 #include "StdCtrls.h"
 
@@ -14,6 +15,12 @@ public:
         p.Handler("rpddPadraoBeforeGetQueryParams", &TfrmTeste::rpddPadraoBeforeGetQueryParams);
     }
     TEdit* edtUsuario = nullptr;
+    // Overrides the base's handler without publishing it: the base's binding
+    // of the print button must still reach it.
+    void sbtPrintClick(TObject* Sender) override {
+        if (edtUsuario->Text().isEmpty()) MensErro(QString::fromUtf8("Usuário deve ser informado."), true);
+        inherited::sbtPrintClick(Sender);
+    }
     void rpddPadraoBeforeGetQueryParams(TParams& Params, bool&) {
         if (ExistParam(Params, "P_USUARIO")) Params.ParamByName("P_USUARIO").SetAsString(edtUsuario->Text());
     }

@@ -1,0 +1,4 @@
+object frm: TForm
+  Caption = 'Relat√≥rio'
+  Hint = 'A«√O N√O …'
+end

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QString>
+
+#include "HostExport.h"
+
+// A database failure as the user reads it: a Portuguese sentence, then the
+// cause, in Portuguese where SQLite's code tells it, with the database's own
+// (English) words after it in parentheses:
+//
+//   "Não foi possível criar ...: o disco está cheio (database or disk is full)"
+//   "Erro na consulta do relatório: near "SELEC": syntax error"
+//
+// Only the database's words are taken, never the driver's generic remark
+// that Qt appends ("... Unable to execute statement"). `driver` is the
+// connection's (QSqlDatabase::driver(), QSqlQuery::driver()); codes of
+// drivers other than SQLite's are not interpreted.
+HOST_EXPORT QString DatabaseFailure(const QString& sentence, const QSqlError& error,
+                                    const QSqlDriver* driver);
+
+// SQLite's primary result code of a failure (SQLITE_FULL, ...), 0 when the
+// error carries none.
+HOST_EXPORT int SqliteCode(const QSqlError& error);

@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Instructions (valgrind's callgrind, which the machine's load does not sway)
+# of one warm opening of the screen three ways, and of one key until painted
+# in the screen and in a plain masked QLineEdit, with their ratios: what backs
+# the figures of BENCHMARKS.md on a shared machine. Each measured step is a
+# function of its own in bench/ (kept out of line); a run gives its inclusive
+# instructions and its number of calls, and the difference between a short
+# and a longer run leaves out the first, cold call. Needs the benchmarks built
+# (scripts/bench.sh) and valgrind; takes about five minutes.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+bin="${BUILD_DIR:-$root/build}/bin"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+export QT_QPA_PLATFORM=offscreen LC_ALL=C.UTF-8
+
+# run PROGRAM FILTER SECONDS FUNCTION: "<instructions> <calls>" of FUNCTION.
+run() {
+  local out="$work/callgrind.out"
+  valgrind --tool=callgrind --callgrind-out-file="$out" "$bin/$1" --benchmark_filter="$2" \
+    --benchmark_min_time="$3" >/dev/null 2>&1
+  python3 - "$out" "::$4(" <<'PY'
+import re, sys
+lines = open(sys.argv[1], errors="replace").read().split("\n")
+ids = {m.group(1) for m in (re.match(r"c?fn=\((\d+)\) (.*)", l) for l in lines) if m and sys.argv[2] in m.group(2)}
+calls = cost = 0
+for i, line in enumerate(lines):
+    m = re.match(r"cfn=\((\d+)\)", line)
+    if m and m.group(1) in ids and lines[i + 1].startswith("calls="):
+        calls += int(lines[i + 1].split()[0][6:])
+        cost += int(lines[i + 2].split()[1])
+print(cost, calls)
+PY
+}
+
+# warm PROGRAM FILTER FUNCTION: instructions of one warm call.
+warm() {
+  read -r cost1 calls1 < <(run "$1" "$2" 0.01 "$3")
+  read -r cost2 calls2 < <(run "$1" "$2" 1.0 "$3")
+  echo $(((cost2 - cost1) / (calls2 - calls1)))
+}
+
+ratio() { python3 -c "print(f'{$1 / $2:.2f}x')"; }
+
+framework=$(warm bench_open_screen OpenScreen_Framework OpenFramework)
+loader=$(warm bench_open_screen OpenScreen_QUiLoader OpenWithLoader)
+uic=$(warm bench_open_screen OpenScreen_Uic OpenWithUic)
+echo "abrir a tela: framework $framework, QUiLoader $loader, uic $uic instruções"
+echo "  framework / QUiLoader $(ratio "$framework" "$loader") (alvo: até 1.00x)"
+echo "  framework / uic       $(ratio "$framework" "$uic") (alvo: até 1.30x)"
+screen=$(warm bench_typing BM_TypeDigit_Screen KeyUntilPainted)
+plain=$(warm bench_typing BM_TypeDigit_PlainLineEdit KeyUntilPainted)
+echo "tecla até pintar (dígito e Backspace): tela $screen, QLineEdit $plain instruções"
+echo "  tela / QLineEdit      $(ratio "$screen" "$plain") (alvo: até 1.50x)"
