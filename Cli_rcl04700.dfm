@@ -277,7 +277,7 @@ inherited frmLimpDados: TfrmLimpDados
         Top = 40
         Width = 21
         Height = 21
-        Hint = 'Pesquisar'
+        Hint = 'Pesquisar (F9)'
         Enabled = False
         Flat = True
         Glyph.Data = {

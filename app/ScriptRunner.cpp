@@ -31,7 +31,10 @@ const std::map<QString, Qt::Key>& NamedKeys() {
                                      {"Tab", Qt::Key_Tab},             {"Enter", Qt::Key_Return},
                                      {"Escape", Qt::Key_Escape},       {"Left", Qt::Key_Left},
                                      {"Right", Qt::Key_Right},         {"Home", Qt::Key_Home},
-                                     {"End", Qt::Key_End},             {"Space", Qt::Key_Space}};
+                                     {"End", Qt::Key_End},             {"Space", Qt::Key_Space},
+                                     {"Up", Qt::Key_Up},               {"Down", Qt::Key_Down},
+                                     {"PgUp", Qt::Key_PageUp},         {"PgDown", Qt::Key_PageDown},
+                                     {"Insert", Qt::Key_Insert}};
         for (int f = 1; f <= 12; ++f) k[QStringLiteral("F%1").arg(f)] = static_cast<Qt::Key>(Qt::Key_F1 + f - 1);
         return k;
     }();

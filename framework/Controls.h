@@ -89,14 +89,18 @@ public:
     TKeyEvent OnKeyDown;
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override {
+    // Raises OnKeyDown for the key; false when a handler took the key (set it
+    // to 0), so that the control must not act on it.
+    bool KeyDownPasses(QKeyEvent* event) {
         Word key = VirtualKeyOf(*event);
-        if (OnKeyDown && key != 0) {
-            Dispatch([&] { OnKeyDown(this, key, ShiftStateOf(event->modifiers())); });
-            if (key == 0) {
-                event->accept();
-                return;
-            }
+        if (!OnKeyDown || key == 0) return true;
+        Dispatch([&] { OnKeyDown(this, key, ShiftStateOf(event->modifiers())); });
+        return key != 0;
+    }
+    void keyPressEvent(QKeyEvent* event) override {
+        if (!KeyDownPasses(event)) {
+            event->accept();
+            return;
         }
         W::keyPressEvent(event);
     }

@@ -25,6 +25,10 @@ const QIcon& SubWindowIcon() {
     static const auto* const icon = new QIcon(QApplication::style()->standardIcon(QStyle::SP_TitleBarMenuButton));
     return *icon;
 }
+// Styles draw the focus frame only once the keyboard has moved the focus in
+// a window; screens and dialogs are worked from the keyboard from their first
+// moment, so the control that holds the focus shows it from the start.
+void ShowFocusFrames(QWidget& window) { window.setAttribute(Qt::WA_KeyboardFocusChange); }
 }  // namespace
 
 TApplication* const Application = &applicationInstance;
@@ -65,6 +69,7 @@ void TForm::EnsureHost() {
 void TForm::Show() {
     const QScopedValueRollback<bool> showing(showing_, true);
     EnsureHost();
+    ShowFocusFrames(*window());
     if (subWindow_) {
         subWindow_->show();
         subWindow_->raise();
@@ -244,6 +249,7 @@ void TApplication::ShowException(const std::exception& error) {
 }
 
 int TApplication::ExecModal(QDialog& dialog) {
+    ShowFocusFrames(dialog);
     if (modalHook_) return modalHook_(dialog);
     return dialog.exec();
 }

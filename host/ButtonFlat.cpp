@@ -1,10 +1,23 @@
 #include "ButtonFlat.h"
 
+#include <QShortcut>
+
 #include "ClassRegistry.h"
 
 TButtonFlat::TButtonFlat(QWidget* parent) : TSpeedButton(parent) {
     SetFlat(true);
     setFocusPolicy(Qt::NoFocus);
+}
+
+// Qt leaves a shortcut of a widget that is disabled or hidden, and one of a
+// screen of the MDI area that is not the active one, without effect; a held
+// key must not run the action again and again.
+void TButtonFlat::SetShortCut(const QKeySequence& keys) {
+    auto* shortcut = new QShortcut(keys, this);
+    shortcut->setContext(Qt::WindowShortcut);
+    shortcut->setAutoRepeat(false);
+    connect(shortcut, &QShortcut::activated, this, &TButtonFlat::Click);
+    SetHint(QStringLiteral("%1 (%2)").arg(Hint(), keys.toString(QKeySequence::NativeText)));
 }
 
 namespace {

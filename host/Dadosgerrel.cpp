@@ -33,7 +33,18 @@ void TfrmDadosGerRel::Publish(TPublisher<TfrmDadosGerRel>& p) {
         .Handler("sbtSalvarComoClick", &TfrmDadosGerRel::sbtSalvarComoClick);
 }
 
-void TfrmDadosGerRel::FormCreate(TObject* /*Sender*/) { LoadReportNames(); }
+void TfrmDadosGerRel::FormCreate(TObject* /*Sender*/) {
+    BindShortCuts();
+    LoadReportNames();
+}
+
+// The keys press the buttons, so a derived screen's checks run first and a
+// disabled button does nothing.
+void TfrmDadosGerRel::BindShortCuts() {
+    sbtPreview->SetShortCut(QKeySequence(Qt::CTRL | Qt::Key_F2));
+    sbtPrint->SetShortCut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    sbtSalvarComo->SetShortCut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+}
 
 // The report list is read when the screen is created; nothing to redo on
 // each activation.

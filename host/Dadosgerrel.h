@@ -25,7 +25,9 @@
 // only once the user confirms replacing that report ("Substituir_Pergunta"),
 // whose file is then overwritten. The popup menus stay empty: every
 // report starts from one of the three buttons, which a derived screen guards
-// with its own checks.
+// with its own checks. Each button has a key, named in its hint, that presses
+// it: Ctrl+F2 previews (as office programs preview a print), Ctrl+P prints,
+// Ctrl+Shift+S saves as.
 class HOST_EXPORT TfrmDadosGerRel : public TForm {
     Q_OBJECT
 public:
@@ -63,6 +65,7 @@ public:
     virtual void sbtSalvarComoClick(TObject* Sender);
 
 private:
+    void BindShortCuts();
     void LoadReportNames(const QString& selectFile = QString());
     QString FileToReplace(const ReportDefinition& chosen, const QString& title);
     const ReportDefinition& ChosenReport() const;

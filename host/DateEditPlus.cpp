@@ -2,19 +2,17 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QCalendarWidget>
 #include <QClipboard>
 #include <QContextMenuEvent>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QRegularExpression>
-#include <QScreen>
+#include <QScopedValueRollback>
 #include <QStyle>
-#include <QVBoxLayout>
 
 #include "ClassRegistry.h"
+#include "DateCalendar.h"
+#include "DateKeys.h"
 #include "Forms.h"
 #include "Funcoes.h"
 
@@ -23,6 +21,12 @@ namespace {
 // Blanks show as '_'; text() of a masked QLineEdit drops them, which is why
 // Text() reads displayText() instead.
 const QString kMask = QStringLiteral("99/99/9999;_");
+
+std::optional<TDateTime> DateOfText(const QString& text) {
+    TDateTime date = 0;
+    if (!TryStrToDate(text, date)) return std::nullopt;
+    return date;
+}
 
 QStringList DefaultWeekdayNames() {
     QStringList names;
@@ -81,9 +85,8 @@ void TDateEditPlus::SetText(const QString& text) { setText(text); }
 void TDateEditPlus::Clear() { clear(); }
 
 TDateTime TDateEditPlus::GetDate() const {
-    TDateTime date = 0;
-    if (!TryStrToDate(Text(), date)) return 0;
-    return saveTime_ ? date + time_ : date;
+    if (!date_) return 0;
+    return saveTime_ ? *date_ + time_ : *date_;
 }
 
 void TDateEditPlus::SetDate(TDateTime date) {
@@ -99,8 +102,7 @@ void TDateEditPlus::SetDate(TDateTime date) {
 
 void TDateEditPlus::CheckValidDate() {
     const QString text = Text();
-    TDateTime date = 0;
-    if (text.isEmpty() || TryStrToDate(text, date)) return;
+    if (text.isEmpty() || date_) return;
     Application->ShowMessage(mtError, QStringLiteral("'%1' não é uma data válida.").arg(text));
     {
         // The field the user went to must not check itself now, or two
@@ -120,7 +122,7 @@ void TDateEditPlus::SetNomeSemana(const QStringList& names) {
     QStringList merged = DefaultWeekdayNames();
     for (int day = 0; day < 7 && day < names.size(); ++day) merged[day] = names.at(day);
     weekdayNames_ = merged;
-    UpdateCalendarHeader();
+    if (calendar_) calendar_->SetWeekdayNames(weekdayNames_);
 }
 
 void TDateEditPlus::SetButtonBitmapData(const QByteArray& data) {
@@ -128,22 +130,23 @@ void TDateEditPlus::SetButtonBitmapData(const QByteArray& data) {
 }
 
 // Qt reports a typed separator as a change although the text stays the same;
-// only real changes reach the handlers.
+// only real changes and the user's edits reach the handlers. The flag is
+// taken here so that text set by a handler counts as the code's.
 void TDateEditPlus::TextChanged() {
-    if (displayText() == shownText_) return;
+    const bool userEdit = std::exchange(userEdit_, false);
+    if (displayText() == shownText_ && !userEdit) return;
     shownText_ = displayText();
+    date_ = DateOfText(Text());
     UpdateColor();
     RaiseEvent(OnChange, this);
-    TDateTime date = 0;
-    if (TryStrToDate(Text(), date)) RaiseEvent(OnDateChange, this);
+    if (date_) RaiseEvent(OnDateChange, this);
 }
 
 // Only the text colour changes, so Color (the background) and a font colour
 // set by the definition survive; that colour comes back when the text stops
 // being a date.
 void TDateEditPlus::UpdateColor() {
-    TDateTime date = 0;
-    const bool valid = TryStrToDate(Text(), date);
+    const bool valid = date_.has_value();
     if (!valid && !showingValid_) return;
     QPalette colours = palette();
     if (valid && !showingValid_) normalTextColor_ = colours.color(QPalette::Text);
@@ -172,15 +175,36 @@ void TDateEditPlus::mousePressEvent(QMouseEvent* event) {
     if (!HasDigit()) setCursorPosition(0);
 }
 
-// OnKeyDown still hears the paste key, as it hears every other key.
+// OnKeyDown hears the paste and date keys first, as it hears other keys.
 void TDateEditPlus::keyPressEvent(QKeyEvent* event) {
-    if (!event->matches(QKeySequence::Paste) || isReadOnly())
+    const DateKey dateKey = isReadOnly() ? DateKey::None : DateKeyOf(*event);
+    const bool pastes = !isReadOnly() && event->matches(QKeySequence::Paste);
+    if (dateKey == DateKey::None && !pastes) {
+        const QScopedValueRollback<bool> typing(userEdit_, TypesIntoField(*event));
         return TControlOf<QLineEdit>::keyPressEvent(event);
-    Word key = VirtualKeyOf(*event);
-    if (OnKeyDown && key != 0)
-        Dispatch([&] { OnKeyDown(this, key, ShiftStateOf(event->modifiers())); });
-    if (key != 0) PasteDate();
+    }
     event->accept();
+    if (!KeyDownPasses(event)) return;
+    if (pastes)
+        PasteDate();
+    else
+        DateKeyPressed(dateKey);
+}
+
+// A digit that lands on a place of the mask is an edit even when it is the
+// digit that was there; past the last place it types nothing.
+bool TDateEditPlus::TypesIntoField(const QKeyEvent& event) const {
+    const QString typed = event.text();
+    if (typed.size() != 1 || !typed[0].isDigit() || isReadOnly()) return false;
+    return hasSelectedText() || cursorPosition() < displayText().size();
+}
+
+void TDateEditPlus::DateKeyPressed(DateKey key) {
+    if (key == DateKey::Calendar) return OpenCalendar();
+    if (key == DateKey::Today) return PutDate(Date());
+    if (!date_ && HasDigit()) return;  // a text being typed stays as it is
+    if (const std::optional<TDateTime> next = DateAfterStep(key, date_.value_or(Date())))
+        PutDate(*next);
 }
 
 void TDateEditPlus::contextMenuEvent(QContextMenuEvent* event) {
@@ -193,75 +217,34 @@ void TDateEditPlus::contextMenuEvent(QContextMenuEvent* event) {
     menu->popup(event->globalPos());
 }
 
-// Selecting all and inserting is one edit: one OnChange, and Ctrl+Z undoes it.
 void TDateEditPlus::PasteDate() {
     TDateTime date = 0;
     if (!PastedDate(QGuiApplication::clipboard()->text(), date)) return paste();
-    selectAll();
-    insert(DateToStr(date));
+    PutDate(date);
 }
+
+// Selecting all and inserting is one edit of the user's: one OnChange, and
+// Ctrl+Z undoes it.
+void TDateEditPlus::PutDate(TDateTime date) {
+    const QString text = DateToStr(date);
+    const QScopedValueRollback<bool> editing(userEdit_, true);
+    selectAll();
+    insert(text);
+}
+
+QCalendarWidget* TDateEditPlus::Calendar() const { return calendar_; }
 
 void TDateEditPlus::OpenCalendar() {
-    if (!calendar_) CreateCalendar();
-    TDateTime date = 0;
-    calendar_->setSelectedDate(TryStrToDate(Text(), date) ? ToQDate(date) : QDate::currentDate());
-    QPoint where = mapToGlobal(rect().bottomLeft());
-    if (const QScreen* area = screen()) {
-        const QRect available = area->availableGeometry();
-        const QSize size = calendar_->sizeHint();
-        if (where.y() + size.height() > available.bottom())
-            where.setY(mapToGlobal(QPoint(0, 0)).y() - size.height());
-        where.setX(qBound(available.left(), where.x(),
-                          qMax(available.left(), available.right() - size.width())));
+    if (!calendar_) {
+        calendar_ = new TDateCalendar(this);
+        calendar_->SetWeekdayNames(weekdayNames_);
+        connect(calendar_, &TDateCalendar::picked, this, &TDateEditPlus::PickDate);
     }
-    calendar_->move(where);
-    calendar_->show();
-    calendar_->setFocus(Qt::PopupFocusReason);
+    calendar_->PopUp(ToQDate(date_ ? *date_ : Date()));
 }
 
-// The calendar's own day names follow the locale; ours come from
-// NomeSemana, in a row of labels set between its navigation bar and its days.
-void TDateEditPlus::CreateCalendar() {
-    calendar_ = new QCalendarWidget(this);
-    calendar_->setWindowFlags(Qt::Popup);
-    calendar_->setObjectName(QStringLiteral("calendario"));
-    calendar_->setFirstDayOfWeek(Qt::Sunday);
-    calendar_->setGridVisible(true);
-    calendar_->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
-    if (auto* layout = qobject_cast<QVBoxLayout*>(calendar_->layout())) {
-        calendar_->setHorizontalHeaderFormat(QCalendarWidget::NoHorizontalHeader);
-        calendarHeader_ = new QWidget(calendar_);
-        auto* row = new QHBoxLayout(calendarHeader_);
-        row->setContentsMargins(0, 0, 0, 0);
-        row->setSpacing(0);
-        for (int day = 0; day < 7; ++day) {
-            auto* label = new QLabel(calendarHeader_);
-            label->setObjectName(QStringLiteral("diaSemana%1").arg(day));
-            label->setAlignment(Qt::AlignCenter);
-            row->addWidget(label, 1);
-        }
-        layout->insertWidget(1, calendarHeader_);
-        UpdateCalendarHeader();
-    }
-    connect(calendar_, &QCalendarWidget::clicked, this, &TDateEditPlus::PickDate);
-    connect(calendar_, &QCalendarWidget::activated, this, &TDateEditPlus::PickDate);
-}
-
-void TDateEditPlus::UpdateCalendarHeader() {
-    if (!calendarHeader_) return;
-    for (int day = 0; day < 7; ++day) {
-        auto* label = calendarHeader_->findChild<QLabel*>(QStringLiteral("diaSemana%1").arg(day));
-        label->setText(weekdayNames_.at(day).left(3));
-        label->setToolTip(weekdayNames_.at(day));
-    }
-}
-
-// A double click reports the date twice (clicked, then activated); only the
-// first, while the calendar is still open, counts.
 void TDateEditPlus::PickDate(const QDate& date) {
-    if (!calendar_->isVisible()) return;
-    calendar_->hide();
-    Dispatch([&] { setText(DateToStr(FromQDate(date))); });
+    Dispatch([&] { PutDate(FromQDate(date)); });
     activateWindow();
     setFocus(Qt::PopupFocusReason);
 }

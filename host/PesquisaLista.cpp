@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -43,6 +44,8 @@ TfrmPesquisaLista::TfrmPesquisaLista(const QString& title, const QStringList& ro
     BuildLayout();
     FillList(rows, marked);
     markAll_->setEnabled(!singleSelect_);
+    filter_->installEventFilter(this);
+    list_->installEventFilter(this);
     connect(filter_, &QLineEdit::textChanged, this, &TfrmPesquisaLista::SetFilter);
     connect(list_, &QListWidget::itemChanged, this, &TfrmPesquisaLista::ItemChanged);
     connect(list_, &QListWidget::itemDoubleClicked, this, [](QListWidgetItem* item) {
@@ -61,13 +64,18 @@ void TfrmPesquisaLista::BuildLayout() {
     list_->setObjectName(QStringLiteral("lstItens"));
     markAll_ = new QPushButton(QStringLiteral("Marcar todos"), this);
     markAll_->setObjectName(QStringLiteral("btnMarcarTodos"));
+    markAll_->setToolTip(QStringLiteral("Marca as linhas à vista (Ctrl+A)"));
     unmarkAll_ = new QPushButton(QStringLiteral("Desmarcar todos"), this);
     unmarkAll_->setObjectName(QStringLiteral("btnDesmarcarTodos"));
+    unmarkAll_->setToolTip(QStringLiteral("Desmarca as linhas à vista"));
+    count_ = new QLabel(this);
+    count_->setObjectName(QStringLiteral("lblMarcados"));
 
     auto* marks = new QHBoxLayout;
     marks->addWidget(markAll_);
     marks->addWidget(unmarkAll_);
     marks->addStretch();
+    marks->addWidget(count_);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("Filtro:"), this));
     layout->addWidget(filter_);
@@ -78,13 +86,17 @@ void TfrmPesquisaLista::BuildLayout() {
 }
 
 void TfrmPesquisaLista::FillList(const QStringList& rows, const QList<bool>& marked) {
-    QSignalBlocker quiet(list_);
-    for (qsizetype i = 0; i < rows.size(); ++i) {
-        auto* item = new QListWidgetItem(rows.at(i), list_);
-        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
-        const bool on = i < marked.size() && marked.at(i);
-        item->setCheckState(on ? Qt::Checked : Qt::Unchecked);
+    {
+        QSignalBlocker quiet(list_);
+        for (qsizetype i = 0; i < rows.size(); ++i) {
+            auto* item = new QListWidgetItem(rows.at(i), list_);
+            item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+            const bool on = i < marked.size() && marked.at(i);
+            item->setCheckState(on ? Qt::Checked : Qt::Unchecked);
+        }
     }
+    list_->setCurrentRow(rows.isEmpty() ? -1 : 0);
+    UpdateCount();
 }
 
 QStringList TfrmPesquisaLista::Rows() const {
@@ -117,22 +129,71 @@ void TfrmPesquisaLista::SetFilter(const QString& filter) {
         QListWidgetItem* item = list_->item(i);
         item->setHidden(!item->text().contains(filter, Qt::CaseInsensitive));
     }
+    KeepCurrentInView();
+}
+
+// Space would otherwise act on the current row even while the filter hides it.
+void TfrmPesquisaLista::KeepCurrentInView() {
+    const QListWidgetItem* current = list_->currentItem();
+    if (current && !current->isHidden()) return;
+    const QList<QListWidgetItem*> inView = RowsInView();
+    list_->setCurrentItem(inView.isEmpty() ? nullptr : inView.first());
+}
+
+QList<QListWidgetItem*> TfrmPesquisaLista::RowsInView() const {
+    QList<QListWidgetItem*> rows;
+    for (int i = 0; i < list_->count(); ++i)
+        if (!list_->item(i)->isHidden()) rows << list_->item(i);
+    return rows;
 }
 
 void TfrmPesquisaLista::MarkAll(bool marked) {
     if (marked && singleSelect_) return;
-    for (int i = 0; i < list_->count(); ++i) {
-        QListWidgetItem* item = list_->item(i);
-        if (!item->isHidden()) item->setCheckState(marked ? Qt::Checked : Qt::Unchecked);
+    for (QListWidgetItem* item : RowsInView())
+        item->setCheckState(marked ? Qt::Checked : Qt::Unchecked);
+}
+
+void TfrmPesquisaLista::ToggleCurrent() {
+    QListWidgetItem* item = list_->currentItem();
+    if (!item || item->isHidden()) return;
+    item->setCheckState(item->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+}
+
+void TfrmPesquisaLista::accept() {
+    const QList<QListWidgetItem*> inView = RowsInView();
+    if (inView.size() == 1 && !Marked().contains(true)) inView.first()->setCheckState(Qt::Checked);
+    QDialog::accept();
+}
+
+// Space in the list and Ctrl+A in the list or the filter box are the
+// dialog's, not the widgets' own (the delegate's toggle, select all).
+bool TfrmPesquisaLista::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress) return QDialog::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->matches(QKeySequence::SelectAll)) {
+        MarkAll(true);
+        return true;
     }
+    if (watched == list_ && key->key() == Qt::Key_Space && key->modifiers() == Qt::NoModifier) {
+        ToggleCurrent();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 // With singleSelect a newly marked row takes the mark from the others.
 void TfrmPesquisaLista::ItemChanged(QListWidgetItem* item) {
-    if (!singleSelect_ || item->checkState() != Qt::Checked) return;
-    QSignalBlocker quiet(list_);
-    for (int i = 0; i < list_->count(); ++i)
-        if (list_->item(i) != item) list_->item(i)->setCheckState(Qt::Unchecked);
+    if (singleSelect_ && item->checkState() == Qt::Checked) {
+        QSignalBlocker quiet(list_);
+        for (int i = 0; i < list_->count(); ++i)
+            if (list_->item(i) != item) list_->item(i)->setCheckState(Qt::Unchecked);
+    }
+    UpdateCount();
+}
+
+void TfrmPesquisaLista::UpdateCount() {
+    const auto marked = Marked().count(true);
+    count_->setText(QStringLiteral("%1 de %2 marcados").arg(marked).arg(list_->count()));
 }
 
 namespace {

@@ -15,7 +15,17 @@ class QPushButton;
 
 // The lookup list: a modal dialog over a dataset's rows, showing one field,
 // with a check box per row (backed by the dataset's one-character field
-// IDMARCADO, "S" when marked), a filter box, and buttons to mark all and none.
+// IDMARCADO, "S" when marked), a filter box, buttons to mark all and none,
+// and a line "n de N marcados" (n marked of the N rows, in view or not).
+//
+// Marks act only on rows in view: the filter hides rows but keeps their
+// marks, and when it hides the current row the first row in view becomes
+// current. Space or a click on a row's mark toggles it (a click on the text
+// makes the row current; a double click toggles it too); Ctrl+A, from the
+// list or the filter box, marks every row in view. Enter (or OK) confirms;
+// when exactly one row is in view and no row is marked, it marks that row
+// first, so that filtering down to one name and pressing Enter picks it. Esc
+// (or Cancel) leaves everything as it was.
 //
 // OK writes the marked rows' shown texts, in table order, into `result` as a
 // JSON array of strings (["Estoque","Compras/Suprimentos"]): one text a report
@@ -47,15 +57,25 @@ public:
     // Marks or unmarks the rows shown (all of them without a filter). With
     // singleSelect, marking all does nothing.
     void MarkAll(bool marked);
+    // Confirms, marking the one row in view first when nothing is marked.
+    void accept() override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildLayout();
     void FillList(const QStringList& rows, const QList<bool>& marked);
     void ItemChanged(QListWidgetItem* item);
+    void ToggleCurrent();
+    void KeepCurrentInView();
+    QList<QListWidgetItem*> RowsInView() const;
+    void UpdateCount();
 
     bool singleSelect_;
     QLineEdit* filter_ = nullptr;
     QListWidget* list_ = nullptr;
+    QLabel* count_ = nullptr;
     QPushButton* markAll_ = nullptr;
     QPushButton* unmarkAll_ = nullptr;
 };

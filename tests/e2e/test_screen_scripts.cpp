@@ -104,6 +104,18 @@ TEST(ScreenScripts, WeekdayFieldsFollowTypingEditingAndLeaving) {
     EXPECT_TRUE(message["text"].toString().contains("29/02/2023"));
 }
 
+TEST(ScreenScripts, DateKeysAndTheReportKeysReachTheScreen) {
+    HostWorkspace workspace;
+    const HostRun run = workspace.Run(
+        "open\ntype depDtIni 31/01/2024\nkey depDtIni PgUp\nkey depDtIni Up\nkey depDtIni -\n"
+        "key depDtIni PgDown\nkey depDtIni Down\nstate\ntype depDtFim 29022024\nkey depDtFim p ctrl\n");
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    const QJsonObject state = run.Only("state");
+    EXPECT_EQ(Control(state, "depDtIni")["text"].toString(), "28/01/2024");
+    EXPECT_EQ(Control(state, "edtSemIni")["text"].toString(), "Domingo");
+    EXPECT_EQ(run.Only("report")["action"].toString(), "print");
+}
+
 TEST(ScreenScripts, EachFailingCheckShowsOneMessageAndNoReport) {
     HostWorkspace workspace;
     const struct {

@@ -46,6 +46,20 @@ public:
     ModalAnswer& operator=(const ModalAnswer&) = delete;
 };
 
+// A date field on its own, with a spy on OnChange ("C:<text>") and
+// OnDateChange ("D:<date>").
+class DateEditTyping : public ::testing::Test {
+protected:
+    void SetUp() override {
+        edit.OnChange = [this](TObject*) { spy << "C:" + edit.Text(); };
+        edit.OnDateChange = [this](TObject*) { spy << "D:" + DateToStr(edit.GetDate()); };
+    }
+    void Type(const QString& keys) { QTest::keyClicks(&edit, keys); }
+
+    TDateEditPlus edit;
+    QStringList spy;
+};
+
 // Handlers that ran on the screen below, in order, with what they saw.
 inline QStringList hostEvents;
 

@@ -10,20 +10,6 @@
 
 namespace {
 
-// A field on its own, with a spy on OnChange ("C:<text>") and OnDateChange
-// ("D:<date>").
-class DateEditTyping : public ::testing::Test {
-protected:
-    void SetUp() override {
-        edit.OnChange = [this](TObject*) { spy << "C:" + edit.Text(); };
-        edit.OnDateChange = [this](TObject*) { spy << "D:" + DateToStr(edit.GetDate()); };
-    }
-    void Type(const QString& keys) { QTest::keyClicks(&edit, keys); }
-
-    TDateEditPlus edit;
-    QStringList spy;
-};
-
 TEST_F(DateEditTyping, DigitsWithoutSlashesFormTheDateAndDateChangeFollowsTheLastChange) {
     Type("29022024");
     EXPECT_EQ(edit.Text(), "29/02/2024");

@@ -31,10 +31,11 @@ protected:
         }
         return texts;
     }
-    // The cell that shows `day` of the month on view (one that shows only once).
+    // The cell that shows `day` of the month on view; of two, the later (the
+    // first week may show the same number of the month before).
     QPoint CellOf(int day) const {
         QAbstractItemModel* model = Days()->model();
-        for (int row = 0; row < model->rowCount(); ++row)
+        for (int row = model->rowCount() - 1; row >= 0; --row)
             for (int column = 0; column < model->columnCount(); ++column) {
                 const QModelIndex index = model->index(row, column);
                 if (index.data().toString() == QString::number(day))
@@ -102,5 +103,54 @@ TEST_F(DateEditCalendar, EscapeClosesWithoutChangingTheText) {
     EXPECT_EQ(field->Text(), "10/03/2024");
     EXPECT_TRUE(hostEvents.isEmpty());
 }
+
+TEST_F(DateEditCalendar, EmptyFieldOpensOnTodayAndEnterOnTheSameDateTellsTheScreenAgain) {
+    QTest::keyClick(field, Qt::Key_F4);
+    ASSERT_TRUE(field->Calendar()->isVisible());
+    EXPECT_EQ(field->Calendar()->selectedDate(), QDate::currentDate());
+    QTest::keyClick(Days(), Qt::Key_Escape);
+    field->SetText("10032024");
+    field->OpenCalendar();
+    hostEvents.clear();
+    QTest::keyClick(Days(), Qt::Key_Return);
+    EXPECT_EQ(hostEvents, (QStringList{"Ini.Change:10/03/2024", "Ini.DateChange:10/03/2024"}));
+}
+
+// A month whose last day only the sixth week shows, and how the calendar is
+// opened from the field.
+struct SixthWeek {
+    const char* date;
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    int lastDay;
+    const char* picked;
+};
+
+void PrintTo(const SixthWeek& c, std::ostream* os) { *os << c.picked; }
+
+class DateEditCalendarWeeks : public DateEditCalendar,
+                              public ::testing::WithParamInterface<SixthWeek> {};
+
+TEST_P(DateEditCalendarWeeks, OpenedFromTheKeyboardTheLastDayOfTheMonthCanBeClicked) {
+    const SixthWeek& c = GetParam();
+    field->SetText(c.date);
+    QTest::keyClick(field, c.key, c.modifiers);
+    ASSERT_NE(field->Calendar(), nullptr);
+    ASSERT_TRUE(field->Calendar()->isVisible());
+    const QPoint cell = CellOf(c.lastDay);
+    const QRect visible = Days()->viewport()->rect();
+    EXPECT_TRUE(visible.contains(cell + QPoint(0, Days()->rowHeight(0) / 2 - 1)))
+        << "the cell of " << c.lastDay << " is cut off at " << visible.bottom();
+    hostEvents.clear();
+    QTest::mouseClick(Days()->viewport(), Qt::LeftButton, {}, cell);
+    EXPECT_EQ(field->Text(), c.picked);
+    EXPECT_EQ(hostEvents, (QStringList{QStringLiteral("Ini.Change:") + c.picked,
+                                       QStringLiteral("Ini.DateChange:") + c.picked}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    MarchAndJune2024, DateEditCalendarWeeks,
+    ::testing::Values(SixthWeek{"10032024", Qt::Key_F4, {}, 31, "31/03/2024"},
+                      SixthWeek{"15062024", Qt::Key_Down, Qt::AltModifier, 30, "30/06/2024"}));
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -11,6 +12,7 @@
 #include <functional>
 
 #include "HostTestSupport.h"
+#include "Keyboard.h"
 #include "PesquisaLista.h"
 
 namespace {
@@ -183,6 +185,92 @@ TEST_F(LookupList, CurrentRowIsKeptAfterOkAndAfterCancel) {
     data.SetRecNo(4);
     Run([](TfrmPesquisaLista& d) { Press(d, "btnCancelar"); });
     EXPECT_EQ(data.RecNo(), 4);
+}
+
+// The person at the dialog with the keyboard alone: keys go where the focus is.
+class LookupKeys : public LookupList {
+protected:
+    static void Activate(QDialog& dialog) {
+        dialog.activateWindow();
+        QApplication::setActiveWindow(&dialog);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    }
+    static QString CountLine(QDialog& dialog) {
+        return dialog.findChild<QLabel*>("lblMarcados")->text();
+    }
+};
+
+// Regression: Space acted on the row that was current before filtering, now
+// hidden, so this marked nothing of what the person saw.
+TEST_F(LookupKeys, SpaceAfterEachFilterMarksTheRowInView) {
+    Run([](TfrmPesquisaLista& d) {
+        Activate(d);
+        TypeKeys("est");
+        PressKey(Qt::Key_Tab);
+        PressKey(Qt::Key_Space);
+        PressKey(Qt::Key_Tab, Qt::ShiftModifier);
+        TypeKeys("compras");
+        PressKey(Qt::Key_Tab);
+        PressKey(Qt::Key_Space);
+        PressKey(Qt::Key_Tab, Qt::ShiftModifier);
+        PressKey(Qt::Key_Backspace);
+        EXPECT_EQ(CountLine(d), "2 de 4 marcados");
+        PressKey(Qt::Key_Return);
+    });
+    EXPECT_EQ(result, R"(["Compras/Suprimentos","Estoque"])");
+}
+
+// Rows marked before, the filter typed, and what Enter leaves in the result.
+struct EnterCase {
+    const char* name;
+    const char* marked;  // a row marked in the table before the lookup, or ""
+    const char* filter;
+    const char* result;
+};
+
+void PrintTo(const EnterCase& c, std::ostream* os) { *os << c.name; }
+
+class LookupEnter : public LookupKeys, public ::testing::WithParamInterface<EnterCase> {};
+
+TEST_P(LookupEnter, EnterConfirmsMarkingTheOneRowInViewOnlyWhenNothingIsMarked) {
+    const EnterCase& c = GetParam();
+    for (data.First(); !data.Eof(); data.Next()) {
+        data.Edit();
+        mark.SetAsString(name.AsString() == c.marked ? "S" : "");
+        data.Post();
+    }
+    Run([&](TfrmPesquisaLista& d) {
+        Activate(d);
+        TypeKeys(c.filter);
+        PressKey(Qt::Key_Return);
+    });
+    EXPECT_EQ(result, c.result);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    OneOrMoreRowsInView, LookupEnter,
+    ::testing::Values(EnterCase{"OneRowNothingMarked", "", "plan",
+                                R"(["Planejamento Alim. Industrial"])"},
+                      EnterCase{"OneRowAnotherMarked", "Estoque", "plan", R"(["Estoque"])"},
+                      EnterCase{"TwoRowsNothingMarked", "", "/", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(LookupKeys, CtrlAMarksTheRowsInViewAndEscKeepsTheEarlierChoice) {
+    Run([](TfrmPesquisaLista& d) {
+        Activate(d);
+        EXPECT_EQ(CountLine(d), "0 de 4 marcados");
+        TypeKeys("/");
+        PressKey(Qt::Key_A, Qt::ControlModifier);
+        EXPECT_EQ(d.Marked(), (QList<bool>{true, true, false, false}));
+        EXPECT_EQ(d.findChild<QLineEdit*>("edtFiltro")->text(), "/");
+        PressKey(Qt::Key_Tab);
+        d.SetFilter("");
+        PressKey(Qt::Key_A, Qt::ControlModifier);
+        EXPECT_EQ(CountLine(d), "4 de 4 marcados");
+        PressKey(Qt::Key_Escape);
+    });
+    EXPECT_EQ(result, "anterior");
+    EXPECT_EQ(Marks(), (QStringList{"", "", "", ""}));
 }
 
 TEST_F(LookupList, SourceWithoutDatasetIsAnError) {

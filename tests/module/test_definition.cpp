@@ -24,7 +24,7 @@ TEST_F(ScreenDefinition, FreshScreenShowsAllSystemsChosenAndItsCodes) {
     EXPECT_EQ(s.Label2->Caption(), "Final");
     EXPECT_EQ(s.rbtTodosSist->Caption(), "Todas");
     EXPECT_EQ(s.rbtListaSist->Caption(), "Lista");
-    EXPECT_EQ(s.sbtSist->toolTip(), "Pesquisar");
+    EXPECT_EQ(s.sbtSist->toolTip(), "Pesquisar (F9)");
     EXPECT_EQ(s.cbbReportNames->Items().size(), 2) << "both RCL047 reports are offered";
     EXPECT_TRUE(messages.isEmpty()) << messages.join(" | ").toStdString();
 }
