@@ -25,8 +25,8 @@ HostOptions HostOptions::Parse(const QStringList& arguments, const QString& host
             options.createDatabase = true;
             continue;
         }
-        const bool known = name == "--module" || name == "--reports" || name == "--db" || name == "--script" ||
-                           name == "--out" || name == "--config" || name == "--sample";
+        const bool known = name == "--module" || name == "--reports" || name == "--help-dir" || name == "--db" ||
+                           name == "--script" || name == "--out" || name == "--config" || name == "--sample";
         if (!known) {
             options.error = QStringLiteral("Opção desconhecida: %1").arg(name);
             return options;
@@ -38,6 +38,7 @@ HostOptions HostOptions::Parse(const QStringList& arguments, const QString& host
         const QString& value = arguments[++i];
         if (name == "--module") options.modules << value;
         else if (name == "--reports") options.reportsDir = value;
+        else if (name == "--help-dir") options.helpDir = value;
         else if (name == "--db") options.database = value;
         else if (name == "--script") options.script = value;
         else if (name == "--config") options.configFile = value;

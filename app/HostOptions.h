@@ -9,6 +9,7 @@
 //                   beside the host)
 //   --reports DIR   the report definitions (default: the host's reports
 //                   folder)
+//   --help-dir DIR  the help pages (default: the host's help folder)
 //   --db PATH|URI   the report database: a SQLite file, created and filled
 //                   when missing, or a PostgreSQL server,
 //                   postgresql://user@host:port/db (see DatabaseUrl.h; never

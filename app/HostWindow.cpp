@@ -4,6 +4,8 @@
 #include <QMessageBox>
 
 #include "Forms.h"
+#include "HelpWindow.h"
+#include "HostConfig.h"
 #include "SysUtils.h"
 
 HostWindow::HostWindow() : mdiArea_(new QMdiArea(this)) {
@@ -19,6 +21,23 @@ HostWindow::HostWindow() : mdiArea_(new QMdiArea(this)) {
     help->addAction(QStringLiteral("&Sobre..."), this, &HostWindow::ShowAbout);
     Application->SetMdiArea(mdiArea_);
     Application->SetTitle(windowTitle());
+    Application->SetHelpHook([this](const QString& file, int context) { ShowHelp(file, context); });
+}
+
+HostWindow::~HostWindow() { Application->SetHelpHook(nullptr); }
+
+bool HostWindow::ShowHelp(const QString& file, int context) {
+    QString page;
+    try {
+        page = ReadHelpTopic(HostConfig::Instance().helpDir, file, context);
+    } catch (const Exception& e) {
+        Application->ShowMessage(mtWarning, e.Message());
+        return false;
+    }
+    if (!help_) help_ = new HelpWindow(this);
+    help_->ShowPage(page);
+    emit HelpShown(file, context, help_->PageTitle());
+    return true;
 }
 
 LoadedModule& HostWindow::AddModule(const QString& path) {

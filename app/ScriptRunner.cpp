@@ -83,13 +83,10 @@ ScriptRunner::ScriptRunner(HostWindow& host, QTextStream& out, QString outputDir
         Emit({{"event", "message"}, {"kind", KindName(type)}, {"text", text}});
     });
     Application->SetModalHook([this](QDialog& dialog) { return AnswerDialog(dialog); });
-    Application->SetHelpHook([this](const QString& file, int context) {
-        Emit({{"event", "message"},
-              {"kind", "info"},
-              {"text", QStringLiteral("Ajuda solicitada: arquivo \"%1\", contexto %2 (não há visualizador para esse formato aqui).")
-                           .arg(file)
-                           .arg(context)}});
-    });
+    helpShown_ = QObject::connect(&host_, &HostWindow::HelpShown, &host_,
+                                  [this](const QString& file, int context, const QString& title) {
+                                      Emit({{"event", "help"}, {"file", file}, {"context", context}, {"title", title}});
+                                  });
     ReportEvents::ParamsReady() = [this](const TParams& params) { Emit(ParamsEvent(params)); };
     ReportEvents::ReportDone() = [this](const QString& action, const QString& title, int rows, const QString& file) {
         Emit({{"event", "report"}, {"action", action}, {"title", title}, {"rows", rows}, {"file", file}});
@@ -99,7 +96,7 @@ ScriptRunner::ScriptRunner(HostWindow& host, QTextStream& out, QString outputDir
 ScriptRunner::~ScriptRunner() {
     Application->SetMessageHook(nullptr);
     Application->SetModalHook(nullptr);
-    Application->SetHelpHook(nullptr);
+    QObject::disconnect(helpShown_);
     ReportEvents::ParamsReady() = nullptr;
     ReportEvents::ReportDone() = nullptr;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QJsonObject>
+#include <QObject>
 #include <QString>
 #include <QTextStream>
 #include <deque>
@@ -80,4 +81,5 @@ private:
     std::deque<ScriptLine> answers_;
     QString answerError_;  // an answer that did not fit its dialog
     std::map<QString, Command> commands_;
+    QMetaObject::Connection helpShown_;
 };

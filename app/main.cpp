@@ -13,6 +13,7 @@
 #include "DatabaseUrl.h"
 #include "Forms.h"
 #include "HostConfig.h"
+#include "HostLocale.h"
 #include "HostOptions.h"
 #include "HostWindow.h"
 #include "ScriptReader.h"
@@ -108,6 +109,12 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("rclhost");
     QApplication::setDesktopFileName("rclhost");
     QApplication::setWindowIcon(QIcon(":/icons/rclhost.svg"));
+    // The screens' fixed geometry, their focus frames and group boxes are
+    // drawn and checked in Fusion; a desktop's own style (wider radio
+    // indicators, other margins) would cut their captions.
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    if (!UseBrazilianPortuguese())
+        std::fprintf(stderr, "Aviso: as traduções do Qt não estão instaladas; os textos do Qt ficam em inglês.\n");
     const HostOptions options = HostOptions::Parse(arguments, QApplication::applicationDirPath());
     if (!options.error.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(options.error));

@@ -9,6 +9,7 @@ set(RCLHOST_RUNTIME_PACKAGES
   libqt6sql6-psql        # Qt SQL's PostgreSQL driver: a report database on a server
   libqt6svg6             # Qt's SVG image plugin: the host's icon
   qt6-translations-l10n  # Qt's own dialogs and buttons in Portuguese
+  fonts-liberation2      # the sans the screens' "MS Sans Serif" is shown in
 )
 
 install(TARGETS rclhost RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -20,7 +21,7 @@ set_target_properties(rcl04700 PROPERTIES INSTALL_RPATH "$ORIGIN/..")
 
 install(DIRECTORY reports/ DESTINATION ${RCLHOST_DATA_DIR}/reports FILES_MATCHING PATTERN "*.rpt" PATTERN "*.sql")
 if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/help)
-  install(DIRECTORY help/ DESTINATION ${RCLHOST_DATA_DIR}/help)
+  install(DIRECTORY help/ DESTINATION ${RCLHOST_DATA_DIR}/help FILES_MATCHING PATTERN "*.html")
 endif()
 install(FILES app/rclhost.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES app/icons/rclhost.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)

@@ -6,11 +6,16 @@
 
 namespace {
 int restoringFocus = 0;
-}
+int quietFocus = 0;
+}  // namespace
 
 FocusRestoreScope::FocusRestoreScope() { ++restoringFocus; }
 FocusRestoreScope::~FocusRestoreScope() { --restoringFocus; }
 bool FocusRestoreScope::Active() { return restoringFocus > 0; }
+
+FocusQuietScope::FocusQuietScope() { ++quietFocus; }
+FocusQuietScope::~FocusQuietScope() { --quietFocus; }
+bool FocusQuietScope::Active() { return quietFocus > 0; }
 
 Word VirtualKeyOf(const QKeyEvent& event) {
     const int key = event.key();
@@ -50,7 +55,7 @@ TForm* FormOf(const QWidget* widget) {
 }
 
 bool FocusMovedWithinForm(const QWidget* leaving) {
-    if (FocusRestoreScope::Active()) return false;
+    if (FocusRestoreScope::Active() || FocusQuietScope::Active()) return false;
     const QWidget* now = QApplication::focusWidget();
     if (!now || now == leaving) return false;
     const TForm* form = FormOf(leaving);

@@ -35,11 +35,25 @@ public:
     static bool Active();
 };
 
+// While one exists, the focus moves only for the window system's sake (a
+// screen being maximised, restored or closed): no control raises OnEnter or
+// OnExit, since the user has not moved.
+class FRAMEWORK_EXPORT FocusQuietScope {
+public:
+    FocusQuietScope();
+    ~FocusQuietScope();
+    FocusQuietScope(const FocusQuietScope&) = delete;
+    FocusQuietScope& operator=(const FocusQuietScope&) = delete;
+    static bool Active();
+};
+
 // What every control offers on top of its Qt widget.
 //
 // Events: OnExit runs when the focus goes from this control to another of
 // the same form (not when a dialog or another window takes it, nor when a
-// focus is being given back by the framework itself). OnKeyDown runs for each
+// focus is being given back by the framework itself); OnEnter when it gets
+// the focus (not when its window comes back to the front). Neither runs
+// while the window itself changes state or closes. OnKeyDown runs for each
 // key pressed while the control has the focus; a handler that sets the key
 // to 0 keeps it from the control.
 template <class W>
@@ -106,7 +120,8 @@ protected:
     }
     void focusInEvent(QFocusEvent* event) override {
         W::focusInEvent(event);
-        if (event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason)
+        if (event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason &&
+            !FocusQuietScope::Active())
             RaiseEvent(OnEnter, this);
     }
     void focusOutEvent(QFocusEvent* event) override {

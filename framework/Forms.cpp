@@ -1,6 +1,8 @@
 #include "Forms.h"
 
 #include "ClassRegistry.h"
+#include "Controls.h"
+#include "FormWindow.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -50,19 +52,17 @@ void TForm::SetCaption(const QString& caption) {
 void TForm::EnsureHost() {
     QMdiArea* area = Application->MdiArea();
     if (formStyle_ != fsMDIChild || !area || subWindow_) return;
-    subWindow_ = area->addSubWindow(this, borderStyle_ == bsSizeable ? Qt::SubWindow
-                                                                     : Qt::SubWindow | Qt::MSWindowsFixedSizeDialogHint);
+    auto* window = new TFormWindow(this, borderStyle_ != bsSizeable);
+    subWindow_ = window;
+    area->addSubWindow(window, Qt::SubWindow);
     subWindow_->setWindowTitle(windowTitle());
     if (subWindow_->windowIcon().isNull()) subWindow_->setWindowIcon(SubWindowIcon());
-    subWindow_->setAttribute(Qt::WA_DeleteOnClose, false);
     // The frame takes the screen's size; a screen of fixed size keeps it.
-    UpdateFixedSize();
-    if (borderStyle_ != bsSizeable && subWindow_->layout())
-        subWindow_->layout()->setSizeConstraint(QLayout::SetFixedSize);
-    subWindow_->resize(subWindow_->sizeHint().expandedTo(size()));
+    window->FitToState();
+    if (borderStyle_ == bsSizeable) subWindow_->resize(subWindow_->sizeHint().expandedTo(size()));
     if (positioned_) subWindow_->move(position_);
-    QObject::connect(area, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
-        if (window && window == subWindow_) Activated();
+    QObject::connect(area, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* active) {
+        if (active && active == subWindow_) Activated();
     });
 }
 
@@ -90,6 +90,10 @@ void TForm::Close() {
 
 void TForm::Release() {
     QWidget* outer = subWindow_ ? static_cast<QWidget*>(subWindow_.data()) : this;
+    // Hiding hands the focus on: the screen's controls must not take it as
+    // the user leaving them, or a field would report its text over a screen
+    // that is gone.
+    const FocusQuietScope quiet;
     outer->hide();
     outer->deleteLater();
 }
@@ -154,6 +158,7 @@ void TForm::SetColor(TColor color) {
 void TForm::UpdateFixedSize() {
     setMinimumSize(0, 0);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    if (WindowState() != wsNormal) return;  // maximised it fills its window
     resize(clientSize_);
     if (borderStyle_ != bsSizeable) setFixedSize(clientSize_);
 }
@@ -259,7 +264,11 @@ void TApplication::HelpCommand(const QString& file, int context) {
         helpHook_(file, context);
         return;
     }
-    ShowMessage(mtInformation, QStringLiteral("Ajuda solicitada: arquivo \"%1\", contexto %2.").arg(file).arg(context));
+    // Without a host there is no help window to show the topic in.
+    ShowMessage(mtInformation, QStringLiteral("Não há ajuda disponível aqui para esta tela (tópico %1 do arquivo de "
+                                              "ajuda \"%2\").")
+                                   .arg(context)
+                                   .arg(file));
 }
 
 void TApplication::ProcessMessages() { QApplication::processEvents(); }

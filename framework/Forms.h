@@ -96,6 +96,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    friend class TFormWindow;  // fits the screen's size to its window's state
+
     void EnsureHost();
     void Activated();
     void UpdateFixedSize();
@@ -160,6 +162,8 @@ public:
     void ShowException(const std::exception& error);
     // Runs a dialog modally (or lets the host answer it) and gives its result.
     int ExecModal(QDialog& dialog);
+    // Asks the host to show the help topic; without a host's hook the user
+    // is told there is no help here.
     void HelpCommand(const QString& file, int context);
     void ProcessMessages();
 

@@ -27,7 +27,7 @@ void SetTextColor(QWidget& w, TColor color) {
 // Properties any widget takes: the form's root and every control.
 template <class T>
 void AddWidgetProperties(ClassBuilder<T>& b) {
-    b.Prop("Font.Name", [](T& w, const DefinitionValue& v) { ApplyFont(w, [&](QFont& f) { f.setFamily(StringValue(v)); }); })
+    b.Prop("Font.Name", [](T& w, const DefinitionValue& v) { ApplyFont(w, [&](QFont& f) { SetFontName(f, StringValue(v)); }); })
         .Prop("Font.Height", [](T& w, const DefinitionValue& v) { ApplyFont(w, [&](QFont& f) { SetFontHeight(f, IntValue(v)); }); })
         .Prop("Font.Style", [](T& w, const DefinitionValue& v) { ApplyFont(w, [&](QFont& f) { SetFontStyle(f, IdentSetValue(v)); }); })
         .Prop("Font.Color", [](T& w, const DefinitionValue& v) { SetTextColor(w, ColorValue(v)); })

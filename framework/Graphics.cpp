@@ -6,6 +6,8 @@
 #include <QPalette>
 #include <QWidget>
 #include <QtEndian>
+#include <algorithm>
+#include <cmath>
 #include <map>
 
 #include "SysUtils.h"
@@ -36,6 +38,34 @@ QColor ToQColor(TColor color) {
                   static_cast<int>((bits >> 16) & 0xFF));
 }
 
+namespace {
+
+double RelativeLuminance(const QColor& colour) {
+    const auto linear = [](double channel) {
+        return channel <= 0.03928 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) + 0.0722 * linear(colour.blueF());
+}
+
+double ContrastRatio(const QColor& a, const QColor& b) {
+    const double la = RelativeLuminance(a), lb = RelativeLuminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+}  // namespace
+
+QColor ReadableOn(const QColor& text, const QColor& background, double ratio) {
+    const QColor target = RelativeLuminance(background) > 0.18 ? QColor(Qt::black) : QColor(Qt::white);
+    QColor readable = text;
+    for (int step = 1; step <= 64 && ContrastRatio(readable, background) < ratio; ++step) {
+        const double share = step / 64.0;
+        readable = QColor::fromRgbF(static_cast<float>(text.redF() + (target.redF() - text.redF()) * share),
+                                    static_cast<float>(text.greenF() + (target.greenF() - text.greenF()) * share),
+                                    static_cast<float>(text.blueF() + (target.blueF() - text.blueF()) * share));
+    }
+    return readable;
+}
+
 void ApplyPalette(QWidget& widget, const QPalette& palette) {
     if (palette != widget.palette()) widget.setPalette(palette);
 }
@@ -52,6 +82,19 @@ TColor ColorFromIdent(const QString& ident) {
     const auto found = names.find(ident);
     if (found == names.end()) throw Exception(QStringLiteral("cor desconhecida '%1'").arg(ident));
     return found->second;
+}
+
+void SetFontName(QFont& font, const QString& name) {
+    // Qt tries a family's substitutes, in order, when the family itself is not
+    // installed; the table goes in before the first font is matched.
+    static const bool substituted = [] {
+        const QStringList sansOfSameWidths = {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo")};
+        for (const char* family : {"MS Sans Serif", "Microsoft Sans Serif"})
+            QFont::insertSubstitutions(QString::fromLatin1(family), sansOfSameWidths);
+        return true;
+    }();
+    Q_UNUSED(substituted);
+    font.setFamily(name);
 }
 
 void SetFontHeight(QFont& font, int height) {

@@ -35,9 +35,21 @@ FRAMEWORK_EXPORT QColor ToQColor(TColor color);
 // drops again.
 FRAMEWORK_EXPORT void ApplyPalette(QWidget& widget, const QPalette& palette);
 
+// `text` darkened (on a light background) or lightened (on a dark one) as
+// little as it takes to read at `ratio` to one against `background`, the
+// contrast ratio of the Web Content Accessibility Guidelines.
+FRAMEWORK_EXPORT QColor ReadableOn(const QColor& text, const QColor& background, double ratio);
+
 // A colour identifier (clBlue) or number; throws Exception for an unknown name.
 FRAMEWORK_EXPORT TColor ColorFromIdent(const QString& ident);
 
+// Font.Name: the family as the definition names it. Families of the system
+// the definitions were drawn on that this one lacks are shown in an installed
+// family of nearly the same widths, so that a caption fits the size its
+// control was given: "MS Sans Serif" (and its TrueType heir "Microsoft Sans
+// Serif") in Liberation Sans, else Arimo, both metric-compatible with Arial.
+// The font keeps the definition's family name.
+FRAMEWORK_EXPORT void SetFontName(QFont& font, const QString& name);
 // Font heights are in pixels; negative heights (the usual) leave out the
 // internal leading, as Qt's pixel size does.
 FRAMEWORK_EXPORT void SetFontHeight(QFont& font, int height);

@@ -1,6 +1,7 @@
 #include "StdCtrls.h"
 
 #include <QPainter>
+#include <qdrawutil.h>
 
 TLabel::TLabel(QWidget* parent) : TControlOf<QLabel>(parent) { setTextFormat(Qt::PlainText); }
 
@@ -14,7 +15,24 @@ void TLabel::SetAutoSize(bool autoSize) {
     if (autoSize_) adjustSize();
 }
 
+void TLabel::changeEvent(QEvent* event) {
+    TControlOf<QLabel>::changeEvent(event);
+    if (event->type() == QEvent::FontChange && autoSize_) adjustSize();
+}
+
 TGroupBox::TGroupBox(QWidget* parent) : TControlOf<QGroupBox>(parent) {}
+
+void TGroupBox::paintEvent(QPaintEvent* /*event*/) {
+    QPainter painter(this);
+    const QFontMetrics metrics = fontMetrics();
+    const QRect frame = rect().adjusted(0, metrics.height() / 2 - 1, 0, 0);
+    qDrawShadeRect(&painter, frame, palette(), true, 1, 0);
+    if (title().isEmpty()) return;
+    const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextShowMnemonic | Qt::TextSingleLine;
+    const QRect caption(8, 0, metrics.size(flags, title()).width(), metrics.height());
+    painter.fillRect(caption.adjusted(-1, 0, 1, 0), palette().brush(QPalette::Window));
+    style()->drawItemText(&painter, caption, flags, palette(), isEnabled(), title(), QPalette::WindowText);
+}
 
 TPanel::TPanel(QWidget* parent) : TControlOf<QFrame>(parent) { SetBevelOuter(2); }
 
@@ -32,6 +50,22 @@ void TPanel::paintEvent(QPaintEvent* event) {
 
 TEdit::TEdit(QWidget* parent) : TControlOf<QLineEdit>(parent) {
     connect(this, &QLineEdit::textChanged, this, [this] { RaiseEvent(OnChange, this); });
+}
+
+// The palette is settled when the field is first polished, and again each
+// time its colours change.
+bool TEdit::event(QEvent* event) {
+    const bool handled = TControlOf<QLineEdit>::event(event);
+    if (event->type() == QEvent::Polish || event->type() == QEvent::PaletteChange) KeepDisabledTextReadable();
+    return handled;
+}
+
+void TEdit::KeepDisabledTextReadable() {
+    QPalette colours = palette();
+    const QColor background = colours.color(QPalette::Disabled, QPalette::Base);
+    colours.setColor(QPalette::Disabled, QPalette::Text,
+                     ReadableOn(colours.color(QPalette::Disabled, QPalette::Text), background, 4.5));
+    ApplyPalette(*this, colours);
 }
 
 TRadioButton::TRadioButton(QWidget* parent) : TControlOf<QRadioButton>(parent) {

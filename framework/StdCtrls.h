@@ -10,7 +10,8 @@
 
 #include "Controls.h"
 
-// A caption. With AutoSize it fits its text; without it keeps its size.
+// A caption. With AutoSize it fits its text in its font, whichever of the
+// two is set last; without it keeps its size.
 class FRAMEWORK_EXPORT TLabel : public TControlOf<QLabel> {
     Q_OBJECT
 public:
@@ -20,17 +21,27 @@ public:
     void SetAutoSize(bool autoSize);
     void SetTransparent(bool transparent) { setAutoFillBackground(!transparent); }
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
     bool autoSize_ = true;
 };
 
-// A frame with a caption around other controls.
+// A frame with a caption around other controls, drawn as the definitions'
+// positions expect it: an etched line from half the caption's height down,
+// the caption on that line 8 pixels from the left, and the children placed
+// from the box's top-left corner (Qt's styles draw the caption above the
+// frame, whose top line then runs through the first row of controls).
 class FRAMEWORK_EXPORT TGroupBox : public TControlOf<QGroupBox> {
     Q_OBJECT
 public:
     explicit TGroupBox(QWidget* parent = nullptr);
     QString Caption() const { return title(); }
     void SetCaption(const QString& caption) { setTitle(caption); }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 };
 
 // A panel: a plain raised or flat area that holds other controls.
@@ -50,7 +61,9 @@ private:
 };
 
 // A one-line text field. OnChange runs on every change of the text, typed or
-// set from code.
+// set from code. Disabled, it still shows its text readably, at 4.5 to one
+// against its background at least (a field kept disabled shows something to
+// read, such as the weekday beside a date).
 class FRAMEWORK_EXPORT TEdit : public TControlOf<QLineEdit> {
     Q_OBJECT
 public:
@@ -62,6 +75,12 @@ public:
     void SetMaxLength(int length) { setMaxLength(length > 0 ? length : 32767); }
 
     TNotifyEvent OnChange;
+
+protected:
+    bool event(QEvent* event) override;
+
+private:
+    void KeepDisabledTextReadable();
 };
 
 // An option. OnClick runs when it becomes the checked option, by a click,

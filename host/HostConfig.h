@@ -11,7 +11,8 @@
 struct HOST_EXPORT HostConfig {
     // The folder of report definition files.
     QString reportsDir;
-    // The folder of the host's help pages.
+    // The folder of help pages, one folder per help file (the host's help
+    // window tells how a topic is found there).
     QString helpDir;
     // The database connection: a Qt SQL driver name and its database. For
     // "QSQLITE" the database is a file path, created and filled with sample

@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libgl-dev libqt6opengl6-dev
   googletest libgtest-dev libbenchmark-dev qt6-tools-dev libsqlite3-dev
   fonts-dejavu-core poppler-utils binutils sqlite3 clang libclang-rt-14-dev
-  dpkg-dev libqt6svg6 qt6-translations-l10n
+  dpkg-dev libqt6svg6 qt6-translations-l10n fonts-liberation2
   libqt6sql6-psql postgresql
 )
 if [ "${1:-}" = "--list" ]; then

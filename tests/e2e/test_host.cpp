@@ -161,4 +161,23 @@ TEST(Host, ScreenshotAndStateOfTheOpenScreen) {
     EXPECT_TRUE(QFile::exists(workspace.Output() + "/tela.png"));
 }
 
+TEST(Host, F1OnTheScreenOpensItsHelpPageAndAMissingTopicIsSaidSo) {
+    HostWorkspace workspace;
+    const HostRun shown = workspace.Run("open\nkey depDtIni F1\n");
+    ASSERT_EQ(shown.exitCode, 0) << shown.errors.toStdString();
+    const QJsonObject help = shown.Only("help");
+    EXPECT_EQ(help["file"].toString(), "Cmphelp.hlp");
+    EXPECT_EQ(help["context"].toInt(), 10404900);
+    EXPECT_EQ(help["title"].toString(), "Relatório de Limpeza de Dados (RCL04700)");
+    EXPECT_TRUE(shown.Events("message").isEmpty());
+
+    const QTemporaryDir empty;
+    const HostRun missing = workspace.Run("open\nkey depDtIni F1\n", {"--help-dir", empty.path()});
+    ASSERT_EQ(missing.exitCode, 0) << missing.errors.toStdString();
+    EXPECT_TRUE(missing.Events("help").isEmpty());
+    const QJsonObject message = missing.Only("message");
+    EXPECT_EQ(message["kind"].toString(), "warning");
+    EXPECT_TRUE(message["text"].toString().contains("tópico 10404900")) << message["text"].toString().toStdString();
+}
+
 }  // namespace

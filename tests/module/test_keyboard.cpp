@@ -1,8 +1,10 @@
 // The screen worked from the keyboard alone: the report keys, the focus a
 // person can see, the date keys with the weekday following them, and a whole
 // report run without the mouse.
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMdiSubWindow>
+#include <QRegularExpression>
 
 #include "Funcoes.h"
 #include "Keyboard.h"
@@ -87,6 +89,26 @@ TEST_F(ScreenKeyboard, DateKeysMoveTheDateAndTheWeekdayFollows) {
     EXPECT_EQ(s.depDtIni->GetDate(), Date());
     EXPECT_EQ(s.edtSemIni->Text(), NomeSemana(Date()));
     EXPECT_EQ(s.edtSemFim->Text(), "");
+}
+
+// The screen's help page (its help file and context, as the host looks them
+// up) lists every key a button's hint names, so the two cannot drift apart.
+TEST_F(ScreenKeyboard, HelpPageListsEveryKeyTheButtonsHintsName) {
+    TfrmLimpDados& s = Open();
+    QFile page(QStringLiteral(HELP_DIR "/%1/%2.html")
+                   .arg(QFileInfo(s.HelpFile()).completeBaseName().toLower())
+                   .arg(s.HelpContext()));
+    ASSERT_TRUE(page.open(QIODevice::ReadOnly)) << page.fileName().toStdString();
+    const QString text = QString::fromUtf8(page.readAll());
+    static const QRegularExpression keyInHint(QStringLiteral("\\(([^)]+)\\)$"));
+    QStringList keys;
+    for (QObject* component : s.Components())
+        if (auto* button = qobject_cast<TButtonFlat*>(component))
+            if (const auto key = keyInHint.match(button->toolTip()); key.hasMatch())
+                keys << key.captured(1);
+    EXPECT_EQ(keys.size(), 4) << "Visualizar, Imprimir, Salvar como and Pesquisar";
+    for (const QString& key : keys)
+        EXPECT_TRUE(text.contains(QStringLiteral("<td>%1</td>").arg(key))) << key.toStdString();
 }
 
 // A report key, the button it presses and the hint that names it.

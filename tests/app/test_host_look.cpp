@@ -1,0 +1,165 @@
+// The host application as its users see it: Qt's own dialogs and menus in
+// Portuguese, the host's icon on its windows, and the help key opening the
+// screen's page.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "Forms.h"
+#include "HelpWindow.h"
+#include "HostConfig.h"
+#include "HostLocale.h"
+#include "HostWindow.h"
+#include "SysUtils.h"
+
+namespace {
+
+TEST(HostPortuguese, QtsOwnDialogsWindowMenuAndDatesSpeakBrazilianPortuguese) {
+    ASSERT_TRUE(UseBrazilianPortuguese()) << "Qt's pt_BR translations are not installed";
+    QMessageBox box(QMessageBox::Question, "t", "x",
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    QFileDialog files;
+    files.setOption(QFileDialog::DontUseNativeDialog);
+    QMdiSubWindow screen;
+    QStringList menu;
+    for (const QAction* action : screen.systemMenu()->actions())
+        if (!action->isSeparator()) menu << action->text();
+    const struct {
+        const char* what;
+        QString shown, expected;
+    } texts[] = {
+        {"message box", box.button(QMessageBox::Cancel)->text(), "Cancelar"},
+        {"message box", box.button(QMessageBox::Yes)->text(), "&Sim"},
+        {"file dialog", files.labelText(QFileDialog::FileName), "&Nome do arquivo:"},
+        {"file dialog", files.labelText(QFileDialog::LookIn), "Procurar em:"},
+        {"window menu", menu.join(" | "),
+         "&Restaurar | &Mover | &Tamanho | Mi&nimizar | Ma&ximizar | Sempre &visível | Fe&char"},
+        {"month", QLocale().monthName(3), "março"},
+        {"number", QLocale().toString(1234.5), "1.234,5"},
+    };
+    for (const auto& t : texts) EXPECT_EQ(t.shown, t.expected) << t.what;
+}
+
+// The host's main window, with the help folder given and messages kept.
+class HostLook : public ::testing::Test {
+protected:
+    void SetUp() override {
+        saved_ = HostConfig::Instance();
+        HostConfig::Instance().helpDir = QStringLiteral(HELP_DIR);
+        Application->SetMessageHook([this](TMsgDlgType, const QString& text) { messages << text; });
+        window = std::make_unique<HostWindow>();
+        window->show();
+    }
+    void TearDown() override {
+        window.reset();
+        Application->SetMdiArea(nullptr);
+        Application->SetMessageHook(nullptr);
+        HostConfig::Instance() = saved_;
+    }
+
+    // A screen in the host's MDI area with the data cleanup screen's help topic.
+    std::unique_ptr<TForm> OpenScreen() {
+        auto screen = std::make_unique<TForm>();
+        screen->SetFormStyle(fsMDIChild);
+        screen->SetBorderStyle(bsSingle);
+        screen->SetHelpFile("Cmphelp.hlp");
+        screen->SetHelpContext(10404900);
+        screen->Show();
+        return screen;
+    }
+
+    std::unique_ptr<HostWindow> window;
+    QStringList messages;
+
+private:
+    HostConfig saved_;
+};
+
+TEST_F(HostLook, HostsSvgIconIsDrawnOnItsScreensTitleBars) {
+    QApplication::setWindowIcon(QIcon(QStringLiteral(HOST_ICON)));  // as the host's main does
+    const QImage host = QApplication::windowIcon().pixmap(16, 16).toImage();
+    const std::unique_ptr<TForm> screen = OpenScreen();
+    const QImage shown = screen->SubWindow()->windowIcon().pixmap(16, 16).toImage();
+    QApplication::setWindowIcon(QIcon());
+    ASSERT_FALSE(host.isNull()) << "the SVG icon cannot be drawn (Qt's SVG plugin missing?)";
+    EXPECT_EQ(shown, host);
+}
+
+TEST_F(HostLook, F1OnAScreenOpensItsPageInTheHelpWindow) {
+    const std::unique_ptr<TForm> screen = OpenScreen();
+    QTest::keyClick(screen.get(), Qt::Key_F1);
+    ASSERT_NE(window->Help(), nullptr);
+    EXPECT_TRUE(window->Help()->isVisible());
+    EXPECT_EQ(window->Help()->windowTitle(), "Ajuda - Relatório de Limpeza de Dados (RCL04700)");
+    const QString page = window->Help()->PageText();
+    for (const char* subject : {"Data da Limpeza", "Inicial", "Final", "Sistema", "Todas", "Lista",
+                                "Relatório", "Visualizar", "Imprimir", "Salvar como"})
+        EXPECT_TRUE(page.contains(QString::fromUtf8(subject))) << subject;
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(" | ").toStdString();
+}
+
+TEST_F(HostLook, MissingTopicIsReportedAndLeavesTheShownPageAlone) {
+    ASSERT_TRUE(window->ShowHelp("Cmphelp.hlp", 10404900));
+    EXPECT_FALSE(window->ShowHelp("Cmphelp.hlp", 1));
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains("tópico 1 do arquivo de ajuda \"Cmphelp.hlp\""))
+        << messages[0].toStdString();
+    EXPECT_EQ(window->Help()->PageTitle(), "Relatório de Limpeza de Dados (RCL04700)");
+}
+
+// A help folder holding what a person may have put there, and the message
+// each request gets.
+struct BadTopic {
+    const char* file;
+    int context;
+    const char* message;
+};
+
+void PrintTo(const BadTopic& t, std::ostream* os) { *os << t.file << " #" << t.context; }
+
+class HelpTopics : public ::testing::TestWithParam<BadTopic> {
+protected:
+    void SetUp() override {
+        QDir root(folder.path());
+        root.mkpath("cmphelp/20.html");  // a folder where a page should be
+        QFile big(root.filePath("cmphelp/30.html"));
+        ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+        big.write(QByteArray(1024 * 1024 + 1, 'x'));
+        QFile outside(root.filePath("segredo.html"));
+        ASSERT_TRUE(outside.open(QIODevice::WriteOnly));
+        outside.write("<p>fora da ajuda</p>");
+    }
+    QTemporaryDir folder;
+};
+
+TEST_P(HelpTopics, AreReportedInPortugueseNamingWhatWasAskedFor) {
+    try {
+        ReadHelpTopic(folder.path(), GetParam().file, GetParam().context);
+        ADD_FAILURE() << "a page was read";
+    } catch (const Exception& e) {
+        EXPECT_TRUE(e.Message().contains(QString::fromUtf8(GetParam().message)))
+            << e.Message().toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    MissingFolderTooBigOrOutside, HelpTopics,
+    ::testing::Values(
+        BadTopic{"Cmphelp.hlp", 10,
+                 "o tópico 10 do arquivo de ajuda \"Cmphelp.hlp\" não foi encontrado"},
+        BadTopic{"Outro.hlp", 10404900, "não foi encontrado"},
+        BadTopic{"Cmphelp.hlp", 20, "não foi encontrado"},
+        BadTopic{"Cmphelp.hlp", 30, "grande demais"},
+        BadTopic{"../segredo.hlp", 1, "não foi encontrado"},
+        BadTopic{"Cmphelp.hlp", 0, "não foi encontrado"}));
+
+}  // namespace
