@@ -6,6 +6,7 @@
 #include <QSqlDriver>
 #include <utility>
 
+#include "ServerCancel.h"
 #include "SysUtils.h"
 
 struct QueryGuard::State {
@@ -191,7 +192,10 @@ QueryGuard::QueryGuard(QSqlDatabase& db, const QString& source, const std::atomi
     state_->timeLimit = timeLimit;
     state_->deadline = std::chrono::steady_clock::now() + timeLimit;
     sqlite3* handle = SqliteHandle(db);
-    if (!handle) return;
+    if (!handle) {
+        if (cancel) serverCancel_ = std::make_unique<ServerCancel>(db, *cancel);
+        return;
+    }
     handle_ = handle;
     state_->inTransactionBefore = sqlite3_get_autocommit(handle) == 0;
     sqlite3_set_authorizer(handle, Authorize, state_.get());

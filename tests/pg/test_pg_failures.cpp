@@ -10,10 +10,14 @@
 #include <thread>
 
 #include "DatabasePassword.h"
+#include "DatabaseUrl.h"
 #include "DateUtils.h"
 #include "Forms.h"
 #include "PgFixture.h"
 #include "QtPrinters.h"
+#include "ReportDatabase.h"
+#include "ReportQuery.h"
+#include "ReportSnapshot.h"
 
 namespace {
 
@@ -188,6 +192,35 @@ TEST_F(ServerFailure, ConnectionLostInTheMiddleOfAReport) {
         db_.Url(),
         {"RCL047_resumo.rpt", EncodeDate(2024, 1, 1), EncodeDate(2025, 12, 31), true, {}});
     EXPECT_EQ(next.rows, 4) << next.error.toStdString();
+}
+
+// Cancel stops a statement the server is still working on, before any row
+// came back: the server is asked to cancel it. (Without that, this one
+// would end, with its row, only when the server's sleep does.)
+TEST_F(ServerFailure, CancelStopsAStatementTheServerIsStillRunning) {
+    HostConfig config;
+    ApplyDatabaseUrl(db_.Url(), config);
+    QSqlDatabase db = ReportDatabase(config);
+    std::atomic<bool> cancel = false;
+    std::thread person([&cancel] {
+        std::this_thread::sleep_for(300ms);
+        cancel = true;
+    });
+    bool aborted = false;
+    QString error;
+    try {
+        const ReportSnapshot snapshot(db, 0ms);
+        RunReportQuery(db, "SELECT 1 AS UM FROM pg_sleep(100)", TParams(), {},
+                       {kSlowDefinitionFile, &cancel, 0ms});
+    } catch (const EAbort&) {
+        aborted = true;
+    } catch (const Exception& e) {
+        error = e.Message();
+    }
+    person.join();
+    EXPECT_TRUE(aborted) << error.toStdString();
+    EXPECT_EQ(RunReportQuery(db, "SELECT count(*) AS N FROM limpeza", TParams()).rows.size(), 1)
+        << "the connection serves the next report";
 }
 
 // The password the server asks for and libpq did not find: the person types
