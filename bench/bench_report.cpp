@@ -1,12 +1,20 @@
-// The detailed report (RCL047_detalhado.rpt) over 1,000,000 cleanups, for
-// March 2024 and two systems, the parameters filled by the screen itself:
+// The detailed report (RCL047_detalhado.rpt) over 1,000,000 cleanups, the
+// parameters filled by the screen itself, for one month and two systems
+// (March 2024: 21,371 rows, 428 pages) and for two years and every system
+// (2024 and 2025: every row, 20,001 pages):
 //
 // - rows ready: the report component's query run and every row fetched
 //   (RunReportQuery), against the same statement, bound to the same values,
-//   run with SQLite's C library and read into plain structs;
-// - first page: from the parameters to page 1, as an image (query, layout,
-//   one page painted) and as the screen's preview button shows it in Qt's
-//   print preview dialog.
+//   run with SQLite's C library into the same ReportData;
+// - first page: from pressing Visualizar until the host's preview has
+//   painted page 1, beside Qt's print preview of the same report (what the
+//   host showed before: every row read and every page painted first);
+// - the two-year preview until every page is laid out: the longest the
+//   event loop went unanswered (a 5 ms timer), and the peak resident memory;
+// - the two-year report printed to a PDF (unattended): its time and peak
+//   resident memory;
+// - Cancelar: from the press until the screen answers again, while the rows
+//   are read and while the PDF is written.
 //
 // The database is made by the reports' own sample script when the first
 // benchmark needs it (not for --help or a listing), and kept in the build
@@ -19,9 +27,16 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QFileDialog>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QPushButton>
 #include <QSqlDatabase>
+#include <QTemporaryDir>
+#include <QTimer>
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -31,9 +46,12 @@
 #include "BenchMain.h"
 #include "Cli_rcl04700.h"
 #include "DatabaseScripts.h"
+#include "PreviewPages.h"
 #include "ReportDatabase.h"
 #include "ReportQuery.h"
 #include "ReportHeader.h"
+#include "ReportPreview.h"
+#include "ReportProgressDialog.h"
 #include "ReportRenderer.h"
 #include "ReportValues.h"
 
@@ -69,13 +87,26 @@ void MakeDatabase(const QString& path) {
 
 ReportDefinition DetailedReport() { return ReportDefinition::Read(QStringLiteral(REPORTS_DIR "/RCL047_detalhado.rpt")); }
 
-// The screen with the period and the two systems chosen, as a person leaves it.
-TfrmLimpDados& OpenFilledScreen() {
+// What the screen is asked for: a period, and two systems or all of them.
+struct Period {
+    const char* first;
+    const char* last;
+    bool allSystems;
+};
+constexpr Period kMonth{"01/03/2024", "31/03/2024", false};
+constexpr Period kTwoYears{"01/01/2024", "31/12/2025", true};
+
+// The screen with the period and the systems chosen, as a person leaves it.
+TfrmLimpDados& OpenFilledScreen(const Period& period) {
     IniProc();
-    frmLimpDados->depDtIni->SetText(QStringLiteral("01/03/2024"));
-    frmLimpDados->depDtFim->SetText(QStringLiteral("31/03/2024"));
-    frmLimpDados->rbtListaSist->SetChecked(true);
-    frmLimpDados->stListaSist = QString::fromUtf8(kSystems);
+    frmLimpDados->depDtIni->SetText(QString::fromLatin1(period.first));
+    frmLimpDados->depDtFim->SetText(QString::fromLatin1(period.last));
+    if (period.allSystems) {
+        frmLimpDados->rbtTodosSist->SetChecked(true);
+    } else {
+        frmLimpDados->rbtListaSist->SetChecked(true);
+        frmLimpDados->stListaSist = QString::fromUtf8(kSystems);
+    }
     return *frmLimpDados;
 }
 
@@ -85,10 +116,10 @@ void CloseScreen() {
 }
 
 // The report's parameters as the screen fills them for the report component.
-TParams ScreenParams(const ReportDefinition& report) {
+TParams ScreenParams(const ReportDefinition& report, const Period& period) {
     TParams params = QueryParams(report.sql);
     bool flag = false;
-    OpenFilledScreen().rpddPadraoBeforeGetQueryParams(params, flag);
+    OpenFilledScreen(period).rpddPadraoBeforeGetQueryParams(params, flag);
     CloseScreen();
     return params;
 }
@@ -96,10 +127,10 @@ TParams ScreenParams(const ReportDefinition& report) {
 // The host set up on the benchmark database, with the report and its
 // parameters at hand.
 struct ReportBench {
-    ReportBench() {
+    explicit ReportBench(const Period& period = kMonth) {
         if (!QFileInfo::exists(DatabaseFile())) MakeDatabase(DatabaseFile());
         HostConfig::Instance().databaseName = DatabaseFile();
-        params = ScreenParams(report);
+        params = ScreenParams(report, period);
     }
     QSqlDatabase Database() const { return ReportDatabase(HostConfig::Instance()); }
 
@@ -108,14 +139,40 @@ struct ReportBench {
     TParams params;
 };
 
-void BM_RowsReady_ReportQuery(benchmark::State& state) {
-    ReportBench bench;
+// Resident memory as the kernel counts it, in MB: `key` "VmRSS" now, "VmHWM"
+// the peak since ResetPeakMemory.
+double ResidentMb(const char* key) {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith(key)) return line.mid(line.indexOf(':') + 1).trimmed().split(' ').first().toDouble() / 1024;
+    return -1;
+}
+
+void ResetPeakMemory() {
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly)) clear.write("5");
+}
+
+// Besides the time: the memory the rows hold, a row (resident memory with the
+// rows read, less before: their blocks are mapped from the system and given
+// back when freed, MappedMemory).
+void RowsReadyReportQuery(benchmark::State& state, const Period& period) {
+    ReportBench bench(period);
     QSqlDatabase db = bench.Database();
     qsizetype rows = 0;
-    for (auto _ : state) rows = RunReportQuery(db, bench.report.sql, bench.params).rows.size();
+    double held = 0;
+    for (auto _ : state) {
+        const double before = ResidentMb("VmRSS");
+        const ReportData data = RunReportQuery(db, bench.report.sql, bench.params);
+        rows = data.RowCount();
+        held = (ResidentMb("VmRSS") - before) * 1024 * 1024;
+    }
     state.counters["linhas"] = static_cast<double>(rows);
+    state.counters["bytes/linha"] = rows > 0 ? held / static_cast<double>(rows) : 0;
 }
-BENCHMARK(BM_RowsReady_ReportQuery)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(RowsReadyReportQuery, mes, kMonth)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(RowsReadyReportQuery, dois_anos, kTwoYears)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 struct CleanupRow {
     std::string sistema;
@@ -148,7 +205,7 @@ bool BoundAsNull(const QVariant& value) {
     return value.isNull() || (value.typeId() == QMetaType::QString && value.toString().isNull());
 }
 
-std::vector<CleanupRow> RunWithSqlite(sqlite3* db, const CStatement& query) {
+sqlite3_stmt* PrepareWithSqlite(sqlite3* db, const CStatement& query) {
     sqlite3_stmt* statement = nullptr;
     if (sqlite3_prepare_v2(db, query.sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) qFatal("%s", sqlite3_errmsg(db));
     for (size_t i = 0; i < query.values.size(); ++i) {
@@ -160,6 +217,11 @@ std::vector<CleanupRow> RunWithSqlite(sqlite3* db, const CStatement& query) {
         const std::string text = query.values[i].toString().toStdString();
         sqlite3_bind_text(statement, index, text.c_str(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
     }
+    return statement;
+}
+
+std::vector<CleanupRow> RunWithSqlite(sqlite3* db, const CStatement& query) {
+    sqlite3_stmt* statement = PrepareWithSqlite(db, query);
     std::vector<CleanupRow> rows;
     int step = SQLITE_ROW;
     while ((step = sqlite3_step(statement)) == SQLITE_ROW)
@@ -170,53 +232,100 @@ std::vector<CleanupRow> RunWithSqlite(sqlite3* db, const CStatement& query) {
     return rows;
 }
 
-void BM_RowsReady_SqliteC(benchmark::State& state) {
-    ReportBench bench;
-    const CStatement query = ToCStatement(bench.report, bench.params);
+std::string_view ColumnView(sqlite3_stmt* statement, int column) {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+    return {text ? text : "", static_cast<size_t>(sqlite3_column_bytes(statement, column))};
+}
+
+// The same statement into the component's own structure, as plainly as the
+// C library allows: what the component's reading is held against.
+[[gnu::noinline]] ReportData RunWithSqliteIntoReportData(sqlite3* db, const CStatement& query) {
+    sqlite3_stmt* statement = PrepareWithSqlite(db, query);
+    ReportData data;
+    QStringList fields;
+    for (int c = 0; c < sqlite3_column_count(statement); ++c) fields << sqlite3_column_name(statement, c);
+    data.SetFields(fields);
+    int step = SQLITE_ROW;
+    while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
+        data.AddText(ColumnView(statement, 0));
+        data.AddText(ColumnView(statement, 1));
+        data.AddText(ColumnView(statement, 2));
+        data.AddInteger(sqlite3_column_int64(statement, 3));
+        data.AddText(ColumnView(statement, 4));
+    }
+    if (step != SQLITE_DONE) qFatal("%s", sqlite3_errmsg(db));
+    sqlite3_finalize(statement);
+    data.Publish();
+    return data;
+}
+
+sqlite3* OpenWithSqlite() {
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(DatabaseFile().toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
         qFatal("cannot open the database");
+    return db;
+}
+
+// `run` (the statement, the C connection: the row count) repeated.
+template <class Run>
+void RowsWithSqlite(benchmark::State& state, const Period& period, Run run) {
+    ReportBench bench(period);
+    const CStatement query = ToCStatement(bench.report, bench.params);
+    sqlite3* db = OpenWithSqlite();
     size_t rows = 0;
-    for (auto _ : state) rows = RunWithSqlite(db, query).size();
+    for (auto _ : state) rows = run(db, query);
     sqlite3_close(db);
     state.counters["linhas"] = static_cast<double>(rows);
 }
-BENCHMARK(BM_RowsReady_SqliteC)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// What the report component does up to a page that can be shown: the rows,
-// their layout on pages, and page 1 painted.
-void BM_FirstPage_Image(benchmark::State& state) {
-    ReportBench bench;
-    QSqlDatabase db = bench.Database();
-    int pages = 0;
-    for (auto _ : state) {
-        const ReportData data = RunReportQuery(db, bench.report.sql, bench.params);
-        const ReportRenderer renderer(bench.report, data, FillHeaderLine(bench.report.headerLine, bench.params));
-        benchmark::DoNotOptimize(renderer.PageImage(renderer.PageLayout(), 1));
-        state.PauseTiming();
-        pages = renderer.PageCount(renderer.PageLayout());
-        state.ResumeTiming();
-    }
-    state.counters["paginas"] = pages;
+void RowsReadySqliteC(benchmark::State& state, const Period& period) {
+    RowsWithSqlite(state, period, [](sqlite3* db, const CStatement& query) {
+        return static_cast<size_t>(RunWithSqliteIntoReportData(db, query).RowCount());
+    });
 }
-BENCHMARK(BM_FirstPage_Image)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(RowsReadySqliteC, mes, kMonth)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(RowsReadySqliteC, dois_anos, kTwoYears)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
-// The screen's preview button, as a person presses it, until Qt's print
-// preview dialog is on screen with its first page painted.
-void BM_FirstPage_PreviewDialog(benchmark::State& state) {
-    ReportBench bench;
-    using Clock = std::chrono::steady_clock;
+// The same rows into plain structs of std::string, for comparison.
+void BM_RowsReady_SqliteCStructs(benchmark::State& state) {
+    RowsWithSqlite(state, kMonth,
+                   [](sqlite3* db, const CStatement& query) { return RunWithSqlite(db, query).size(); });
+}
+BENCHMARK(BM_RowsReady_SqliteCStructs)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::duration duration) { return std::chrono::duration<double>(duration).count(); }
+
+// The preview as the button opens it: the host's own window, shown.
+ReportPreview* ShownPreview(QDialog& dialog) {
+    auto* preview = qobject_cast<ReportPreview*>(&dialog);
+    if (preview) dialog.show();
+    return preview;
+}
+
+// Every page laid out: the preview's Imprimir waits for it.
+bool AllLaidOut(const ReportPreview& preview) {
+    for (QAction* action : preview.actions())
+        if (action->shortcut() == QKeySequence::Print) return action->isEnabled();
+    return false;
+}
+
+// The screen's preview button, as a person presses it, until the host's
+// preview has painted its first page.
+void FirstPagePreview(benchmark::State& state, const Period& period) {
+    ReportBench bench(period);
     Clock::time_point shown;
     int pages = 0;
     Application->SetModalHook([&](QDialog& dialog) {
-        dialog.show();  // the preview paints every page the first time it is shown
-        QApplication::processEvents();
+        ReportPreview* preview = ShownPreview(dialog);
+        if (!preview) return int(QDialog::Rejected);
+        while (preview->Pages().PagesPainted() == 0 && preview->isVisible()) QApplication::processEvents();
         shown = Clock::now();
-        if (auto* preview = dialog.findChild<QPrintPreviewWidget*>()) pages = preview->pageCount();
-        dialog.hide();
+        pages = preview->Pages().PageCount();
         return int(QDialog::Rejected);
     });
-    TfrmLimpDados& screen = OpenFilledScreen();
+    TfrmLimpDados& screen = OpenFilledScreen(period);
     for (auto _ : state) {
         const Clock::time_point pressed = Clock::now();
         shown = pressed;
@@ -225,12 +334,198 @@ void BM_FirstPage_PreviewDialog(benchmark::State& state) {
             state.SkipWithError("a visualização não apareceu");
             break;
         }
-        state.SetIterationTime(std::chrono::duration<double>(shown - pressed).count());
+        state.SetIterationTime(Seconds(shown - pressed));
     }
     CloseScreen();
+    state.counters["paginas_prontas"] = pages;
+}
+BENCHMARK_CAPTURE(FirstPagePreview, mes, kMonth)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK_CAPTURE(FirstPagePreview, dois_anos, kTwoYears)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
+
+// The baseline: what the host did before its own preview, with the same
+// component. Every row read, every page laid out, then Qt's print preview,
+// which paints every page before it shows the first.
+void BM_FirstPage_QtPrintPreview(benchmark::State& state) {
+    ReportBench bench(kMonth);
+    QSqlDatabase db = bench.Database();
+    int pages = 0;
+    for (auto _ : state) {
+        const ReportRenderer renderer(bench.report, RunReportQuery(db, bench.report.sql, bench.params),
+                                      FillHeaderLine(bench.report.headerLine, bench.params));
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setPageLayout(renderer.PageLayout());
+        QPrintPreviewDialog dialog(&printer);
+        QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+                         [&renderer](QPrinter* target) { renderer.Render(*target); });
+        dialog.show();
+        QApplication::processEvents();
+        pages = dialog.findChild<QPrintPreviewWidget*>()->pageCount();
+    }
     state.counters["paginas"] = pages;
 }
-BENCHMARK(BM_FirstPage_PreviewDialog)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(BM_FirstPage_QtPrintPreview)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The two-year preview from the press until every page is laid out (the
+// preview open meanwhile): the iteration's time is the longest the event
+// loop went unanswered, seen by a timer due every 5 ms.
+void BM_TwoYearPreview_LongestStall(benchmark::State& state) {
+    ReportBench bench(kTwoYears);
+    Clock::time_point last;
+    Clock::duration longest{};
+    QTimer probe;
+    probe.setInterval(5);
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        const Clock::time_point now = Clock::now();
+        longest = std::max(longest, now - last);
+        last = now;
+    });
+    double complete = 0;
+    Clock::time_point pressed;
+    Application->SetModalHook([&](QDialog& dialog) {
+        ReportPreview* preview = ShownPreview(dialog);
+        if (!preview) return int(QDialog::Rejected);
+        while (!AllLaidOut(*preview) && preview->isVisible()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        complete = Seconds(Clock::now() - pressed);
+        return int(QDialog::Rejected);
+    });
+    TfrmLimpDados& screen = OpenFilledScreen(kTwoYears);
+    double peak = 0;
+    for (auto _ : state) {
+        ResetPeakMemory();
+        longest = {};
+        pressed = last = Clock::now();
+        probe.start();
+        screen.sbtPreview->Click();
+        probe.stop();
+        peak = ResidentMb("VmHWM");
+        state.SetIterationTime(Seconds(longest));
+    }
+    CloseScreen();
+    state.counters["completa_s"] = complete;
+    state.counters["pico_MB"] = peak;
+}
+BENCHMARK(BM_TwoYearPreview_LongestStall)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
+
+// One month printed in an unattended run, pressed as a person does: the rows
+// read and laid out on the worker, the pages painted into a PDF through
+// SafeFile on another.
+void BM_MonthPdf_Host(benchmark::State& state) {
+    ReportBench bench(kMonth);
+    QTemporaryDir out;
+    HostConfig::Instance().unattended = true;
+    HostConfig::Instance().outputDir = out.path();
+    TfrmLimpDados& screen = OpenFilledScreen(kMonth);
+    for (auto _ : state) screen.sbtPrint->Click();
+    CloseScreen();
+    if (!bench.host.Messages().isEmpty()) state.SkipWithError(qPrintable(bench.host.Messages().join(" | ")));
+}
+BENCHMARK(BM_MonthPdf_Host)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The baseline: the same rows, pages and PDF on the calling thread, the
+// PDF written straight into its file by Qt.
+void BM_MonthPdf_Direct(benchmark::State& state) {
+    ReportBench bench(kMonth);
+    QSqlDatabase db = bench.Database();
+    QTemporaryDir out;
+    for (auto _ : state) {
+        const ReportRenderer renderer(bench.report, RunReportQuery(db, bench.report.sql, bench.params),
+                                      FillHeaderLine(bench.report.headerLine, bench.params));
+        QPdfWriter writer(out.filePath(QStringLiteral("direto.pdf")));
+        writer.setPageLayout(renderer.PageLayout());
+        renderer.Render(writer);
+    }
+}
+BENCHMARK(BM_MonthPdf_Direct)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Two years and every system printed in an unattended run: a PDF of every
+// page in the output folder.
+void BM_TwoYearPdf(benchmark::State& state) {
+    ReportBench bench(kTwoYears);
+    QTemporaryDir out;
+    HostConfig::Instance().unattended = true;
+    HostConfig::Instance().outputDir = out.path();
+    TfrmLimpDados& screen = OpenFilledScreen(kTwoYears);
+    double peak = 0;
+    for (auto _ : state) {
+        ResetPeakMemory();
+        screen.sbtPrint->Click();
+        peak = ResidentMb("VmHWM");
+    }
+    CloseScreen();
+    if (!bench.host.Messages().isEmpty()) state.SkipWithError(qPrintable(bench.host.Messages().join(" | ")));
+    state.counters["pico_MB"] = peak;
+    state.counters["PDFs"] = static_cast<double>(QDir(out.path()).entryList(QDir::Files).size());
+}
+BENCHMARK(BM_TwoYearPdf)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
+
+ReportProgressDialog* ShownProgress() {
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* progress = qobject_cast<ReportProgressDialog*>(widget); progress && progress->isVisible())
+            return progress;
+    return nullptr;
+}
+
+// Imprimir for two years, interactive, where there is no printer: the rows
+// are read (the progress shows after a moment), then a PDF file is asked for
+// and written. Cancelar is pressed once `due` says so (given whether the
+// file was asked for yet); the iteration's time runs from that press until
+// the screen answers again.
+template <class Due>
+void CancelPrint(benchmark::State& state, Due due) {
+    if (!QPrinterInfo::availablePrinters().isEmpty()) return state.SkipWithError("há impressoras instaladas");
+    ReportBench bench(kTwoYears);
+    QTemporaryDir folder;
+    bool asked = false;
+    Application->SetModalHook([&](QDialog& dialog) {
+        auto* files = qobject_cast<QFileDialog*>(&dialog);
+        if (!files) return int(QDialog::Rejected);
+        files->selectFile(folder.filePath(QStringLiteral("limpeza.pdf")));
+        asked = true;
+        return int(QDialog::Accepted);
+    });
+    TfrmLimpDados& screen = OpenFilledScreen(kTwoYears);
+    Clock::time_point cancelled;
+    QTimer watch;
+    watch.setInterval(2);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        ReportProgressDialog* progress = ShownProgress();
+        if (!progress || !due(asked)) return;
+        watch.stop();
+        cancelled = Clock::now();
+        progress->findChild<QPushButton*>()->click();
+    });
+    for (auto _ : state) {
+        asked = false;
+        cancelled = {};
+        watch.start();
+        screen.sbtPrint->Click();
+        watch.stop();
+        if (cancelled == Clock::time_point{} || QFileInfo::exists(folder.filePath(QStringLiteral("limpeza.pdf")))) {
+            state.SkipWithError("o relatório não foi cancelado");
+            break;
+        }
+        state.SetIterationTime(Seconds(Clock::now() - cancelled));
+    }
+    CloseScreen();
+}
+
+void BM_Cancel_WhileReading(benchmark::State& state) {
+    CancelPrint(state, [](bool asked) { return !asked; });
+}
+BENCHMARK(BM_Cancel_WhileReading)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
+
+// A moment into the PDF, its progress shown.
+void BM_Cancel_WhileWritingPdf(benchmark::State& state) {
+    Clock::time_point since{};
+    CancelPrint(state, [&](bool asked) {
+        if (!asked) return false;
+        if (since == Clock::time_point{}) since = Clock::now();
+        const bool now = Clock::now() - since > std::chrono::milliseconds(300);
+        if (now) since = {};
+        return now;
+    });
+}
+BENCHMARK(BM_Cancel_WhileWritingPdf)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
 
 }  // namespace
 
@@ -239,7 +534,14 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     return RunBenchmarks(
         argc, argv,
-        {{"linhas prontas: componente / SQLite em C", "BM_RowsReady_ReportQuery", "BM_RowsReady_SqliteC", 1.2},
-         {"primeira página como imagem", "BM_FirstPage_Image", "", 0.300},
-         {"primeira página na visualização do Qt", "BM_FirstPage_PreviewDialog", "", 0.300}});
+        {{"linhas prontas, um mês: componente / C", "RowsReadyReportQuery/mes", "RowsReadySqliteC/mes", 1.2},
+         {"linhas prontas, dois anos: componente / C", "RowsReadyReportQuery/dois_anos", "RowsReadySqliteC/dois_anos",
+          1.2},
+         {"1ª página na visualização, um mês", "FirstPagePreview/mes", "", 0.300},
+         {"1ª página na visualização, dois anos", "FirstPagePreview/dois_anos", "", 1.0},
+         {"1ª página, um mês: visualização / do Qt", "FirstPagePreview/mes", "BM_FirstPage_QtPrintPreview", 1.0},
+         {"PDF de um mês: Imprimir / direto", "BM_MonthPdf_Host", "BM_MonthPdf_Direct", 1.2},
+         {"maior pausa do laço de eventos, dois anos", "BM_TwoYearPreview_LongestStall", "", 0.100},
+         {"Cancelar lendo as linhas", "BM_Cancel_WhileReading", "", 0.200},
+         {"Cancelar gravando o PDF", "BM_Cancel_WhileWritingPdf", "", 0.200}});
 }

@@ -120,7 +120,7 @@ void ComponentRows(benchmark::State& state, const Ask& ask) {
     qsizetype rows = 0;
     for (auto _ : state) {
         const ReportSnapshot snapshot(db, std::chrono::milliseconds(0));
-        rows = RunReportQuery(db, bench.sql, bench.params).rows.size();
+        rows = RunReportQuery(db, bench.sql, bench.params).RowCount();
     }
     state.counters["linhas"] = static_cast<double>(rows);
 }

@@ -1,5 +1,6 @@
 #include "ButtonFlat.h"
 
+#include <QMouseEvent>
 #include <QShortcut>
 
 #include "ClassRegistry.h"
@@ -8,6 +9,10 @@ TButtonFlat::TButtonFlat(QWidget* parent) : TSpeedButton(parent) {
     SetFlat(true);
     setFocusPolicy(Qt::NoFocus);
 }
+
+// Qt delivers the second click of a double click as this event, which a
+// button takes for another press; the user meant one.
+void TButtonFlat::mouseDoubleClickEvent(QMouseEvent* event) { event->accept(); }
 
 // Qt leaves a shortcut of a widget that is disabled or hidden, and one of a
 // screen of the MDI area that is not the active one, without effect; a held

@@ -6,7 +6,9 @@
 #include "HostExport.h"
 
 // The shared library's flat speed button: flat by default, never takes the
-// focus, shows its hint as a tooltip.
+// focus, shows its hint as a tooltip. A double click is one press: its second
+// click does not run the button's action again, however quickly the first
+// one's action ended.
 class HOST_EXPORT TButtonFlat : public TSpeedButton {
     Q_OBJECT
 public:
@@ -17,4 +19,7 @@ public:
     // and only while the focus is in the button's screen (of the host's MDI
     // screens, the one in front). The hint names the key: "Imprimir (Ctrl+P)".
     void SetShortCut(const QKeySequence& keys);
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 };

@@ -52,11 +52,18 @@ void TfrmDadosGerRel::FormActivate(TObject* /*Sender*/) {}
 
 void TfrmDadosGerRel::FormClose(TObject* /*Sender*/, TCloseAction& Action) { Action = caFree; }
 
-void TfrmDadosGerRel::sbtPreviewClick(TObject* /*Sender*/) { rpddPadrao->Preview(ChosenReport()); }
+// One report at a time: a press that reaches a report button while a report
+// runs (a click, its shortcut, a double click) does nothing.
+void TfrmDadosGerRel::sbtPreviewClick(TObject* /*Sender*/) {
+    if (!rpddPadrao->Running()) rpddPadrao->Preview(ChosenReport());
+}
 
-void TfrmDadosGerRel::sbtPrintClick(TObject* /*Sender*/) { rpddPadrao->Print(ChosenReport()); }
+void TfrmDadosGerRel::sbtPrintClick(TObject* /*Sender*/) {
+    if (!rpddPadrao->Running()) rpddPadrao->Print(ChosenReport());
+}
 
 void TfrmDadosGerRel::sbtSalvarComoClick(TObject* /*Sender*/) {
+    if (rpddPadrao->Running()) return;
     const ReportDefinition& chosen = ChosenReport();
     QString title = chosen.title;
     if (!InputQuery(msgPadrao->Msg("NovoCaption"), msgPadrao->Msg("NovoPrompt"), title)) Abort();

@@ -40,12 +40,16 @@ int SqliteCode(const QSqlError& error) {
     return ok ? code & 0xFF : 0;
 }
 
-QString DatabaseFailure(const QString& sentence, const QSqlError& error, const QSqlDriver* driver) {
-    const QString words = DatabaseWords(error);
-    const bool sqlite = driver && driver->dbmsType() == QSqlDriver::SQLite;
-    const QString cause = sqlite ? SqliteCause(SqliteCode(error)) : QString();
-    if (cause.isEmpty())
-        return words.isEmpty() ? sentence : sentence + QStringLiteral(": ") + words;
+QString SqliteFailure(const QString& sentence, int code, const QString& words) {
+    const QString cause = SqliteCause(code & 0xFF);
+    if (cause.isEmpty()) return words.isEmpty() ? sentence : sentence + QStringLiteral(": ") + words;
     return words.isEmpty() ? QStringLiteral("%1: %2").arg(sentence, cause)
                            : QStringLiteral("%1: %2 (%3)").arg(sentence, cause, words);
+}
+
+// Codes of drivers other than SQLite's are not interpreted.
+QString DatabaseFailure(const QString& sentence, const QSqlError& error, const QSqlDriver* driver) {
+    const QString words = DatabaseWords(error);
+    if (driver && driver->dbmsType() == QSqlDriver::SQLite) return SqliteFailure(sentence, SqliteCode(error), words);
+    return words.isEmpty() ? sentence : sentence + QStringLiteral(": ") + words;
 }

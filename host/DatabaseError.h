@@ -20,6 +20,10 @@
 HOST_EXPORT QString DatabaseFailure(const QString& sentence, const QSqlError& error,
                                     const QSqlDriver* driver);
 
+// The same from SQLite's own result code and message, for a failure met on
+// its C interface.
+HOST_EXPORT QString SqliteFailure(const QString& sentence, int code, const QString& words);
+
 // SQLite's primary result code of a failure (SQLITE_FULL, ...), 0 when the
 // error carries none.
 HOST_EXPORT int SqliteCode(const QSqlError& error);

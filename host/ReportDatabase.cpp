@@ -228,6 +228,20 @@ bool SameSettings(const QSqlDatabase& db, const HostConfig& config) {
            db.password() == DatabasePassword(config);
 }
 
+QSqlDatabase AddConnection(const HostConfig& config, const QString& name) {
+    if (!QSqlDatabase::isDriverAvailable(config.databaseDriver))
+        throw Exception(QStringLiteral("O driver de banco de dados '%1' não está disponível.")
+                            .arg(config.databaseDriver));
+    QSqlDatabase db = QSqlDatabase::addDatabase(config.databaseDriver, name);
+    db.setDatabaseName(config.databaseName);
+    db.setHostName(config.databaseHost);
+    db.setPort(config.databasePort);
+    db.setUserName(config.databaseUser);
+    db.setPassword(DatabasePassword(config));
+    db.setConnectOptions(ConnectOptions(config));
+    return db;
+}
+
 // The named connection, made anew when the settings have changed since.
 QSqlDatabase Connection(const HostConfig& config) {
     if (QSqlDatabase::contains(kConnection)) {
@@ -238,17 +252,7 @@ QSqlDatabase Connection(const HostConfig& config) {
         }
         QSqlDatabase::removeDatabase(kConnection);
     }
-    if (!QSqlDatabase::isDriverAvailable(config.databaseDriver))
-        throw Exception(QStringLiteral("O driver de banco de dados '%1' não está disponível.")
-                            .arg(config.databaseDriver));
-    QSqlDatabase db = QSqlDatabase::addDatabase(config.databaseDriver, kConnection);
-    db.setDatabaseName(config.databaseName);
-    db.setHostName(config.databaseHost);
-    db.setPort(config.databasePort);
-    db.setUserName(config.databaseUser);
-    db.setPassword(DatabasePassword(config));
-    db.setConnectOptions(ConnectOptions(config));
-    return db;
+    return AddConnection(config, kConnection);
 }
 
 }  // namespace
@@ -265,5 +269,17 @@ QSqlDatabase ReportDatabase(const HostConfig& config) {
     if (NeedsCreation(config.databaseName)) CreateSqliteFile(config);
     OpenSqlite(db, config);
     CheckSqliteReadable(db, config.databaseName);
+    return db;
+}
+
+// A server is given the password ReportDatabase used (typed or found by
+// libpq): nobody is asked twice, and a worker thread could not ask.
+QSqlDatabase OpenReportConnection(const HostConfig& config, const QString& name) {
+    QSqlDatabase db = AddConnection(config, name);
+    if (config.databaseDriver == QLatin1String("QSQLITE")) {
+        OpenSqlite(db, config);
+        return db;
+    }
+    if (!db.open()) throw Exception(ServerConnectionFailure(config, db.lastError()));
     return db;
 }

@@ -18,3 +18,10 @@
 // The connection is the named one "relatorios"; throws Exception with a
 // message in Portuguese when the database cannot be opened or created.
 HOST_EXPORT QSqlDatabase ReportDatabase(const HostConfig& config);
+// A connection of its own to the same database, named `name`, opened on the
+// calling thread, which alone may use it (Qt's rule); the caller removes it
+// (QSqlDatabase::removeDatabase) when done. For a thread that runs a report
+// while the GUI thread goes on: the database must already be there
+// (ReportDatabase), and a server's password already known (never asked
+// here). Throws Exception as ReportDatabase.
+HOST_EXPORT QSqlDatabase OpenReportConnection(const HostConfig& config, const QString& name);

@@ -1,215 +1,131 @@
 #include "ReportDesigner.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
-#include <QPdfWriter>
-#include <QPrintDialog>
-#include <QPrintPreviewDialog>
-#include <QPrinter>
+#include <QMdiArea>
 #include <QPrinterInfo>
-#include <QProgressDialog>
-#include <cerrno>
-#include <memory>
 
 #include "ClassRegistry.h"
-#include "Events.h"
 #include "Forms.h"
 #include "HostConfig.h"
 #include "ReportDatabase.h"
 #include "ReportHeader.h"
-#include "ReportQuery.h"
-#include "ReportRenderer.h"
-#include "ReportSnapshot.h"
-#include "SafeFile.h"
+#include "ReportJob.h"
+#include "ReportOutput.h"
+#include "ReportPreview.h"
+#include "ReportProgressDialog.h"
+#include "ReportWait.h"
 #include "SysUtils.h"
-#include "SystemError.h"
 
 namespace {
 
-// Shows how far a long report has got and lets the user cancel it. The dialog
-// appears only when the work takes longer than half a second, never in
-// unattended runs.
-class ReportProgress {
-public:
-    explicit ReportProgress(const QString& title) : title_(title) { Resume(); }
+// The window the report's dialogs appear over.
+QWidget* HostWindow() {
+    if (QWidget* active = QApplication::activeWindow()) return active;
+    QMdiArea* area = Application->MdiArea();
+    return area ? area->window() : nullptr;
+}
 
-    // Puts the dialog away while another one is shown, and back afterwards.
-    void Pause() { dialog_.reset(); }
-    void Resume() {
-        if (HostConfig::Instance().unattended ||
-            !qobject_cast<QApplication*>(QCoreApplication::instance()))
-            return;
-        dialog_ = std::make_unique<QProgressDialog>(
-            QStringLiteral("Lendo os dados do relatório..."), QStringLiteral("Cancelar"), 0, 0,
-            QApplication::activeWindow());
-        dialog_->setWindowTitle(title_);
-        dialog_->setWindowModality(Qt::ApplicationModal);
-        dialog_->setMinimumDuration(500);
-        dialog_->setAutoReset(false);
-        dialog_->setValue(0);
-    }
-    void Rows(int rows) {
-        Step(QStringLiteral("Lendo os dados do relatório... %1 linhas").arg(rows), 0, 0);
-    }
-    void Page(int page, int pages) {
-        Step(QStringLiteral("Montando a página %1 de %2...").arg(page).arg(pages), page, pages);
-    }
+// None in unattended runs, nor without a GUI.
+std::unique_ptr<ReportProgressDialog> ProgressFor(const ReportDefinition& report) {
+    if (HostConfig::Instance().unattended || !qobject_cast<QApplication*>(QCoreApplication::instance()))
+        return nullptr;
+    return std::make_unique<ReportProgressDialog>(report.title, HostWindow());
+}
+
+WaitStatus ReadingStatus(const ReportJob& job) {
+    const int pages = job.Pages();
+    QString text = QStringLiteral("Lendo os dados do relatório: %1 linhas").arg(FormatCount(job.Rows()));
+    if (pages > 0) text += QStringLiteral(", %1 páginas").arg(FormatCount(pages));
+    return {text, 0, 0};
+}
+
+void Notify(const QString& action, const ReportDefinition& report, qsizetype rows, const QString& file) {
+    if (auto& done = ReportEvents::ReportDone()) done(action, report.title, static_cast<int>(rows), file);
+}
+
+// Marks a report as running for as long as it lives.
+class RunningReport {
+public:
+    explicit RunningReport(bool& running) : running_(running) { running_ = true; }
+    ~RunningReport() { running_ = false; }
+    RunningReport(const RunningReport&) = delete;
+    RunningReport& operator=(const RunningReport&) = delete;
 
 private:
-    void Step(const QString& label, int value, int maximum) {
-        if (!dialog_) return;
-        dialog_->setLabelText(label);
-        dialog_->setMaximum(maximum);
-        dialog_->setValue(value);
-        QCoreApplication::processEvents();
-        if (dialog_->wasCanceled()) Abort();
-    }
-
-    QString title_;
-    std::unique_ptr<QProgressDialog> dialog_;
+    bool& running_;
 };
-
-// A report read from the database and laid out, ready for any device.
-struct PreparedReport {
-    int rows = 0;
-    std::unique_ptr<ReportRenderer> renderer;
-};
-
-void Notify(const QString& action, const ReportDefinition& report, int rows, const QString& file) {
-    if (auto& done = ReportEvents::ReportDone()) done(action, report.title, rows, file);
-}
-
-// A new "<code>-<action>-<n>.pdf" in the output folder, the first n free
-// when it is written: parallel hosts writing into one folder each keep
-// their own file.
-SafeFile UnattendedFile(const ReportDefinition& report, const QString& action) {
-    const QString dir = HostConfig::Instance().outputDir;
-    if (dir.isEmpty())
-        throw Exception(QStringLiteral("A pasta de saída dos relatórios não foi configurada."));
-    errno = 0;
-    if (!QDir().mkpath(dir))
-        throw Exception(QStringLiteral("Não foi possível criar a pasta de saída dos relatórios %1: %2.")
-                            .arg(QDir::toNativeSeparators(dir), SystemReason(errno ? errno : EIO)));
-    return SafeFile::ClaimNew(dir, [code = report.code, action](int n) {
-        return QStringLiteral("%1-%2-%3.pdf").arg(code, action).arg(n);
-    });
-}
-
-// Nothing is left of `out` unless the whole PDF reached the disk.
-void WritePdf(const PreparedReport& prepared, const ReportDefinition& report, SafeFile& out,
-              ReportProgress& progress) {
-    {
-        QPdfWriter writer(&out.Device());
-        writer.setTitle(report.title);
-        writer.setCreator(QStringLiteral("Relatórios"));
-        writer.setPageLayout(prepared.renderer->PageLayout());
-        prepared.renderer->Render(writer,
-                                  [&progress](int page, int pages) { progress.Page(page, pages); });
-    }
-    out.Commit();
-}
-
-void ShowPreview(const PreparedReport& prepared) {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setPageLayout(prepared.renderer->PageLayout());
-    QPrintPreviewDialog dialog(&printer, QApplication::activeWindow());
-    dialog.setWindowTitle(QStringLiteral("Visualizar relatório"));
-    // Painting runs inside Qt's event loop: errors go through the dispatch
-    // point instead of escaping it.
-    QObject::connect(
-        &dialog, &QPrintPreviewDialog::paintRequested, &dialog,
-        [&prepared](QPrinter* target) { Dispatch([&] { prepared.renderer->Render(*target); }); });
-    Application->ExecModal(dialog);
-}
-
-// Where there is no printer, asks for a PDF file instead; "" when cancelled.
-QString AskPdfFile(const ReportDefinition& report) {
-    QFileDialog dialog(QApplication::activeWindow(), QStringLiteral("Salvar relatório em PDF"),
-                       QDir::home().filePath(report.code + QStringLiteral(".pdf")),
-                       QStringLiteral("Arquivos PDF (*.pdf)"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(QStringLiteral("pdf"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    if (Application->ExecModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().constFirst();
-}
-
-// Prints on the printer the user picks; gives the file written when he
-// printed to a file.
-QString PrintOnPrinter(const PreparedReport& prepared, ReportProgress& progress) {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setPageLayout(prepared.renderer->PageLayout());
-    QPrintDialog dialog(&printer, QApplication::activeWindow());
-    dialog.setWindowTitle(QStringLiteral("Imprimir relatório"));
-    if (Application->ExecModal(dialog) != QDialog::Accepted) Abort();
-    progress.Resume();
-    prepared.renderer->Render(printer,
-                              [&progress](int page, int pages) { progress.Page(page, pages); });
-    return printer.outputFormat() == QPrinter::PdfFormat ? printer.outputFileName() : QString();
-}
-
-// Collects the query's parameters, lets the screen fill them, runs the query
-// and lays the rows out. The screen's handler is called directly: an
-// exception it raises stops the report.
-PreparedReport Prepare(const TReportDesignerDialog& designer, const ReportDefinition& report,
-                       ReportProgress& progress) {
-    const HostConfig& config = HostConfig::Instance();
-    const QString& sql = report.QueryFor(config.databaseDriver);
-    TParams params = QueryParams(sql);
-    bool flag = false;
-    if (designer.BeforeGetQueryParams) designer.BeforeGetQueryParams(params, flag);
-    if (auto& ready = ReportEvents::ParamsReady()) ready(params);
-
-    QSqlDatabase db = ReportDatabase(config);
-    const ReportSnapshot snapshot(db, config.queryTimeLimit);
-    const QueryLimits limits{report.file, nullptr, config.queryTimeLimit};
-    const ReportData data = RunReportQuery(
-        db, sql, params, [&progress](int rows) { progress.Rows(rows); }, limits);
-    return {
-        static_cast<int>(data.rows.size()),
-        std::make_unique<ReportRenderer>(report, data, FillHeaderLine(report.headerLine, params))};
-}
 
 }  // namespace
 
 TReportDesignerDialog::TReportDesignerDialog(QObject* owner) : TComponent(owner) {}
 
+// Collects the query's parameters and lets the screen fill them (called
+// directly: an exception it raises stops the report); the database is made
+// or checked here, with its messages, before the job opens its own
+// connection to it.
+std::unique_ptr<ReportJob> TReportDesignerDialog::StartJob(const ReportDefinition& report) const {
+    TParams params = QueryParams(report.QueryFor(HostConfig::Instance().databaseDriver));
+    bool flag = false;
+    if (BeforeGetQueryParams) BeforeGetQueryParams(params, flag);
+    if (auto& ready = ReportEvents::ParamsReady()) ready(params);
+    ReportDatabase(HostConfig::Instance());
+    auto job = std::make_unique<ReportJob>(report, params, FillHeaderLine(report.headerLine, params), HostConfig::Instance());
+    job->Start();
+    return job;
+}
+
 void TReportDesignerDialog::Preview(const ReportDefinition& report) {
-    ReportProgress progress(report.title);
-    const PreparedReport prepared = Prepare(*this, report, progress);
+    if (running_) return;
+    const RunningReport running(running_);
+    const std::unique_ptr<ReportJob> job = StartJob(report);
+    const auto progress = ProgressFor(report);
+    const auto status = [&job] { return ReadingStatus(*job); };
     if (HostConfig::Instance().unattended) {
-        SafeFile out = UnattendedFile(report, QStringLiteral("preview"));
-        WritePdf(prepared, report, out, progress);
-        return Notify(QStringLiteral("preview"), report, prepared.rows, out.Target());
+        WaitForWorker(job->Worker(), {}, nullptr, status);
+        const QString file = ReportOutput::WriteToOutputFolder(job->Renderer(), report, QStringLiteral("preview"));
+        return Notify(QStringLiteral("preview"), report, job->Rows(), file);
     }
-    progress.Pause();
-    ShowPreview(prepared);
-    Notify(QStringLiteral("preview"), report, prepared.rows, QString());
+    WaitForWorker(job->Worker(), [&job] { return job->Pages() > 0; }, progress.get(), status);
+    ShowPreview(*job, report);
+}
+
+// Closing the preview stops whatever is still being read; a failure while
+// it was open closes it and is reported.
+void TReportDesignerDialog::ShowPreview(ReportJob& job, const ReportDefinition& report) const {
+    ReportPreview* shown = nullptr;
+    const ReportPreview::Actions actions{
+        [&](int page) {
+            const QString file = ReportOutput::Print(job.Renderer(), report, shown, page);
+            Notify(QStringLiteral("print"), report, job.Rows(), file);
+        },
+        [&] {
+            const QString file = ReportOutput::AskAndWritePdf(job.Renderer(), report, shown);
+            Notify(QStringLiteral("pdf"), report, job.Rows(), file);
+        }};
+    ReportPreview preview(job, report, actions, HostWindow());
+    shown = &preview;
+    Application->ExecModal(preview);
+    job.Worker().Cancel();
+    if (preview.JobFailed()) job.Worker().Rethrow();
+    Notify(QStringLiteral("preview"), report, job.Rows(), QString());
 }
 
 void TReportDesignerDialog::Print(const ReportDefinition& report) {
-    ReportProgress progress(report.title);
-    const PreparedReport prepared = Prepare(*this, report, progress);
+    if (running_) return;
+    const RunningReport running(running_);
+    const std::unique_ptr<ReportJob> job = StartJob(report);
+    const auto progress = ProgressFor(report);
+    WaitForWorker(job->Worker(), {}, progress.get(), [&job] { return ReadingStatus(*job); });
+    const ReportRenderer& renderer = job->Renderer();
     QString file;
-    if (HostConfig::Instance().unattended) {
-        SafeFile out = UnattendedFile(report, QStringLiteral("print"));
-        WritePdf(prepared, report, out, progress);
-        file = out.Target();
-    } else if (QPrinterInfo::availablePrinters().isEmpty()) {
-        progress.Pause();
-        file = AskPdfFile(report);
-        if (file.isEmpty()) Abort();
-        progress.Resume();
-        SafeFile out(file);
-        WritePdf(prepared, report, out, progress);
-    } else {
-        progress.Pause();
-        file = PrintOnPrinter(prepared, progress);
-    }
-    Notify(QStringLiteral("print"), report, prepared.rows, file);
+    if (HostConfig::Instance().unattended)
+        file = ReportOutput::WriteToOutputFolder(renderer, report, QStringLiteral("print"));
+    else if (QPrinterInfo::availablePrinters().isEmpty())
+        file = ReportOutput::AskAndWritePdf(renderer, report, HostWindow());
+    else
+        file = ReportOutput::Print(renderer, report, HostWindow());
+    Notify(QStringLiteral("print"), report, job->Rows(), file);
 }
 
 ReportDefinition TReportDesignerDialog::SaveAs(const ReportDefinition& report,

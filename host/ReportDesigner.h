@@ -2,11 +2,14 @@
 
 #include <QString>
 #include <functional>
+#include <memory>
 
 #include "Classes.h"
 #include "HostExport.h"
 #include "Params.h"
 #include "ReportDefinition.h"
+
+class ReportJob;
 
 // The report component of the report screens. It runs a report definition:
 // collects the query's named parameters (":P_INICIO") into TParams in the
@@ -16,13 +19,20 @@
 // paged report (title, the period and systems asked for, column headers,
 // group totals, page numbers).
 //
-// Interactively Preview shows Qt's print preview and Print the print dialog
-// (a PDF file, asked for, where there is no printer). In unattended runs
-// (HostConfig::unattended) both write a new PDF into HostConfig::outputDir.
-// A PDF is written through SafeFile: complete or not at all.
-// A report that takes more than a moment shows progress and can be
-// cancelled. Failures (no database, a query error) raise Exception with a
-// message in Portuguese; a cancelled report raises EAbort.
+// BeforeGetQueryParams runs first, on the calling (GUI) thread; then the
+// query and the layout run on a thread of their own, through a connection of
+// their own, while the host goes on answering (ReportJob). Interactively
+// Preview opens the host's preview (ReportPreview) as soon as the first page
+// is laid out, and Print, once every page is, the print dialog (a PDF file,
+// asked for, where there is no printer). In unattended runs
+// (HostConfig::unattended) both write a PDF into HostConfig::outputDir. A
+// report that takes more than a moment shows its progress, over the host,
+// with Cancelar; a cancelled report raises EAbort, and nothing is written:
+// PDFs go through SafeFile. Failures (no database, a query error, a file
+// that cannot be written) raise Exception with a message in Portuguese.
+//
+// One report at a time: while one runs (the event loop turns meanwhile),
+// Preview and Print return at once and Running() is true.
 class HOST_EXPORT TReportDesignerDialog : public TComponent {
     Q_OBJECT
 public:
@@ -36,6 +46,7 @@ public:
 
     void Preview(const ReportDefinition& report);
     void Print(const ReportDefinition& report);
+    bool Running() const { return running_; }
     // Saves a copy of `report` under `newTitle` and gives the new definition:
     // over the file `replacing` when given, else as a new file in the same
     // folder (or the reports folder when it came from no file), named by
@@ -45,6 +56,12 @@ public:
                             const QString& replacing = QString());
 
     TBeforeGetQueryParams BeforeGetQueryParams;
+
+private:
+    std::unique_ptr<ReportJob> StartJob(const ReportDefinition& report) const;
+    void ShowPreview(ReportJob& job, const ReportDefinition& report) const;
+
+    bool running_ = false;
 };
 
 // What the host's scripted runs and tests observe of reports.
@@ -52,8 +69,10 @@ struct HOST_EXPORT ReportEvents {
     // Right after BeforeGetQueryParams has run, with the filled parameters.
     static std::function<void(const TParams& params)>& ParamsReady();
     // When a report action has completed: "preview", "print" or "saveas",
-    // the report's title, its number of rows and the file written (PDF, or
-    // the new definition for "saveas"; empty when shown on screen).
+    // or "pdf" (saved as PDF from the preview); the report's title, its
+    // number of rows (for a preview closed before every row was read, the
+    // rows read by then) and the file written (PDF, or the new definition
+    // for "saveas"; empty when shown on screen or printed on a printer).
     static std::function<void(const QString& action, const QString& title, int rows, const QString& file)>&
     ReportDone();
 };

@@ -3,12 +3,14 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <chrono>
 #include <vector>
 
 #include "DatabaseError.h"
 #include "DatabaseMessages.h"
 #include "QueryGuard.h"
 #include "ReportValues.h"
+#include "SqliteRows.h"
 #include "SysUtils.h"
 
 namespace {
@@ -101,38 +103,43 @@ private:
 
 std::vector<SqlPiece> SplitSql(const QString& sql) { return SqlSplitter(sql).Split(); }
 
-[[noreturn]] void QueryFailure(const QString& what, const QSqlQuery& query) {
+// A failure whose cause is known (a missing table, a server's time limit or
+// cancel, a lost connection: ThrowKnownQueryFailure) is said as such; else
+// the database's own words follow `what`.
+[[noreturn]] void QueryFailure(const QString& what, const QSqlDatabase& db, const QSqlQuery& query,
+                               const QueryLimits& limits) {
+    ThrowKnownQueryFailure(db, query.lastError(), limits.source, limits.timeLimit);
     throw EDatabaseError(DatabaseFailure(what, query.lastError(), query.driver()));
 }
 
-void BindAll(QSqlQuery& query, const PositionalQuery& positional, const TParams& params) {
-    for (const QString& name : positional.bindings) {
-        const TParam* param = params.FindParam(name);
-        if (!param)
-            throw EDatabaseError(
-                QStringLiteral("O parâmetro '%1' da consulta do relatório não foi informado.")
-                    .arg(name));
-        query.addBindValue(BoundValue(*param));
+// Qt's driver asks for the rows of a forward-only query in batches of its own.
+void FetchRows(const QSqlDatabase& db, QSqlQuery& query, ReportData& data,
+               const std::function<void()>& batch, const QueryLimits& limits) {
+    const QSqlRecord record = query.record();
+    QStringList fields;
+    for (int c = 0; c < record.count(); ++c) fields << record.fieldName(c);
+    data.SetFields(fields);
+    while (query.next()) {
+        for (int c = 0; c < data.ColumnCount(); ++c) data.AddVariant(query.value(c));
+        if (data.PublishIfDue() && batch) batch();
     }
+    if (query.lastError().isValid())
+        QueryFailure(QStringLiteral("Erro ao ler o resultado do relatório"), db, query, limits);
+    data.Publish();
+    if (batch) batch();
 }
 
-void FetchRows(const QSqlDatabase& db, QSqlQuery& query, ReportData& data,
-               const std::function<void(int)>& progress, QueryGuard& guard,
-               const QueryLimits& limits) {
-    constexpr int kProgressEvery = 250;
-    const auto columns = static_cast<int>(data.fields.size());
-    while (query.next()) {
-        QVariantList row;
-        row.reserve(columns);
-        for (int c = 0; c < columns; ++c) row << query.value(c);
-        data.rows << row;
-        if (progress && data.rows.size() % kProgressEvery == 0)
-            progress(static_cast<int>(data.rows.size()));
-    }
-    if (!query.lastError().isValid()) return;
-    guard.Check();
-    ThrowKnownQueryFailure(db, query.lastError(), limits.source, limits.timeLimit);
-    QueryFailure(QStringLiteral("Erro ao ler o resultado do relatório"), query);
+// Any database but SQLite read beneath its driver: a PostgreSQL server.
+void ReadThroughQt(QSqlDatabase& db, const BoundQuery& bound, ReportData& data,
+                   const std::function<void()>& batch, const QueryLimits& limits) {
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.prepare(bound.query.sql))
+        QueryFailure(QStringLiteral("Erro na consulta do relatório"), db, query, limits);
+    for (const QVariant& value : bound.values) query.addBindValue(value);
+    if (!query.exec())
+        QueryFailure(QStringLiteral("Erro ao executar a consulta do relatório"), db, query, limits);
+    FetchRows(db, query, data, batch, limits);
 }
 
 }  // namespace
@@ -194,33 +201,46 @@ PositionalQuery ToPositional(const QString& sql) {
     return result;
 }
 
-int ReportData::FieldIndex(const QString& name) const {
-    for (int i = 0; i < fields.size(); ++i)
-        if (fields[i].compare(name, Qt::CaseInsensitive) == 0) return i;
-    return -1;
+BoundQuery BindReportQuery(const QString& sql, const TParams& params) {
+    BoundQuery bound{ToPositional(sql), {}};
+    for (const QString& name : bound.query.bindings) {
+        const TParam* param = params.FindParam(name);
+        if (!param)
+            throw EDatabaseError(
+                QStringLiteral("O parâmetro '%1' da consulta do relatório não foi informado.")
+                    .arg(name));
+        bound.values << BoundValue(*param);
+    }
+    return bound;
+}
+
+// A failure may be the guard's doing (a cancel, a refusal, the time limit):
+// it says so first.
+void ReadReportRows(QSqlDatabase& db, const BoundQuery& bound, ReportData& data,
+                    const std::function<void()>& batch, const QueryLimits& limits) {
+    QueryGuard guard(db, limits.source, limits.cancel, limits.timeLimit);
+    try {
+        if (sqlite3* handle = SharedSqliteHandle(db))
+            return ReadSqliteRows(handle, bound.query, bound.values, data, batch);
+        ReadThroughQt(db, bound, data, batch, limits);
+    } catch (const EDatabaseError&) {
+        guard.Check();
+        throw;
+    }
 }
 
 ReportData RunReportQuery(QSqlDatabase& db, const QString& sql, const TParams& params,
                           const std::function<void(int rows)>& progress, const QueryLimits& limits) {
-    const PositionalQuery positional = ToPositional(sql);
-    QueryGuard guard(db, limits.source, limits.cancel, limits.timeLimit);
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    if (!query.prepare(positional.sql)) {
-        guard.Check();
-        ThrowKnownQueryFailure(db, query.lastError(), limits.source, limits.timeLimit);
-        QueryFailure(QStringLiteral("Erro na consulta do relatório"), query);
-    }
-    BindAll(query, positional, params);
-    if (!query.exec()) {
-        guard.Check();
-        ThrowKnownQueryFailure(db, query.lastError(), limits.source, limits.timeLimit);
-        QueryFailure(QStringLiteral("Erro ao executar a consulta do relatório"), query);
-    }
-
+    using Clock = std::chrono::steady_clock;
+    constexpr auto kEvery = std::chrono::milliseconds(100);
+    const BoundQuery bound = BindReportQuery(sql, params);
     ReportData data;
-    const QSqlRecord record = query.record();
-    for (int c = 0; c < record.count(); ++c) data.fields << record.fieldName(c);
-    FetchRows(db, query, data, progress, guard, limits);
+    Clock::time_point next = Clock::now();
+    const auto throttled = [&] {
+        if (!progress || Clock::now() < next) return;
+        next = Clock::now() + kEvery;
+        progress(static_cast<int>(data.RowCount()));
+    };
+    ReadReportRows(db, bound, data, throttled, limits);
     return data;
 }

@@ -11,6 +11,7 @@
 
 #include "HostExport.h"
 #include "Params.h"
+#include "ReportData.h"
 
 // The named parameters of report queries (":P_INICIO") and how their values
 // reach the database: always bound, never pasted into the SQL text.
@@ -38,13 +39,15 @@ struct HOST_EXPORT PositionalQuery {
 };
 HOST_EXPORT PositionalQuery ToPositional(const QString& sql);
 
-// A query's result: the column names as the query gives them and the rows.
-struct HOST_EXPORT ReportData {
-    QStringList fields;
-    QList<QVariantList> rows;
-    // The column of that name, without regard to case; -1 when none.
-    int FieldIndex(const QString& name) const;
+// A query with its values bound, ready to run: the positional statement and
+// the value of each '?' in order.
+struct HOST_EXPORT BoundQuery {
+    PositionalQuery query;
+    QVariantList values;
 };
+// Binds every parameter of `sql` from `params` by name. Throws EDatabaseError
+// naming a parameter of the query that is not in `params`.
+HOST_EXPORT BoundQuery BindReportQuery(const QString& sql, const TParams& params);
 
 // What bounds a report query (see QueryGuard): the definition's file, named
 // in messages; a flag that cancels it when it becomes true (may be null); a
@@ -55,14 +58,23 @@ struct HOST_EXPORT QueryLimits {
     std::chrono::milliseconds timeLimit{0};
 };
 
-// Runs `sql` with every parameter bound from `params` by name, each to its
-// BoundValue, under a QueryGuard: only reading is allowed. `progress` is
-// called with the number of rows read so far every few hundred rows; an
-// exception it throws (EAbort) stops the query. Throws EAbort when cancelled
-// through `limits`; Exception when the guard refused the statement or the
-// time limit ended it;
-// EDatabaseError with the database's message when the query cannot be
-// prepared or run, and when a parameter of the query is not in `params`.
+// Runs `bound` on `db` under a QueryGuard (only reading is allowed) and
+// appends its rows to `data` (whose fields it sets). On SQLite the rows are
+// read through the driver's own SQLite connection (SharedSqliteHandle), else
+// through Qt. `batch` runs whenever rows are published in `data` (every few
+// hundred rows, or 50 ms' worth of slow ones: ReportData::PublishIfDue) and
+// at the end; an exception it throws (EAbort) stops the query. Throws EAbort when cancelled through `limits`; Exception when
+// the guard refused the statement or the time limit ended it; EDatabaseError
+// with the database's message when the query cannot be prepared, run or read.
+HOST_EXPORT void ReadReportRows(QSqlDatabase& db, const BoundQuery& bound, ReportData& data,
+                                const std::function<void()>& batch = {},
+                                const QueryLimits& limits = {});
+
+// Runs `sql` with every parameter bound from `params` by name (BoundValue)
+// and gives all its rows. `progress` is called with the number of rows read
+// so far with the first rows, then at most every 100 ms; an exception it
+// throws (EAbort) stops the query. Throws as BindReportQuery and
+// ReadReportRows.
 HOST_EXPORT ReportData RunReportQuery(QSqlDatabase& db, const QString& sql, const TParams& params,
                                       const std::function<void(int rows)>& progress = {},
                                       const QueryLimits& limits = {});

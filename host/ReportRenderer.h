@@ -4,80 +4,83 @@
 #include <QPageLayout>
 #include <QString>
 #include <QVariant>
+#include <atomic>
 #include <functional>
-#include <vector>
+#include <memory>
 
 #include "HostExport.h"
 #include "Params.h"
+#include "ReportData.h"
 #include "ReportDefinition.h"
-#include "ReportQuery.h"
+#include "ReportLayout.h"
 
 class QPagedPaintDevice;
 class QPainter;
 
-// A cell's text as the column's format shows it: dates as dd/mm/yyyy,
-// numbers with Brazilian separators (1.234 and 1.234,56).
-HOST_EXPORT QString FormatReportValue(const QVariant& value, const QString& format);
+// The formats of report columns: '' (as is), 'date', 'datetime', 'integer'
+// (thousands separated) and 'float2'; anything else shows values as they are.
+enum class ReportFormat { AsIs, Date, DateTime, Integer, Float2 };
+HOST_EXPORT ReportFormat ReportFormatOf(const QString& name);
 
-// Lays a query's rows out on pages and paints them: on every page the title,
-// the header line (FillHeaderLine; none when empty), the column headers and
-// "Página N de M"; then the rows, each group (a run of rows with the same
-// GroupField value, so the query must be ordered by it) under its header and
-// followed by its totals, and the grand total at the end. Layout is in
-// millimetres, so the page count is known before the first page is painted,
-// whatever the device.
+// A value as the column's format shows it: dates as dd/mm/yyyy (a text that
+// is no date as it came), numbers with Brazilian separators (1.234 and
+// 1.234,56), exact up to the largest 64-bit integer.
+HOST_EXPORT QString FormatReportCell(const ReportCell& cell, ReportFormat format);
+HOST_EXPORT QString FormatReportValue(const QVariant& value, const QString& format);
+// A count as people read it: 1.234.567.
+HOST_EXPORT QString FormatCount(qint64 count);
+
+// A report laid out on pages and painted page by page, on any device: on
+// every page the title, the header line (FillHeaderLine; none when empty),
+// the column headers and "Página N de M"; then the rows by group with their
+// totals (ReportLayout).
+//
+// Built either from all the rows at once, or empty and filled as the rows
+// arrive: one thread adds rows to Data(), calls LayOutNewRows() after
+// publishing them and Finish() at the end, while other threads paint the
+// complete pages. A page painted before the page count is known says
+// "Página N de …".
 class HOST_EXPORT ReportRenderer {
 public:
-    // Throws Exception when a column's field or the group field is not in
-    // the query's result.
-    ReportRenderer(const ReportDefinition& report, const ReportData& data, QString parametersLine);
+    // All at once. Throws Exception when a column's field or the group field
+    // is not in the query's result.
+    ReportRenderer(const ReportDefinition& report, ReportData data, QString headerLine);
+    // To be filled: the layout starts once the data has its fields
+    // (StartLayout, which throws as above).
+    ReportRenderer(const ReportDefinition& report, QString headerLine);
+    ~ReportRenderer();
+
+    ReportData& Data() { return data_; }
+    const ReportData& Data() const { return data_; }
+    void StartLayout();
+    void LayOutNewRows();
+    void Finish();
 
     // A4 with 12 mm margins; landscape when the columns do not fit upright.
     QPageLayout PageLayout() const;
-    // The number of pages on paper of that layout.
-    int PageCount(const QPageLayout& layout) const;
-    // Paints every page on `device`, laid out for the device's own page
-    // layout. `progress` gets each page's number before it is painted and may
-    // throw (EAbort) to stop. Throws Exception when painting cannot start.
-    void Render(QPagedPaintDevice& device,
-                const std::function<void(int page, int pages)>& progress = {}) const;
-    // Page `number` (from 1) alone, as an image of the whole sheet of
-    // `layout` at `dpi` on white: a page can be shown before the others are
-    // painted (and the benchmarks time the first page with it). Throws
-    // Exception for a page the report does not have.
-    QImage PageImage(const QPageLayout& layout, int number, int dpi = 96) const;
+    // The pages that can be painted so far; all of them once finished.
+    int PageCount() const;
+    bool Finished() const;
+    qsizetype RowCount() const { return data_.RowCount(); }
+
+    // Paints pages `first` to `last` (from 1, complete pages only) on
+    // `device`, scaled to the device's page when its paper differs. Before
+    // each page `progress` gets its number and may throw (EAbort) to stop.
+    // Throws Exception when painting cannot start or end.
+    void Render(QPagedPaintDevice& device, int first, int last,
+                const std::function<void(int page)>& progress = {}) const;
+    // Every page, once finished.
+    void Render(QPagedPaintDevice& device, const std::function<void(int page, int pages)>& progress = {}) const;
+    // Page `number` (from 1) alone, as an image of the whole sheet at `dpi`
+    // on white. Throws Exception for a page that is not complete.
+    QImage PageImage(int number, int dpi = 96) const;
 
 private:
-    enum class LineKind { GroupHeader, Row, GroupTotal, GrandTotal, Empty };
-    struct Line {
-        LineKind kind = LineKind::Empty;
-        int row = -1;
-        int group = -1;
-    };
-    struct Page {
-        std::vector<int> lines;
-        int continuedGroup = -1;  // a group carried over from the page before
-    };
-    struct Group {
-        QString value;
-        std::vector<double> totals;
-    };
-
-    void MapFields();
-    void BuildLines();
-    void AddToTotals(int row, std::vector<double>& totals) const;
-    std::vector<Page> Paginate(const QPageLayout& layout) const;
-    double HeaderHeight() const;
-    static double LineHeight(LineKind kind);
-
-    class Painter;
+    void CheckPage(int number) const;
 
     ReportDefinition report_;
     ReportData data_;
     QString parametersLine_;
-    std::vector<int> fieldOf_;  // result column of each report column
-    int groupOf_ = -1;          // result column of the group field
-    std::vector<Line> lines_;
-    std::vector<Group> groups_;
-    std::vector<double> grandTotals_;
+    std::unique_ptr<ReportLayout> layout_;
+    std::atomic<const ReportLayout*> started_{nullptr};  // layout_, once readers may see it
 };

@@ -122,8 +122,8 @@ TEST_F(QueryGuardTest, ReadingRecursionAndFunctionsRun) {
                        "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c LIMIT 3) "
                        "SELECT x, upper(sistema), json_array(x) FROM c, limpeza ORDER BY x",
                        TParams(), {}, {kSource, nullptr, 1000ms});
-    ASSERT_EQ(data.rows.size(), 3);
-    EXPECT_EQ(data.rows[2], QVariantList({3, "ESTOQUE", "[3]"}));
+    ASSERT_EQ(data.RowCount(), 3);
+    EXPECT_EQ(data.Row(2), QVariantList({3, "ESTOQUE", "[3]"}));
 }
 
 // A definition saying just "BEGIN" must not keep the database locked against
@@ -133,7 +133,7 @@ TEST_F(QueryGuardTest, TransactionLeftOpenIsRolledBack) {
     EXPECT_EQ(RunMessage("SELECT count(*) FROM limpeza", {}), "");
     db_.Insert({{"2024-02-01 08:00:00", "Estoque", "INVENTARIO", 5}});
     QSqlDatabase db = Connection();
-    EXPECT_EQ(RunReportQuery(db, "SELECT count(*) FROM limpeza", TParams()).rows[0][0], 2);
+    EXPECT_EQ(RunReportQuery(db, "SELECT count(*) FROM limpeza", TParams()).Value(0, 0), 2);
 }
 
 TEST_F(QueryGuardTest, CancelStopsAnEndlessQuery) {

@@ -4,18 +4,21 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
-#include <QPrintPreviewDialog>
-#include <QPrintPreviewWidget>
 #include <QPrinterInfo>
 #include <QProcess>
-#include <QProgressDialog>
+#include <QLabel>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QTest>
 #include <QTimer>
 
 #include "ClassRegistry.h"
 #include "Forms.h"
+#include "PreviewPages.h"
 #include "ReportDefinition.h"
+#include "ReportPreview.h"
+#include "ReportProgressDialog.h"
 #include "ReportTestSupport.h"
 #include "SysUtils.h"
 
@@ -276,19 +279,22 @@ protected:
 
 TEST_F(InteractiveReportTest, PreviewShowsEveryPage) {
     int pages = -1;
+    QString count;
     Application->SetModalHook([&](QDialog& dialog) {
-        auto* preview = dialog.findChild<QPrintPreviewWidget*>();
-        EXPECT_TRUE(qobject_cast<QPrintPreviewDialog*>(&dialog) && preview);
-        if (preview) {
-            preview->updatePreview();
-            pages = preview->pageCount();
-        }
+        auto* preview = qobject_cast<ReportPreview*>(&dialog);
+        EXPECT_TRUE(preview);
+        if (!preview) return int(QDialog::Rejected);
+        preview->show();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return preview->Pages().PagesPainted() > 0; }));
+        pages = preview->Pages().PageCount();
+        for (const QLabel* label : preview->findChildren<QLabel*>()) count += label->text();
         return int(QDialog::Rejected);
     });
     designer_.BeforeGetQueryParams =
         ScreenHandler(EncodeDate(2024, 3, 1), EncodeDate(2024, 3, 31), true, {});
     designer_.Preview(ReportDefinition::Read(ReportPath("RCL047_detalhado.rpt")));
     EXPECT_EQ(pages, 1);
+    EXPECT_TRUE(count.contains(" de 1 ")) << count.toStdString();
     EXPECT_EQ(spy_.actions, QStringList({"preview"}));
     EXPECT_EQ(spy_.rows, 6);
     EXPECT_TRUE(spy_.file.isEmpty());
@@ -314,24 +320,48 @@ TEST_F(InteractiveReportTest, PrintWithoutPrinterAsksForAPdfFile) {
     EXPECT_TRUE(spy_.actions.isEmpty());
 }
 
-TEST_F(InteractiveReportTest, CancellingTheProgressStopsTheReport) {
-    db_.Insert(std::vector<CleanupRow>(600, {"2024-03-10 12:00:00", "Estoque", "INVENTARIO", 1}));
+// A query that would run for minutes before its first row.
+ReportDefinition EndlessReport() {
+    ReportDefinition report = ReportDefinition::Read(ReportPath("RCL047_resumo.rpt"));
+    report.sql =
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 4000000000) "
+        "SELECT 'x' AS SISTEMA, count(*) AS LIMPEZAS, 0 AS REGISTROS FROM n";
+    return report;
+}
+
+ReportProgressDialog* ShownProgress() {
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* progress = qobject_cast<ReportProgressDialog*>(widget); progress && progress->isVisible())
+            return progress;
+    return nullptr;
+}
+
+// Cancelar while the query is still at work stops it there: no report, no
+// file, no message, and the next report runs.
+TEST_F(InteractiveReportTest, CancellingTheProgressStopsTheQuery) {
     bool asked = false;
     Application->SetModalHook([&](QDialog&) {
         asked = true;
         return int(QDialog::Rejected);
     });
-    // Runs at the first progress step, as a click on "Cancelar" would.
-    QTimer::singleShot(0, [] {
-        for (QWidget* widget : QApplication::topLevelWidgets())
-            if (auto* progress = qobject_cast<QProgressDialog*>(widget)) progress->cancel();
+    QString title;
+    QTimer::singleShot(0, [&] {
+        ASSERT_TRUE(QTest::qWaitFor([] { return ShownProgress() != nullptr; }));
+        title = ShownProgress()->windowTitle();
+        QTest::mouseClick(ShownProgress()->findChild<QPushButton*>(), Qt::LeftButton);
     });
-    designer_.BeforeGetQueryParams =
-        ScreenHandler(EncodeDate(2024, 3, 1), EncodeDate(2024, 3, 31), true, {});
-    EXPECT_THROW(designer_.Preview(ReportDefinition::Read(ReportPath("RCL047_detalhado.rpt"))),
-                 EAbort);
+    designer_.BeforeGetQueryParams = [](TParams&, bool&) {};
+    EXPECT_THROW(designer_.Print(EndlessReport()), EAbort);
+    EXPECT_EQ(title, "Limpeza de Dados - Resumo por Sistema");
     EXPECT_FALSE(asked);
     EXPECT_TRUE(spy_.actions.isEmpty());
+    EXPECT_TRUE(QDir(out_.path()).isEmpty());
+    EXPECT_FALSE(designer_.Running());
+    Application->SetModalHook([](QDialog& dialog) {
+        if (auto* files = qobject_cast<QFileDialog*>(&dialog)) files->selectFile(QDir::temp().filePath("x.pdf"));
+        return int(QDialog::Rejected);
+    });
+    EXPECT_THROW(PrintMarch("RCL047_resumo.rpt", true), EAbort) << "the next report runs up to its question";
 }
 
 TEST(ReportDesignerClass, DefinitionsCanNameItAndBindItsEvent) {

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QSqlQuery>
+#include <QSqlRecord>
 #include <functional>
 
+#include "ReportDefinition.h"
 #include "ReportQuery.h"
+#include "SqliteRows.h"
 #include "ReportTestSupport.h"
 #include "ReportValues.h"
 #include "SysUtils.h"
@@ -102,16 +106,16 @@ TEST_F(RunReportQueryTest, ValuesBoundByNameWhateverTheirOrder) {
     params.ParamByName("SECOND").SetValue(7);
     const ReportData data =
         Run("SELECT :SECOND AS s, :FIRST AS f, :SECOND || '!' AS again", params);
-    ASSERT_EQ(data.rows.size(), 1);
-    EXPECT_EQ(data.fields, QStringList({"s", "f", "again"}));
-    EXPECT_EQ(data.rows[0], QVariantList({7, "um", "7!"}));
+    ASSERT_EQ(data.RowCount(), 1);
+    EXPECT_EQ(data.Fields(), QStringList({"s", "f", "again"}));
+    EXPECT_EQ(data.Row(0), QVariantList({7, "um", "7!"}));
 }
 
 TEST_F(RunReportQueryTest, LiteralLookingLikeAParameterStaysText) {
     TParams params = QueryParams("SELECT ':A' AS t, :A AS v -- :A?\n");
     params.ParamByName("A").SetAsString("x");
     const ReportData data = Run("SELECT ':A' AS t, :A AS v -- :A?\n", params);
-    EXPECT_EQ(data.rows[0], QVariantList({":A", "x"}));
+    EXPECT_EQ(data.Row(0), QVariantList({":A", "x"}));
 }
 
 TEST_F(RunReportQueryTest, SyntaxErrorRaisesWithTheDatabaseMessage) {
@@ -138,5 +142,132 @@ TEST_F(RunReportQueryTest, ParameterMissingFromTheCollectionIsNamed) {
         },
         EDatabaseError);
 }
+
+// Read beneath Qt's driver, every value comes out as the driver gives it.
+TEST_F(RunReportQueryTest, ValuesOfEveryTypeAsQtsDriverGivesThem) {
+    const QString sql =
+        "SELECT 9223372036854775807 AS grande, -1.5 AS real, 'Relatório ç' AS texto, "
+        "x'00ff41' AS bytes, NULL AS nada, '' AS vazio";
+    QSqlDatabase db = ReportDatabase(HostConfig::Instance());
+    ASSERT_NE(SharedSqliteHandle(db), nullptr)
+        << "Qt's SQLite driver runs on another SQLite: rows would be read through Qt";
+    const ReportData data = Run(sql, TParams());
+    QSqlQuery qt(db);
+    ASSERT_TRUE(qt.exec(sql) && qt.next());
+    ASSERT_EQ(data.RowCount(), 1);
+    for (int c = 0; c < qt.record().count(); ++c) {
+        EXPECT_EQ(data.Value(0, c).isNull(), qt.value(c).isNull());
+        if (!qt.value(c).isNull()) {
+            EXPECT_EQ(data.Value(0, c), qt.value(c)) << qt.record().fieldName(c).toStdString();
+        }
+    }
+}
+
+// Thousands of rows, some texts repeating and some not, each read back as it was.
+TEST_F(RunReportQueryTest, ManyRowsReadBackExactly) {
+    const ReportData data = Run(
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 5000) "
+        "SELECT i % 3 AS g, 'sistema ' || (i % 3) AS s, 'linha ' || i AS t FROM n",
+        TParams());
+    ASSERT_EQ(data.RowCount(), 5000);
+    for (int i = 1; i <= 5000; ++i)
+        ASSERT_EQ(data.Row(i - 1), QVariantList({i % 3, QString("sistema %1").arg(i % 3),
+                                                 QString("linha %1").arg(i)}))
+            << "row " << i;
+}
+
+// The RCL047 queries as they were before the systems became index seeks:
+// the same rows must come out, in the same order.
+const char* const kDetailedWithOr =
+    "SELECT l.sistema AS SISTEMA, l.data_hora AS DATA_HORA, l.tabela AS TABELA, "
+    "l.registros AS REGISTROS, l.usuario AS USUARIO FROM limpeza l "
+    "WHERE l.data_hora >= :P_DATAINI "
+    "AND l.data_hora < coalesce(date(:P_DATAFIM, '+1 day'), :P_DATAFIM || '~') "
+    "AND (:P_TSISTEMA = 'T' OR l.sistema IN (SELECT value FROM json_each(NULLIF(:P_SISTEMA, '')))) "
+    "ORDER BY l.sistema, l.data_hora, l.id";
+const char* const kSummaryWithOr =
+    "SELECT l.sistema AS SISTEMA, count(*) AS LIMPEZAS, sum(l.registros) AS REGISTROS "
+    "FROM limpeza l WHERE l.data_hora >= :P_DATAINI "
+    "AND l.data_hora < coalesce(date(:P_DATAFIM, '+1 day'), :P_DATAFIM || '~') "
+    "AND (:P_TSISTEMA = 'T' OR l.sistema IN (SELECT value FROM json_each(NULLIF(:P_SISTEMA, '')))) "
+    "GROUP BY l.sistema ORDER BY l.sistema";
+
+struct SystemsCase {
+    const char* name;
+    TDateTime first;
+    TDateTime last;
+    bool all;
+    const char* list;
+};
+
+class Rcl047Queries : public ::testing::TestWithParam<SystemsCase> {
+protected:
+    Rcl047Queries()
+        : db_({{"0001-01-01 00:00:00", "Estoque", "INICIO", 1},
+               {"2024-02-29 23:59:59", "Estoque", "INVENTARIO", 1},
+               {"2024-03-01 00:00:00", "Estoque", "MOVIMENTO", 1200},
+               {"2024-03-01 00:00:00", "Compras/Suprimentos", "COTACAO", 34},
+               {"2024-03-15 08:30:00", "O'Brien, [x]", "TABELA_A", 5},
+               {"2024-03-31 23:59:59", "Estoque2", "TABELA_C", 7},
+               {"2024-03-31 23:59:59", "Estoque", "SALDO", 99},
+               {"9999-12-31 23:59:59", "Compras/Suprimentos", "FIM", 1}}),
+          guard_(db_.Path(), db_.Dir()) {}
+    QList<QVariantList> Rows(const QString& sql) {
+        TParams params = QueryParams(sql);
+        bool flag = false;
+        const SystemsCase& c = GetParam();
+        ScreenHandler(c.first, c.last, c.all, c.list)(params, flag);
+        QSqlDatabase db = ReportDatabase(HostConfig::Instance());
+        const ReportData data = RunReportQuery(db, sql, params);
+        QList<QVariantList> rows;
+        for (qsizetype r = 0; r < data.RowCount(); ++r) rows << data.Row(r);
+        return rows;
+    }
+    QString Plan(const QString& sql) {
+        TParams params = QueryParams(sql);
+        bool flag = false;
+        const SystemsCase& c = GetParam();
+        ScreenHandler(c.first, c.last, c.all, c.list)(params, flag);
+        const BoundQuery bound = BindReportQuery(sql, params);
+        QSqlQuery query(ReportDatabase(HostConfig::Instance()));
+        EXPECT_TRUE(query.prepare("EXPLAIN QUERY PLAN " + bound.query.sql));
+        for (const QVariant& value : bound.values) query.addBindValue(value);
+        EXPECT_TRUE(query.exec());
+        QStringList plan;
+        while (query.next()) plan << query.value(3).toString();
+        return plan.join('\n');
+    }
+    TempReportDb db_;
+    HostConfigGuard guard_;
+};
+
+TEST_P(Rcl047Queries, SameRowsAsTheQueriesTheyReplaced) {
+    EXPECT_EQ(Rows(ReportDefinition::Read(ReportPath("RCL047_detalhado.rpt")).sql), Rows(kDetailedWithOr));
+    EXPECT_EQ(Rows(ReportDefinition::Read(ReportPath("RCL047_resumo.rpt")).sql), Rows(kSummaryWithOr));
+}
+
+// SQLite seeks the index for the systems and the period and needs no sort.
+TEST_P(Rcl047Queries, IndexGivesTheRangeAndTheOrder) {
+    for (const char* file : {"RCL047_detalhado.rpt", "RCL047_resumo.rpt"}) {
+        const QString plan = Plan(ReportDefinition::Read(ReportPath(file)).sql);
+        EXPECT_TRUE(plan.contains("ix_limpeza_sistema_data (sistema=? AND data_hora>? AND data_hora<?)"))
+            << file << "\n" << plan.toStdString();
+        EXPECT_FALSE(plan.contains("TEMP B-TREE")) << file << "\n" << plan.toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Systems, Rcl047Queries,
+    ::testing::Values(
+        SystemsCase{"AllOfMarch", EncodeDate(2024, 3, 1), EncodeDate(2024, 3, 31), true, ""},
+        SystemsCase{"AllWithAStaleList", EncodeDate(2024, 3, 1), EncodeDate(2024, 3, 31), true, "[\"Estoque\"]"},
+        SystemsCase{"TwoOfMarch", EncodeDate(2024, 3, 1), EncodeDate(2024, 3, 31), false,
+                    "[\"Estoque\",\"O'Brien, [x]\"]"},
+        SystemsCase{"NameTwiceAndUnknown", EncodeDate(1, 1, 1), EncodeDate(9999, 12, 31), false,
+                    "[\"Estoque\",\"Estoque\",\"Nada\"]"},
+        SystemsCase{"EmptyList", EncodeDate(1, 1, 1), EncodeDate(9999, 12, 31), false, ""},
+        SystemsCase{"WholeCalendar", EncodeDate(1, 1, 1), EncodeDate(9999, 12, 31), true, ""},
+        SystemsCase{"Reversed", EncodeDate(2024, 3, 31), EncodeDate(2024, 3, 1), true, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

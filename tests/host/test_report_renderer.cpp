@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QPdfWriter>
+#include <QProcess>
+#include <QTemporaryDir>
+
 #include "DateUtils.h"
 #include "ReportHeader.h"
 #include "ReportQuery.h"
@@ -74,6 +78,10 @@ INSTANTIATE_TEST_SUITE_P(
                       FormatCase{"2023-02-29", "date",
                                  "2023-02-29"},  // no such day: shown as it came
                       FormatCase{1234567, "integer", "1.234.567"}, FormatCase{-5, "integer", "-5"},
+                      FormatCase{QVariant::fromValue<qlonglong>(9223372036854775807LL), "integer",
+                                 "9.223.372.036.854.775.807"},
+                      FormatCase{QVariant::fromValue<qlonglong>(-9223372036854775807LL - 1), "integer",
+                                 "-9.223.372.036.854.775.808"},
                       FormatCase{1234.5, "float2", "1.234,50"}, FormatCase{"abc", "integer", "abc"},
                       FormatCase{QVariant(), "date", ""}, FormatCase{"texto", "", "texto"},
                       // As SQLite gives the largest counts: exact, never through a double.
@@ -93,23 +101,23 @@ ReportDefinition GroupedReport() {
 }
 
 ReportData Rows(int count, int groups) {
-    ReportData data{{"G", "V"}, {}};
+    ReportData data(QStringList{"G", "V"});
     for (int i = 0; i < count; ++i)
-        data.rows << QVariantList({QString("grupo %1").arg(i * groups / count), i});
+        data.AddRow({QString("grupo %1").arg(i * groups / count), i});
     return data;
 }
 
 TEST(ReportRendererLayout, PagesGrowWithRowsAndGroups) {
     const ReportDefinition report = GroupedReport();
     const ReportRenderer empty(report, Rows(0, 1), "");
-    EXPECT_EQ(empty.PageCount(empty.PageLayout()), 1);
+    EXPECT_EQ(empty.PageCount(), 1);
     const ReportRenderer few(report, Rows(10, 1), "");
-    EXPECT_EQ(few.PageCount(few.PageLayout()), 1);
+    EXPECT_EQ(few.PageCount(), 1);
     const ReportRenderer many(report, Rows(500, 1), "");
-    const int pages = many.PageCount(many.PageLayout());
+    const int pages = many.PageCount();
     EXPECT_GT(pages, 5);
     const ReportRenderer grouped(report, Rows(500, 50), "");
-    EXPECT_GT(grouped.PageCount(grouped.PageLayout()), pages);
+    EXPECT_GT(grouped.PageCount(), pages);
 }
 
 TEST(ReportRendererLayout, WideColumnsTurnThePage) {
@@ -132,5 +140,55 @@ TEST(ReportRendererLayout, GroupFieldMissingFromTheResult) {
                   "O campo de grupo 'SISTEMA' não está no resultado da consulta do relatório.");
     }
 }
+
+
+// A cell's text on paper: whole when it fits its column, else cut short with
+// "…" and kept inside the column, whatever its characters.
+struct CellCase {
+    const char* name;
+    QString text;
+    bool whole;
+};
+
+class ReportCellText : public ::testing::TestWithParam<CellCase> {};
+
+QString PdfText(const ReportRenderer& renderer) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("r.pdf");
+    {
+        QPdfWriter writer(file);
+        writer.setPageLayout(renderer.PageLayout());
+        renderer.Render(writer);
+    }
+    QProcess process;
+    process.start("pdftotext", {"-raw", file, "-"});
+    return process.waitForFinished(30000) ? QString::fromUtf8(process.readAllStandardOutput()) : QString();
+}
+
+TEST_P(ReportCellText, WholeWhenItFitsElseCutShort) {
+    ReportDefinition report = GroupedReport();
+    report.columns = {ReportColumn{"c1", "T", "Texto", 40, 0, "", false},
+                      ReportColumn{"c2", "V", "Valor", 30, 1, "integer", false}};
+    ReportData data(QStringList{"G", "T", "V"});
+    data.AddRow({"grupo", GetParam().text, 7});
+    const QString text = PdfText(ReportRenderer(report, std::move(data), ""));
+    ASSERT_TRUE(text.contains("Texto")) << "pdftotext";
+    const QString row = text.split('\n').filter(GetParam().text.left(3)).value(0);
+    if (GetParam().whole) {
+        EXPECT_TRUE(text.contains(GetParam().text + " 7")) << text.toStdString();
+    } else {
+        EXPECT_FALSE(text.contains(GetParam().text)) << text.toStdString();
+        EXPECT_TRUE(row.contains(QString::fromUtf8("… 7"))) << row.toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cells, ReportCellText,
+    ::testing::Values(CellCase{"Short", "clientes", true},
+                      CellCase{"NarrowLettersFillingTheColumn", QString(40, 'i'), true},
+                      CellCase{"WideLetters", QString(40, 'W'), false},
+                      CellCase{"Accented", QString::fromUtf8("lançamentos_históricos_de_exportação_ao_fisco"), false},
+                      CellCase{"BeyondLatin1", QString::fromUtf8("ŁŁŁŁŁŁŁŁŁŁŁŁŁŁŁŁŁŁŁŁŁŁŁŁŁŁŁŁŁŁ"), false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

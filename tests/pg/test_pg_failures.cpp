@@ -219,7 +219,7 @@ TEST_F(ServerFailure, CancelStopsAStatementTheServerIsStillRunning) {
     }
     person.join();
     EXPECT_TRUE(aborted) << error.toStdString();
-    EXPECT_EQ(RunReportQuery(db, "SELECT count(*) AS N FROM limpeza", TParams()).rows.size(), 1)
+    EXPECT_EQ(RunReportQuery(db, "SELECT count(*) AS N FROM limpeza", TParams()).RowCount(), 1)
         << "the connection serves the next report";
 }
 

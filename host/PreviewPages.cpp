@@ -1,0 +1,194 @@
+#include "PreviewPages.h"
+
+#include <QKeyEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr double kLeastScale = 0.1;
+constexpr double kMostScale = 4.0;
+
+}  // namespace
+
+PreviewPages::PreviewPages(QSizeF pageMm, PageImage image, QWidget* parent)
+    : QAbstractScrollArea(parent), pageMm_(pageMm), image_(std::move(image)) {
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setBackgroundRole(QPalette::Dark);
+    viewport()->setAutoFillBackground(true);
+}
+
+void PreviewPages::SetPageCount(int pages, bool final) {
+    if (final && !final_) Forget();
+    pages_ = pages;
+    final_ = final;
+    UpdateScrollBars();
+    viewport()->update();
+    NoteCurrentPage();
+}
+
+void PreviewPages::NoteCurrentPage() {
+    const int current = CurrentPage();
+    if (current == lastCurrent_) return;
+    lastCurrent_ = current;
+    emit CurrentPageChanged(current);
+}
+
+double PreviewPages::PixelsPerMm() const {
+    const double real = logicalDpiX() / 25.4;
+    const double fitWidth = std::max(1, viewport()->width() - 2 * kGap) / pageMm_.width();
+    switch (zoom_) {
+        case Zoom::FitWidth:
+            return fitWidth;
+        case Zoom::WholePage:
+            return std::min(fitWidth, std::max(1, viewport()->height() - 2 * kGap) / pageMm_.height());
+        case Zoom::Fixed:
+            break;
+    }
+    return real * fixedScale_;
+}
+
+double PreviewPages::Scale() const { return PixelsPerMm() / (logicalDpiX() / 25.4); }
+
+QSize PreviewPages::PageSize() const {
+    const double perMm = PixelsPerMm();
+    return {std::max(1, qRound(pageMm_.width() * perMm)), std::max(1, qRound(pageMm_.height() * perMm))};
+}
+
+void PreviewPages::UpdateScrollBars() {
+    const QSize page = PageSize();
+    const int height = kGap + pages_ * PageStep();
+    verticalScrollBar()->setRange(0, std::max(0, height - viewport()->height()));
+    verticalScrollBar()->setPageStep(viewport()->height());
+    verticalScrollBar()->setSingleStep(std::max(1, page.height() / 20));
+    horizontalScrollBar()->setRange(0, std::max(0, page.width() + 2 * kGap - viewport()->width()));
+    horizontalScrollBar()->setPageStep(viewport()->width());
+    horizontalScrollBar()->setSingleStep(std::max(1, page.width() / 20));
+}
+
+// At the very end of the document the last page is the current one, though
+// pages before it may show above it.
+int PreviewPages::CurrentPage() const {
+    if (pages_ == 0) return 0;
+    const QScrollBar* bar = verticalScrollBar();
+    if (bar->value() == bar->maximum() && bar->maximum() > 0 && final_) return pages_;
+    const int probe = verticalScrollBar()->value() + std::min(viewport()->height(), PageStep()) / 3;
+    return std::clamp(probe / PageStep() + 1, 1, pages_);
+}
+
+void PreviewPages::GoToPage(int page) {
+    if (pages_ == 0) return;
+    ScrollTo(PageTop(std::clamp(page, 1, pages_)) - kGap / 2);
+}
+
+void PreviewPages::ScrollTo(int y) { verticalScrollBar()->setValue(y); }
+
+void PreviewPages::SetZoom(Zoom zoom) {
+    const int page = CurrentPage();
+    zoom_ = zoom;
+    Rezoomed(page);
+}
+
+// The page on view is taken before the scale changes: after, the scroll
+// position would be read at the new scale.
+void PreviewPages::SetScale(double scale) {
+    const int page = CurrentPage();
+    fixedScale_ = std::clamp(scale, kLeastScale, kMostScale);
+    zoom_ = Zoom::Fixed;
+    Rezoomed(page);
+}
+
+void PreviewPages::Rezoomed(int page) {
+    Forget();
+    UpdateScrollBars();
+    GoToPage(page);
+    emit ScaleChanged(Scale());
+}
+
+void PreviewPages::ZoomBy(double factor) { SetScale(Scale() * factor); }
+
+void PreviewPages::Forget() {
+    cache_.clear();
+    viewport()->update();
+}
+
+const QImage& PreviewPages::Image(int page) {
+    const auto found = std::find_if(cache_.begin(), cache_.end(), [page](const Cached& c) { return c.page == page; });
+    if (found != cache_.end()) {
+        cache_.splice(cache_.begin(), cache_, found);
+        return cache_.front().image;
+    }
+    const double ratio = devicePixelRatioF();
+    QImage image = image_(page, qRound(PixelsPerMm() * 25.4 * ratio));
+    image.setDevicePixelRatio(ratio);
+    ++painted_;
+    cache_.push_front({page, std::move(image)});
+    if (cache_.size() > kCachedPages) cache_.pop_back();
+    return cache_.front().image;
+}
+
+void PreviewPages::paintEvent(QPaintEvent* /*event*/) {
+    if (pages_ == 0) return;
+    QPainter painter(viewport());
+    const QSize page = PageSize();
+    const int top = verticalScrollBar()->value();
+    const int left = page.width() + 2 * kGap <= viewport()->width() ? (viewport()->width() - page.width()) / 2
+                                                                     : kGap - horizontalScrollBar()->value();
+    const int first = std::max(1, (top - kGap) / PageStep() + 1);
+    bool any = false;
+    for (int n = first; n <= pages_; ++n) {
+        const int y = PageTop(n) - top;
+        if (y >= viewport()->height()) break;
+        const QRect sheet(left, y, page.width(), page.height());
+        painter.fillRect(sheet.translated(3, 3), palette().shadow());
+        painter.drawImage(sheet, Image(n));
+        any = true;
+    }
+    if (any) emit Painted();
+}
+
+void PreviewPages::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    if (zoom_ != Zoom::Fixed) {
+        const int page = CurrentPage();
+        Forget();
+        UpdateScrollBars();
+        GoToPage(page);
+        emit ScaleChanged(Scale());
+    } else {
+        UpdateScrollBars();
+    }
+}
+
+void PreviewPages::scrollContentsBy(int /*dx*/, int /*dy*/) {
+    viewport()->update();
+    NoteCurrentPage();
+}
+
+void PreviewPages::keyPressEvent(QKeyEvent* event) {
+    const bool control = event->modifiers() & Qt::ControlModifier;
+    const int page = CurrentPage();
+    switch (event->key()) {
+        case Qt::Key_PageDown:
+            return GoToPage(page + 1);
+        case Qt::Key_PageUp:
+            return GoToPage(page - 1);
+        case Qt::Key_Home:
+            return control ? GoToPage(1) : ScrollTo(PageTop(page) - kGap / 2);
+        case Qt::Key_End:
+            return control ? GoToPage(pages_)
+                           : ScrollTo(PageTop(page) + PageSize().height() + kGap / 2 - viewport()->height());
+        default:
+            QAbstractScrollArea::keyPressEvent(event);
+    }
+}
+
+void PreviewPages::wheelEvent(QWheelEvent* event) {
+    if (!(event->modifiers() & Qt::ControlModifier)) return QAbstractScrollArea::wheelEvent(event);
+    const int steps = event->angleDelta().y() / 120;
+    if (steps != 0) ZoomBy(std::pow(1.25, steps));
+    event->accept();
+}

@@ -1,0 +1,140 @@
+#include "ReportOutput.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QPdfWriter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <atomic>
+#include <cerrno>
+#include <memory>
+
+#include "Forms.h"
+#include "HostConfig.h"
+#include "ReportProgressDialog.h"
+#include "ReportWait.h"
+#include "ReportWorker.h"
+#include "SafeFile.h"
+#include "SysUtils.h"
+#include "SystemError.h"
+
+namespace {
+
+std::unique_ptr<ReportProgressDialog> Progress(const ReportDefinition& report, QWidget* host) {
+    if (HostConfig::Instance().unattended || !qobject_cast<QApplication*>(QCoreApplication::instance()))
+        return nullptr;
+    return std::make_unique<ReportProgressDialog>(report.title, host);
+}
+
+// Paints pages `first` to `last` on a device made by `paint` on the worker's
+// thread, while the GUI thread waits with "<doing>: página n de m".
+void PaintInBackground(const ReportDefinition& report, QWidget* host, const QString& doing, int first, int last,
+                       const std::function<void(const std::function<void(int)>& progress)>& paint) {
+    std::atomic<int> page{first};
+    ReportWorker worker;
+    worker.Start([&](ReportWorker& self) {
+        paint([&](int n) {
+            self.CheckCancel();
+            page.store(n);
+            self.Notify();
+        });
+    });
+    const std::unique_ptr<ReportProgressDialog> dialog = Progress(report, host);
+    WaitForWorker(worker, {}, dialog.get(), [&] {
+        const int n = page.load();
+        return WaitStatus{QStringLiteral("%1: página %2 de %3").arg(doing, FormatCount(n), FormatCount(last)),
+                          n - first, last - first + 1};
+    });
+}
+
+QString OutputFolder() {
+    const QString dir = HostConfig::Instance().outputDir;
+    if (dir.isEmpty()) throw Exception(QStringLiteral("A pasta de saída dos relatórios não foi configurada."));
+    errno = 0;
+    if (!QDir().mkpath(dir))
+        throw Exception(QStringLiteral("Não foi possível criar a pasta de saída dos relatórios %1: %2.")
+                            .arg(QDir::toNativeSeparators(dir), SystemReason(errno ? errno : EIO)));
+    return dir;
+}
+
+// Where there is no printer, or to save from the preview: a PDF file; "" when
+// the user cancels.
+QString AskPdfFile(const ReportDefinition& report, QWidget* host) {
+    QFileDialog dialog(host, QStringLiteral("Salvar relatório em PDF"),
+                       QDir::home().filePath(report.code + QStringLiteral(".pdf")),
+                       QStringLiteral("Arquivos PDF (*.pdf)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("pdf"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    if (Application->ExecModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+// The pages the print dialog asked for.
+std::pair<int, int> ChosenPages(const QPrinter& printer, int pages, int current) {
+    switch (printer.printRange()) {
+        case QPrinter::CurrentPage:
+            return {current, current};
+        case QPrinter::PageRange:
+            return {std::clamp(printer.fromPage(), 1, pages), std::clamp(printer.toPage(), 1, pages)};
+        default:
+            return {1, pages};
+    }
+}
+
+}  // namespace
+
+void ReportOutput::WritePdf(const ReportRenderer& renderer, const ReportDefinition& report, SafeFile& file,
+                            QWidget* host, int first, int last) {
+    PaintInBackground(report, host, QStringLiteral("Gerando o arquivo PDF"), first, last,
+                      [&](const std::function<void(int)>& progress) {
+                          QPdfWriter writer(&file.Device());
+                          writer.setTitle(report.title);
+                          writer.setCreator(QStringLiteral("Relatórios"));
+                          writer.setPageLayout(renderer.PageLayout());
+                          renderer.Render(writer, first, last, progress);
+                      });
+    file.Commit();
+}
+
+QString ReportOutput::WriteToOutputFolder(const ReportRenderer& renderer, const ReportDefinition& report,
+                                          const QString& action) {
+    SafeFile file = SafeFile::ClaimNew(OutputFolder(), [&](int n) {
+        return QStringLiteral("%1-%2-%3.pdf").arg(report.code, action).arg(n);
+    });
+    WritePdf(renderer, report, file, nullptr, 1, renderer.PageCount());
+    return file.Target();
+}
+
+QString ReportOutput::AskAndWritePdf(const ReportRenderer& renderer, const ReportDefinition& report,
+                                     QWidget* host) {
+    const QString path = AskPdfFile(report, host);
+    if (path.isEmpty()) Abort();
+    SafeFile file(path);
+    WritePdf(renderer, report, file, host, 1, renderer.PageCount());
+    return path;
+}
+
+QString ReportOutput::Print(const ReportRenderer& renderer, const ReportDefinition& report, QWidget* host,
+                            int current) {
+    const int pages = renderer.PageCount();
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageLayout(renderer.PageLayout());
+    QPrintDialog dialog(&printer, host);
+    dialog.setWindowTitle(QStringLiteral("Imprimir relatório"));
+    dialog.setMinMax(1, pages);
+    if (current > 0) dialog.setOption(QAbstractPrintDialog::PrintCurrentPage);
+    if (Application->ExecModal(dialog) != QDialog::Accepted) Abort();
+    const auto [first, last] = ChosenPages(printer, pages, std::clamp(current, 1, pages));
+    if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()) {
+        SafeFile file(printer.outputFileName());
+        WritePdf(renderer, report, file, host, first, last);
+        return printer.outputFileName();
+    }
+    PaintInBackground(report, host, QStringLiteral("Imprimindo"), first, last,
+                      [&](const std::function<void(int)>& progress) {
+                          renderer.Render(printer, first, last, progress);
+                      });
+    return {};
+}

@@ -1,0 +1,162 @@
+#include "ReportPreview.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QIntValidator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScreen>
+#include <QStyle>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include "Events.h"
+#include "PreviewPages.h"
+#include "ReportJob.h"
+
+ReportPreview::ReportPreview(ReportJob& job, const ReportDefinition& report, Actions actions, QWidget* host)
+    : QDialog(host), job_(job), actions_(std::move(actions)) {
+    setWindowTitle(QStringLiteral("%1 - Visualizar relatório").arg(report.title));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setWindowFlag(Qt::WindowMaximizeButtonHint, true);
+    const ReportRenderer& renderer = job.Renderer();
+    pages_ = new PreviewPages(renderer.PageLayout().fullRect(QPageLayout::Millimeter).size(),
+                              [&renderer](int page, int dpi) { return renderer.PageImage(page, dpi); }, this);
+    status_ = new QLabel(this);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 4);
+    BuildToolBar(*layout);
+    layout->addWidget(pages_, 1);
+    layout->addWidget(status_);
+    status_->setContentsMargins(8, 0, 8, 0);
+    connect(pages_, &PreviewPages::CurrentPageChanged, this, &ReportPreview::ShowCurrentPage);
+    connect(pages_, &PreviewPages::ScaleChanged, this, &ReportPreview::ShowScale);
+    connect(&job.Worker(), &ReportWorker::Progressed, this, &ReportPreview::Refresh);
+    connect(&job.Worker(), &ReportWorker::Finished, this, &ReportPreview::Refresh);
+    FitToHost(host);
+    Refresh();
+    pages_->setFocus();
+}
+
+QAction* ReportPreview::AddAction(const QString& text, const QKeySequence& key, const std::function<void()>& run,
+                                  QStyle::StandardPixmap icon) {
+    auto* action = new QAction(text, this);
+    if (icon != QStyle::SP_CustomBase) action->setIcon(style()->standardIcon(icon));
+    action->setShortcut(key);
+    action->setShortcutContext(Qt::WindowShortcut);
+    if (!key.isEmpty())
+        action->setToolTip(QStringLiteral("%1 (%2)").arg(text, key.toString(QKeySequence::NativeText)));
+    connect(action, &QAction::triggered, this, [run] { Dispatch(run); });
+    addAction(action);
+    return action;
+}
+
+// Buttons with an image show only it (its name in the tooltip); the others
+// show their text.
+void ReportPreview::BuildToolBar(QLayout& layout) {
+    auto* bar = new QToolBar(this);
+    bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    AddNavigation(*bar);
+    bar->addSeparator();
+    AddZoom(*bar);
+    bar->addSeparator();
+    print_ = AddAction(QStringLiteral("Imprimir..."), QKeySequence::Print,
+                       [this] { actions_.print(pages_->CurrentPage()); });
+    savePdf_ = AddAction(QStringLiteral("Salvar em PDF..."), QKeySequence::Save, [this] { actions_.savePdf(); });
+    bar->addAction(print_);
+    bar->addAction(savePdf_);
+    bar->addSeparator();
+    bar->addAction(AddAction(QStringLiteral("Fechar"), {}, [this] { reject(); }));
+    layout.addWidget(bar);
+}
+
+void ReportPreview::AddNavigation(QToolBar& bar) {
+    bar.addAction(AddAction(QStringLiteral("Primeira página"), QKeySequence(Qt::CTRL | Qt::Key_Home),
+                            [this] { pages_->GoToPage(1); }, QStyle::SP_MediaSkipBackward));
+    bar.addAction(AddAction(QStringLiteral("Página anterior"), QKeySequence(Qt::Key_PageUp),
+                            [this] { pages_->GoToPage(pages_->CurrentPage() - 1); }, QStyle::SP_ArrowLeft));
+    bar.addWidget(new QLabel(QStringLiteral(" Página "), &bar));
+    pageNumber_ = new QLineEdit(&bar);
+    pageNumber_->setValidator(new QIntValidator(1, 999999999, pageNumber_));
+    pageNumber_->setFixedWidth(pageNumber_->fontMetrics().horizontalAdvance(QStringLiteral("9999999")) + 12);
+    pageNumber_->setAlignment(Qt::AlignRight);
+    pageNumber_->setToolTip(QStringLiteral("Ir para a página (Ctrl+G)"));
+    connect(pageNumber_, &QLineEdit::returnPressed, this, [this] {
+        pages_->GoToPage(pageNumber_->text().toInt());
+        pages_->setFocus();
+    });
+    bar.addWidget(pageNumber_);
+    pageCount_ = new QLabel(&bar);
+    bar.addWidget(pageCount_);
+    AddAction(QStringLiteral("Ir para a página"), QKeySequence(Qt::CTRL | Qt::Key_G), [this] {
+        pageNumber_->setFocus();
+        pageNumber_->selectAll();
+    });
+    bar.addAction(AddAction(QStringLiteral("Próxima página"), QKeySequence(Qt::Key_PageDown),
+                            [this] { pages_->GoToPage(pages_->CurrentPage() + 1); }, QStyle::SP_ArrowRight));
+    bar.addAction(AddAction(QStringLiteral("Última página"), QKeySequence(Qt::CTRL | Qt::Key_End),
+                            [this] { pages_->GoToPage(pages_->PageCount()); }, QStyle::SP_MediaSkipForward));
+}
+
+// The zoom's three settings in a list; another zoom (Ctrl+wheel, Ampliar,
+// Reduzir) leaves the list blank and the percentage beside it tells it.
+void ReportPreview::AddZoom(QToolBar& bar) {
+    zoomMode_ = new QComboBox(&bar);
+    zoomMode_->addItems({QStringLiteral("Ajustar à largura"), QStringLiteral("Página inteira"), QStringLiteral("100%")});
+    zoomMode_->setToolTip(QStringLiteral("Zoom"));
+    connect(zoomMode_, &QComboBox::activated, this, [this](int index) {
+        if (index == 0) pages_->SetZoom(PreviewPages::Zoom::FitWidth);
+        if (index == 1) pages_->SetZoom(PreviewPages::Zoom::WholePage);
+        if (index == 2) pages_->SetScale(1.0);
+        pages_->setFocus();
+    });
+    bar.addWidget(zoomMode_);
+    bar.addAction(AddAction(QStringLiteral("Reduzir"), QKeySequence::ZoomOut, [this] { pages_->ZoomBy(1 / 1.25); },
+                            QStyle::SP_ArrowDown));
+    bar.addAction(AddAction(QStringLiteral("Ampliar"), QKeySequence::ZoomIn, [this] { pages_->ZoomBy(1.25); },
+                            QStyle::SP_ArrowUp));
+    AddAction(QStringLiteral("Ampliar"), QKeySequence(Qt::CTRL | Qt::Key_Equal), [this] { pages_->ZoomBy(1.25); });
+    scale_ = new QLabel(&bar);
+    bar.addWidget(scale_);
+}
+
+// Pages laid out so far, and the count once it is known; print and save
+// wait for the whole report.
+void ReportPreview::Refresh() {
+    const bool final = job_.LaidOut();
+    pages_->SetPageCount(job_.Pages(), final);
+    pageCount_->setText(QStringLiteral(" de %1 ").arg(final ? FormatCount(job_.Pages()) : QStringLiteral("…")));
+    print_->setEnabled(final);
+    savePdf_->setEnabled(final);
+    const QString rows = FormatCount(job_.Rows());
+    status_->setText(final ? QStringLiteral("%1 linhas, %2 páginas").arg(rows, FormatCount(job_.Pages()))
+                           : QStringLiteral("Lendo os dados do relatório: %1 linhas, %2 páginas...")
+                                 .arg(rows, FormatCount(job_.Pages())));
+    ShowCurrentPage(pages_->CurrentPage());
+    ShowScale(pages_->Scale());
+    if (JobFailed()) reject();
+}
+
+bool ReportPreview::JobFailed() const {
+    return job_.Worker().Ended() && !job_.LaidOut() && !job_.Worker().Cancelled();
+}
+
+void ReportPreview::ShowCurrentPage(int page) {
+    if (!pageNumber_->hasFocus()) pageNumber_->setText(page > 0 ? QString::number(page) : QString());
+}
+
+void ReportPreview::ShowScale(double scale) {
+    scale_->setText(QStringLiteral(" %1% ").arg(qRound(scale * 100)));
+    const PreviewPages::Zoom mode = pages_->ZoomMode();
+    zoomMode_->setCurrentIndex(mode == PreviewPages::Zoom::FitWidth    ? 0
+                               : mode == PreviewPages::Zoom::WholePage ? 1
+                               : qFuzzyCompare(scale, 1.0)             ? 2
+                                                                       : -1);
+}
+
+void ReportPreview::FitToHost(QWidget* host) {
+    const QRect area = host ? host->window()->geometry()
+                            : (screen() ? screen()->availableGeometry() : QRect(0, 0, 1024, 768));
+    resize(area.width() * 9 / 10, area.height() * 9 / 10);
+    move(area.center() - rect().center());
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QDialog>
+#include <QStyle>
+#include <functional>
+
+#include "HostExport.h"
+#include "ReportDefinition.h"
+
+class QAction;
+class QComboBox;
+class QToolBar;
+class QLabel;
+class QLineEdit;
+class PreviewPages;
+class ReportJob;
+
+// The host's report preview, for people (unattended runs write a PDF
+// instead). It opens as soon as the first page is laid out, while the rest
+// is still being read: the page count reads "de …" until it is known and the
+// status line counts rows and pages. Pages are painted only when they come
+// into view (PreviewPages).
+//
+// Toolbar and keys: first, previous, next and last page (Ctrl+Home, PgUp,
+// PgDn, Ctrl+End), the page number to go to (Ctrl+G), fit width (the
+// start), whole page, 100%, zoom out and in (Ctrl+-, Ctrl++, Ctrl+wheel);
+// print (Ctrl+P) and save as PDF (Ctrl+S) once every page is laid out; Esc
+// closes. Closing it stops whatever is still being read. It opens over most
+// of the host's window.
+class HOST_EXPORT ReportPreview : public QDialog {
+    Q_OBJECT
+public:
+    struct Actions {
+        std::function<void(int currentPage)> print;
+        std::function<void()> savePdf;
+    };
+
+    ReportPreview(ReportJob& job, const ReportDefinition& report, Actions actions, QWidget* host);
+
+    PreviewPages& Pages() const { return *pages_; }
+    // The job ended without laying out every page, nor was it cancelled:
+    // the preview closes itself and the caller reports the failure.
+    bool JobFailed() const;
+
+private:
+    void BuildToolBar(QLayout& layout);
+    // An action of the window: its shortcut works wherever the focus is in
+    // it; errors it raises are shown (Dispatch).
+    QAction* AddAction(const QString& text, const QKeySequence& key, const std::function<void()>& run,
+                       QStyle::StandardPixmap icon = QStyle::SP_CustomBase);
+    void AddNavigation(QToolBar& bar);
+    void AddZoom(QToolBar& bar);
+    void Refresh();
+    void ShowCurrentPage(int page);
+    void ShowScale(double scale);
+    void FitToHost(QWidget* host);
+
+    ReportJob& job_;
+    Actions actions_;
+    PreviewPages* pages_ = nullptr;
+    QLineEdit* pageNumber_ = nullptr;
+    QLabel* pageCount_ = nullptr;
+    QLabel* scale_ = nullptr;
+    QLabel* status_ = nullptr;
+    QAction* print_ = nullptr;
+    QAction* savePdf_ = nullptr;
+    QComboBox* zoomMode_ = nullptr;
+};

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QDialog>
+
+#include "HostExport.h"
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+// How far a report has got, over the host and in front of it: the report's
+// whole title, a line of status ("Lendo os dados do relatório: 12.345
+// linhas"), a bar (moving to and fro while the end is not known) and
+// "Cancelar". Its size is set once, for the title and the longest status, so
+// it keeps still while it counts; Esc and closing it are Cancelar too.
+class HOST_EXPORT ReportProgressDialog : public QDialog {
+    Q_OBJECT
+public:
+    ReportProgressDialog(const QString& title, QWidget* host);
+
+    void SetStatus(const QString& status);
+    // `maximum` 0: the end is not known.
+    void SetProgress(int value, int maximum);
+    // After Cancelar: says so and takes no second press.
+    void ShowCancelling();
+
+signals:
+    void CancelRequested();
+
+protected:
+    void reject() override;
+
+private:
+    QLabel* status_;
+    QProgressBar* bar_;
+    QPushButton* cancel_;
+};

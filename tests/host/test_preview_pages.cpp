@@ -1,0 +1,88 @@
+// The preview's pages as a reader scrolls them: painted only when they come
+// into view, kept in a small cache, whatever the report's length.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QScrollBar>
+#include <QTest>
+#include <QWheelEvent>
+
+#include "PreviewPages.h"
+
+namespace {
+
+class PreviewPagesTest : public ::testing::Test {
+protected:
+    PreviewPagesTest()
+        : pages_(QSizeF(210, 297), [this](int page, int dpi) {
+              asked_ << page;
+              QImage image(qRound(210 * dpi / 25.4), qRound(297 * dpi / 25.4), QImage::Format_RGB32);
+              image.fill(Qt::white);
+              return image;
+          }) {
+        pages_.resize(800, 600);
+        pages_.SetPageCount(20000, true);
+        pages_.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&pages_));
+        Paint();
+    }
+
+    void Paint() {
+        pages_.viewport()->repaint();
+        QApplication::processEvents();
+    }
+    void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::keyClick(&pages_, key, modifiers);
+        Paint();
+    }
+
+    QList<int> asked_;
+    PreviewPages pages_;
+};
+
+// Twenty thousand pages: the first paint asks only for what is on view.
+TEST_F(PreviewPagesTest, PaintsOnlyThePagesInView) {
+    EXPECT_FALSE(asked_.isEmpty());
+    EXPECT_LE(asked_.size(), 2) << "pages painted at the start";
+    Press(Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(pages_.CurrentPage(), 20000);
+    EXPECT_LE(asked_.size(), 4);
+    EXPECT_TRUE(asked_.contains(20000));
+}
+
+// Back and forth over a few pages costs no painting; going far and coming
+// back paints the first page again, for the cache keeps only a few.
+TEST_F(PreviewPagesTest, KeepsAFewPagesOnly) {
+    Press(Qt::Key_PageDown);
+    Press(Qt::Key_PageUp);
+    const qsizetype nearby = asked_.size();
+    Press(Qt::Key_PageDown);
+    Press(Qt::Key_PageUp);
+    EXPECT_EQ(asked_.size(), nearby) << "pages seen just before come from the cache";
+    for (int i = 0; i < 30; ++i) Press(Qt::Key_PageDown);
+    Press(Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(asked_.count(1), 2) << "page 1 painted again after thirty others";
+}
+
+// Ctrl+wheel zooms about the page on view; a plain wheel scrolls.
+TEST_F(PreviewPagesTest, ControlWheelZoomsAndTheWheelScrolls) {
+    pages_.GoToPage(50);
+    Paint();
+    const double fitWidth = pages_.Scale();
+    QWheelEvent zoomIn(QPointF(100, 100), pages_.mapToGlobal(QPointF(100, 100)), {}, QPoint(0, 120),
+                       Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(pages_.viewport(), &zoomIn);
+    EXPECT_NEAR(pages_.Scale(), fitWidth * 1.25, 0.01);
+    EXPECT_EQ(pages_.ZoomMode(), PreviewPages::Zoom::Fixed);
+    EXPECT_EQ(pages_.CurrentPage(), 50);
+    QWheelEvent scroll(QPointF(100, 100), pages_.mapToGlobal(QPointF(100, 100)), {}, QPoint(0, -360),
+                       Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    const int before = pages_.verticalScrollBar()->value();
+    QApplication::sendEvent(pages_.viewport(), &scroll);
+    EXPECT_NEAR(pages_.Scale(), fitWidth * 1.25, 0.01);
+    EXPECT_GT(pages_.verticalScrollBar()->value(), before);
+    pages_.SetZoom(PreviewPages::Zoom::WholePage);
+    EXPECT_LT(pages_.Scale(), fitWidth) << "a whole page is smaller than the page's width";
+}
+
+}  // namespace

@@ -1,0 +1,327 @@
+// The report actions as a person runs them from the screen: one report at a
+// time, whatever is pressed meanwhile; Cancel that leaves nothing behind; the
+// preview, paged and printed.
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTimer>
+
+#include "PreviewPages.h"
+#include "ReportDefinition.h"
+#include "ReportPreview.h"
+#include "ReportProgressDialog.h"
+#include "ScreenFixture.h"
+
+namespace {
+
+// Queries for reports that take their time: one that works for minutes
+// before its first row, and one whose rows trickle in.
+const char* const kEndless =
+    "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 4000000000) "
+    "SELECT 'x' AS SISTEMA, count(*) AS LIMPEZAS, 0 AS REGISTROS FROM n";
+const char* const kTrickling =
+    "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100000) "
+    "SELECT 'Sistema ' || (i / 1000) AS SISTEMA, i AS LIMPEZAS, length(randomblob(3000000)) AS REGISTROS "
+    "FROM n";
+// Thousands of pages, read at once.
+const char* const kThousandsOfPages =
+    "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200000) "
+    "SELECT 'Sistema ' || (i / 5000) AS SISTEMA, i AS LIMPEZAS, i * 7 AS REGISTROS FROM n";
+
+// The preview's Imprimir: enabled once every page is laid out.
+QAction* PrintAction(const ReportPreview& preview) {
+    for (QAction* action : preview.actions())
+        if (action->shortcut() == QKeySequence::Print) return action;
+    return nullptr;
+}
+
+// Shown and active, as the window system leaves a dialog it opens.
+void ShowActive(QDialog& dialog) {
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&dialog));
+}
+
+ReportProgressDialog* ShownProgress() {
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* progress = qobject_cast<ReportProgressDialog*>(widget); progress && progress->isVisible())
+            return progress;
+    return nullptr;
+}
+
+// Waits for the progress and presses its Cancelar with the mouse.
+void CancelWhenProgressShows() {
+    ASSERT_TRUE(QTest::qWaitFor([] { return ShownProgress() != nullptr; }, 20000));
+    QTest::mouseClick(ShownProgress()->findChild<QPushButton*>(), Qt::LeftButton);
+}
+
+QString PdfText(const QString& file, int page = 0) {
+    QStringList arguments{"-layout"};
+    if (page > 0) arguments << "-f" << QString::number(page) << "-l" << QString::number(page);
+    QProcess process;
+    process.start("pdftotext", arguments << file << "-");
+    return process.waitForFinished(60000) ? QString::fromUtf8(process.readAllStandardOutput()) : QString();
+}
+
+class ScreenReports : public ScreenTest {
+protected:
+    void SetUp() override {
+        ScreenTest::SetUp();
+        ReportEvents::ReportDone() = [this](const QString& action, const QString&, int rows, const QString& file) {
+            reportsDone << action;
+            rowsDone << rows;
+            filesDone << file;
+        };
+    }
+
+    // A definition of the screen's report code, with this title and query.
+    void AddReport(const QString& title, const QString& sql) {
+        ReportDefinition report = ReportDefinition::Read(QDir(reportsDir.path()).filePath("RCL047_resumo.rpt"));
+        report.title = title;
+        report.sql = sql;
+        report.headerLine.clear();
+        report.Write(QDir(reportsDir.path()).filePath("RCL047_" + QString::number(qHash(title)) + ".rpt"));
+    }
+
+    // The screen with a period and "Todas", `title` chosen.
+    TfrmLimpDados& OpenFor(const QString& title, const QString& first = "01012024",
+                           const QString& last = "31122025") {
+        TfrmLimpDados& s = Open();
+        Type(s.depDtIni, first);
+        Type(s.depDtFim, last);
+        s.cbbReportNames->SetItemIndex(static_cast<int>(s.cbbReportNames->Items().indexOf(title)));
+        EXPECT_EQ(s.cbbReportNames->Text(), title);
+        return s;
+    }
+
+    void Interactive() { HostConfig::Instance().unattended = false; }
+
+    QList<int> rowsDone;
+    QStringList filesDone;
+};
+
+struct Button {
+    const char* name;
+    TButtonFlat* TfrmDadosGerRel::*button;
+};
+
+void PrintTo(const Button& b, std::ostream* os) { *os << b.name; }
+
+class DoubleClick : public ScreenReports, public ::testing::WithParamInterface<Button> {};
+
+// As the window system gives it: press, release, press (and the double
+// click), release.
+void DoubleClickOn(QWidget* button) {
+    QWidget* window = button->window();
+    QTest::mouseDClick(window->windowHandle(), Qt::LeftButton, {}, button->mapTo(window, button->rect().center()));
+}
+
+TEST_P(DoubleClick, GivesOneReport) {
+    TfrmLimpDados& s = OpenFor("Limpeza de Dados - Resumo por Sistema", "01032024", "31032024");
+    AnswerPrompts("Resumo conferido");
+    DoubleClickOn(s.*GetParam().button);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(" | ").toStdString();
+    EXPECT_EQ(reportsDone.size(), 1) << reportsDone.join(" | ").toStdString();
+    EXPECT_EQ(paramsSeen.size(), std::string(GetParam().name) == "saveas" ? 0u : 1u);
+    EXPECT_LE(QDir(outputDir.path()).entryList(QDir::Files).size(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Buttons, DoubleClick,
+                         ::testing::Values(Button{"preview", &TfrmDadosGerRel::sbtPreview},
+                                           Button{"print", &TfrmDadosGerRel::sbtPrint},
+                                           Button{"saveas", &TfrmDadosGerRel::sbtSalvarComo}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// While a report reads, the three buttons, the keyboard and the screen's
+// close do nothing; Cancelar then leaves the screen as it was.
+TEST_F(ScreenReports, PressesWhileAReportRunsDoNothing) {
+    AddReport("Sem fim", kEndless);
+    Interactive();
+    TfrmLimpDados& s = OpenFor("Sem fim");
+    AnswerPrompts("Nunca");
+    QTimer::singleShot(50, [&] {
+        for (TButtonFlat* button : {s.sbtPreview, s.sbtPrint, s.sbtSalvarComo}) {
+            QTest::mouseClick(button, Qt::LeftButton);
+            DoubleClickOn(button);
+        }
+        QTest::keyClicks(s.depDtIni, "9");
+        // The buttons' own keys, which press them as a click does.
+        QTest::keyClick(s.depDtIni, Qt::Key_P, Qt::ControlModifier);
+        QTest::keyClick(s.depDtIni, Qt::Key_F2, Qt::ControlModifier);
+        QTest::keyClick(s.depDtIni, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+        s.Close();
+        CancelWhenProgressShows();
+    });
+    QTest::mouseClick(s.sbtPrint, Qt::LeftButton);
+    EXPECT_EQ(paramsSeen.size(), 1u) << "one report started";
+    EXPECT_TRUE(dialogs.isEmpty()) << dialogs.join(" | ").toStdString();
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(" | ").toStdString();
+    EXPECT_TRUE(reportsDone.isEmpty());
+    ASSERT_TRUE(boStCriado) << "the screen stayed open";
+    EXPECT_EQ(s.depDtIni->Text(), "01/01/2024");
+    EXPECT_FALSE(s.rpddPadrao->Running());
+
+    HostConfig::Instance().unattended = true;
+    s.cbbReportNames->SetItemIndex(static_cast<int>(s.cbbReportNames->Items().indexOf("Limpeza de Dados - Resumo por Sistema")));
+    QTest::mouseClick(s.sbtPrint, Qt::LeftButton);
+    EXPECT_EQ(reportsDone, QStringList({"print"})) << "the next report runs";
+}
+
+// Printing to a PDF file and cancelling while the pages are written: no
+// file, no leftover, and the file that was there before is as it was.
+TEST_F(ScreenReports, CancelLeavesNoFileAndKeepsTheEarlierOne) {
+    if (!QPrinterInfo::availablePrinters().isEmpty()) GTEST_SKIP() << "há impressoras instaladas";
+    AddReport("Milhares de páginas", kThousandsOfPages);
+    Interactive();
+    QTemporaryDir folder;
+    const QString target = folder.filePath("limpeza.pdf");
+    QFile earlier(target);
+    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly) && earlier.write("relatório de ontem") > 0);
+    earlier.close();
+    answer = [&](QDialog& dialog) {
+        auto* files = qobject_cast<QFileDialog*>(&dialog);
+        if (!files) return int(QDialog::Rejected);
+        files->selectFile(target);
+        QTimer::singleShot(0, [] { CancelWhenProgressShows(); });
+        return int(QDialog::Accepted);
+    };
+    TfrmLimpDados& s = OpenFor("Milhares de páginas");
+    QTest::mouseClick(s.sbtPrint, Qt::LeftButton);
+    EXPECT_EQ(dialogs, QStringList({"Salvar relatório em PDF"}));
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(" | ").toStdString();
+    EXPECT_TRUE(reportsDone.isEmpty());
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"limpeza.pdf"}));
+    ASSERT_TRUE(earlier.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(earlier.readAll()), "relatório de ontem");
+}
+
+// The preview opens on the first page while the rest is read, says "de …"
+// and cannot print yet; Esc closes it and stops the reading.
+TEST_F(ScreenReports, PreviewOpensBeforeTheEndAndClosingStopsTheReading) {
+    AddReport("Devagar", kTrickling);
+    Interactive();
+    QString count;
+    bool printable = true;
+    answer = [&](QDialog& dialog) {
+        auto* preview = qobject_cast<ReportPreview*>(&dialog);
+        if (!preview) return int(QDialog::Rejected);
+        ShowActive(*preview);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return preview->Pages().PagesPainted() > 0; }));
+        for (const QLabel* label : preview->findChildren<QLabel*>()) count += label->text();
+        printable = PrintAction(*preview)->isEnabled();
+        QTest::keyClick(&preview->Pages(), Qt::Key_Escape);
+        return preview->result();
+    };
+    TfrmLimpDados& s = OpenFor("Devagar");
+    QTest::mouseClick(s.sbtPreview, Qt::LeftButton);
+    EXPECT_TRUE(count.contains(" de … ")) << count.toStdString();
+    EXPECT_FALSE(printable);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(" | ").toStdString();
+    ASSERT_EQ(reportsDone, QStringList({"preview"}));
+    EXPECT_LT(rowsDone.first(), 100000) << "the reading stopped with the preview";
+}
+
+// PgDn, PgUp, Ctrl+End, Ctrl+Home and a page number typed: the preview goes
+// where it is told, and Ctrl+P with "the page on view" prints that page as
+// the whole report has it.
+TEST_F(ScreenReports, PreviewPagesForwardAndBackAndPrintsThePageOnView) {
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty()) GTEST_SKIP() << "pdftotext não instalado";
+    Interactive();
+    QTemporaryDir folder;
+    const QString printed = folder.filePath("pagina.pdf");
+    QStringList shown;
+    answer = [&](QDialog& dialog) {
+        if (auto* print = qobject_cast<QPrintDialog*>(&dialog)) {
+            print->printer()->setOutputFileName(printed);
+            print->printer()->setPrintRange(QPrinter::CurrentPage);
+            return int(QDialog::Accepted);
+        }
+        auto* preview = qobject_cast<ReportPreview*>(&dialog);
+        if (!preview) return int(QDialog::Rejected);
+        ShowActive(*preview);
+        PreviewPages& pages = preview->Pages();
+        auto* number = preview->findChild<QLineEdit*>();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return PrintAction(*preview)->isEnabled(); }));
+        EXPECT_GT(pages.PageCount(), 8);
+        const auto press = [&](Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+            QTest::keyClick(&pages, key, modifiers);
+            shown << number->text();
+        };
+        press(Qt::Key_PageDown);
+        press(Qt::Key_PageDown);
+        press(Qt::Key_PageDown);
+        press(Qt::Key_PageUp);
+        press(Qt::Key_End, Qt::ControlModifier);
+        press(Qt::Key_Home, Qt::ControlModifier);
+        QTest::keyClick(&pages, Qt::Key_G, Qt::ControlModifier);
+        QTest::keyClicks(number, "7");
+        QTest::keyClick(number, Qt::Key_Return);
+        shown << number->text();
+        QTest::keyClick(&pages, Qt::Key_P, Qt::ControlModifier);
+        QTest::keyClick(&pages, Qt::Key_Escape);
+        return preview->result();
+    };
+    TfrmLimpDados& s = OpenFor("Limpeza de Dados - Detalhado");
+    QTest::mouseClick(s.sbtPreview, Qt::LeftButton);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(" | ").toStdString();
+    ASSERT_EQ(reportsDone, QStringList({"print", "preview"}));
+    EXPECT_EQ(PdfText(printed).count('\f'), 1) << "one page printed";
+    HostConfig::Instance().unattended = true;
+    QTest::mouseClick(s.sbtPrint, Qt::LeftButton);
+    ASSERT_EQ(reportsDone.size(), 3);
+    const int last = static_cast<int>(PdfText(filesDone.last()).count('\f'));
+    EXPECT_EQ(shown, QStringList({"2", "3", "4", "3", QString::number(last), "1", "7"}));
+    EXPECT_EQ(PdfText(printed), PdfText(filesDone.last(), 7));
+}
+
+
+// The zoom from the keyboard and the list: fit width at the start, Ctrl++
+// (also Ctrl+= without Shift) and Ctrl+- a step each way, "Página inteira"
+// and "100%" from the list; the page on view stays.
+TEST_F(ScreenReports, PreviewZoomsFromTheKeyboardAndTheList) {
+    Interactive();
+    QStringList zooms;
+    answer = [&](QDialog& dialog) {
+        auto* preview = qobject_cast<ReportPreview*>(&dialog);
+        if (!preview) return int(QDialog::Rejected);
+        ShowActive(*preview);
+        PreviewPages& pages = preview->Pages();
+        auto* list = preview->findChild<QComboBox*>();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return PrintAction(*preview)->isEnabled(); }));
+        const double fitWidth = pages.Scale();
+        zooms << list->currentText();
+        QTest::keyClick(&pages, Qt::Key_PageDown);
+        QTest::keyClick(&pages, Qt::Key_Plus, Qt::ControlModifier);
+        EXPECT_NEAR(pages.Scale(), fitWidth * 1.25, 0.01);
+        QTest::keyClick(&pages, Qt::Key_Equal, Qt::ControlModifier);
+        EXPECT_EQ(pages.CurrentPage(), 2) << "zoomed in twice";
+        QTest::keyClick(&pages, Qt::Key_Minus, Qt::ControlModifier);
+        EXPECT_NEAR(pages.Scale(), fitWidth * 1.25, 0.01);
+        zooms << list->currentText();
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Down);
+        zooms << list->currentText();
+        EXPECT_LT(pages.Scale(), fitWidth);
+        EXPECT_EQ(pages.CurrentPage(), 2);
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Down);
+        zooms << list->currentText();
+        EXPECT_NEAR(pages.Scale(), 1.0, 0.001);
+        QTest::keyClick(&pages, Qt::Key_Escape);
+        return preview->result();
+    };
+    TfrmLimpDados& s = OpenFor("Limpeza de Dados - Detalhado");
+    QTest::mouseClick(s.sbtPreview, Qt::LeftButton);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(" | ").toStdString();
+    EXPECT_EQ(zooms, QStringList({"Ajustar à largura", "", "Página inteira", "100%"}));
+}
+
+}  // namespace
