@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "BoundedFile.h"
+#include "DatabaseUrl.h"
 #include "HostConfig.h"
 #include "SysUtils.h"
 
@@ -45,6 +46,24 @@ std::chrono::milliseconds QueryTimeLimit(const QSettings& settings, const QStrin
     return std::chrono::milliseconds(std::llround(seconds * 1000));
 }
 
+// Where the reports read, when the file says (DatabaseUrl.h). The value is
+// not repeated in the message: it may hold a password.
+void DatabaseAddress(const QSettings& settings, const QString& path, HostConfig& config) {
+    const QString key = QStringLiteral("database/url");
+    if (!settings.contains(key)) return;
+    const QVariant raw = settings.value(key);
+    const QString text =
+        (raw.typeId() == QMetaType::QStringList ? raw.toStringList().join(u',') : raw.toString())
+            .trimmed();
+    try {
+        ApplyDatabaseUrl(text, config);
+    } catch (const Exception& error) {
+        throw Exception(QStringLiteral("O arquivo de configuração %1 tem um valor inválido em "
+                                       "[database] url: %2")
+                            .arg(Shown(path), error.Message()));
+    }
+}
+
 }  // namespace
 
 QString DefaultConfigFile() {
@@ -66,5 +85,6 @@ void ReadConfigFile(const QString& path, bool required, HostConfig& config) {
                             .arg(Shown(path)));
     HostConfig read = config;
     read.queryTimeLimit = QueryTimeLimit(settings, path, config.queryTimeLimit);
+    DatabaseAddress(settings, path, read);
     config = read;
 }

@@ -8,6 +8,8 @@ struct HostConfig;
 //
 //   [reports]
 //   query_time_limit = 300    ; seconds a report query may run; 0: no limit
+//   [database]
+//   url = postgresql://relatorio@db.empresa/relatorios   ; as --db takes it
 //
 // Everything the file can hold is read here, in one place; a key that is
 // absent keeps its default.

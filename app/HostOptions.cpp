@@ -5,11 +5,28 @@
 #include "ConfigFile.h"
 #include "HostFolders.h"
 
+namespace {
+
+int SampleRows(const QString& value, QString& error) {
+    bool ok = false;
+    const int rows = value.toInt(&ok);
+    if (!ok || rows < 1 || rows > 100'000'000)
+        error = QStringLiteral("O número de limpezas de exemplo de --sample deve ser de 1 a 100000000: %1").arg(value);
+    return rows;
+}
+
+}  // namespace
+
 HostOptions HostOptions::Parse(const QStringList& arguments, const QString& hostDir) {
     HostOptions options;
     for (int i = 1; i < arguments.size(); ++i) {
         const QString& name = arguments[i];
-        const bool known = name == "--module" || name == "--reports" || name == "--help-dir" || name == "--db" || name == "--script" || name == "--out" || name == "--config";
+        if (name == "--create-db") {
+            options.createDatabase = true;
+            continue;
+        }
+        const bool known = name == "--module" || name == "--reports" || name == "--help-dir" || name == "--db" ||
+                           name == "--script" || name == "--out" || name == "--config" || name == "--sample";
         if (!known) {
             options.error = QStringLiteral("Opção desconhecida: %1").arg(name);
             return options;
@@ -25,14 +42,20 @@ HostOptions HostOptions::Parse(const QStringList& arguments, const QString& host
         else if (name == "--db") options.database = value;
         else if (name == "--script") options.script = value;
         else if (name == "--config") options.configFile = value;
+        else if (name == "--sample") options.sampleRows = SampleRows(value, options.error);
         else options.outputDir = value;
+        if (!options.error.isEmpty()) return options;
+    }
+    if (options.sampleRows > 0 && !options.createDatabase) {
+        options.error = QStringLiteral("A opção --sample só vale com --create-db");
+        return options;
     }
     const HostFolders folders = HostFolders::Of(hostDir);
     if (options.modules.isEmpty()) options.modules = folders.modules;
     if (options.modules.isEmpty()) options.error = QStringLiteral("Nenhum módulo encontrado em %1").arg(folders.modulesDir);
     if (options.reportsDir.isEmpty()) options.reportsDir = folders.reportsDir;
     if (options.helpDir.isEmpty()) options.helpDir = folders.helpDir;
-    if (options.database.isEmpty()) options.database = folders.userDataDir + "/sample.db";
+    options.sampleDatabase = folders.userDataDir + "/sample.db";
     if (options.outputDir.isEmpty()) options.outputDir = QDir::currentPath() + "/out";
     options.configRequired = !options.configFile.isEmpty();
     if (options.configFile.isEmpty()) options.configFile = DefaultConfigFile();

@@ -10,8 +10,14 @@
 //   --reports DIR   the report definitions (default: the host's reports
 //                   folder)
 //   --help-dir DIR  the help pages (default: the host's help folder)
-//   --db PATH       the SQLite report database (default: sample.db in the
-//                   user's data folder), created and filled when missing
+//   --db PATH|URI   the report database: a SQLite file, created and filled
+//                   when missing, or a PostgreSQL server,
+//                   postgresql://user@host:port/db (see DatabaseUrl.h; never
+//                   with a password); default: the configuration file's
+//                   [database] url, else sampleDatabase
+//   --create-db     create the report tables on the --db server (refused
+//                   where they exist) and end; with
+//   --sample ROWS   also fill them with that many sample cleanups
 //   --script FILE   run a script of user actions headless ('-': standard input)
 //   --out DIR       where scripted runs write reports and screenshots
 //   --config FILE   the configuration file (default: DefaultConfigFile(),
@@ -20,12 +26,15 @@ struct HostOptions {
     QStringList modules;
     QString reportsDir;
     QString helpDir;  // the host's help pages
-    QString database;
+    QString database;        // as given; empty when not
+    QString sampleDatabase;  // sample.db in the user's data folder
     QString script;
     QString outputDir;
     QString configFile;
     bool configRequired = false;  // given with --config
-    QString error;  // a command line that cannot be used
+    bool createDatabase = false;
+    int sampleRows = 0;  // with createDatabase; 0: the tables only
+    QString error;       // a command line that cannot be used
 
     static HostOptions Parse(const QStringList& arguments, const QString& hostDir);
 };

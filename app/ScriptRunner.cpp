@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "Confirma.h"
+#include "DatabasePassword.h"
 #include "DateEditPlus.h"
 #include "Forms.h"
 #include "HostWindow.h"
@@ -73,6 +74,7 @@ ScriptRunner::ScriptRunner(HostWindow& host, QTextStream& out, QString outputDir
                  {"click", &ScriptRunner::Click},       {"select", &ScriptRunner::Select},
                  {"pick", &ScriptRunner::QueueAnswer},  {"answer", &ScriptRunner::QueueAnswer},
                  {"confirm", &ScriptRunner::QueueAnswer},
+                 {"password", &ScriptRunner::QueueAnswer},
                  {"activate", &ScriptRunner::Activate}, {"minimize", &ScriptRunner::Minimize},
                  {"maximize", &ScriptRunner::Maximize}, {"restore", &ScriptRunner::Restore},
                  {"close", &ScriptRunner::Close},       {"state", &ScriptRunner::State},
@@ -171,6 +173,7 @@ bool ScriptRunner::TakeAnswer(const QString& command, const QString& dialog, Scr
 
 int ScriptRunner::AnswerDialog(QDialog& dialog) {
     if (auto* lookup = qobject_cast<TfrmPesquisaLista*>(&dialog)) return AnswerLookup(*lookup);
+    if (auto* password = qobject_cast<TfrmSenhaBanco*>(&dialog)) return AnswerPassword(*password);
     if (auto* prompt = qobject_cast<TfrmInputQuery*>(&dialog)) return AnswerPrompt(*prompt);
     if (auto* confirm = qobject_cast<TfrmConfirma*>(&dialog)) return AnswerConfirm(*confirm);
     return QDialog::Rejected;
@@ -193,6 +196,18 @@ int ScriptRunner::AnswerPrompt(TfrmInputQuery& prompt) {
         answer.args.isEmpty())
         return QDialog::Rejected;
     prompt.SetValue(answer.args.join(' '));
+    return QDialog::Accepted;
+}
+
+// The event names the database, never the password typed.
+int ScriptRunner::AnswerPassword(TfrmSenhaBanco& password) {
+    Emit({{"event", "password"}, {"title", password.Caption()}, {"label", password.Prompt()},
+          {"database", password.Database()}});
+    ScriptLine answer;
+    if (!TakeAnswer("password", QStringLiteral("a senha de %1").arg(password.Database()), answer) ||
+        answer.args.isEmpty())
+        return QDialog::Rejected;
+    password.SetValue(answer.args.join(' '));
     return QDialog::Accepted;
 }
 

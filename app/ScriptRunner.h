@@ -18,15 +18,17 @@ class TForm;
 class TfrmConfirma;
 class TfrmInputQuery;
 class TfrmPesquisaLista;
+class TfrmSenhaBanco;
 
 // Runs a script of user actions on the real widgets of the host and writes
 // one JSON object per line for what the user would have seen: messages,
 // lookup lists, prompts and confirmations that opened, the report
 // parameters, completed reports and the states asked for. Modal dialogs are
-// answered from the script: by a `pick`, `answer` or `confirm` given before,
-// or by the line right after the action that opened them; without an answer
-// they are cancelled. An answer queued for another kind of dialog, or left
-// unused at the end of the script, is a script error.
+// answered from the script: by a `pick`, `answer`, `confirm` or `password`
+// given before, or by the line right after the action that opened them;
+// without an answer they are cancelled. An answer queued for another kind of
+// dialog, or left unused at the end of the script, is a script error. A
+// password typed this way never appears in an event.
 class ScriptRunner {
 public:
     ScriptRunner(HostWindow& host, QTextStream& out, QString outputDir);
@@ -49,6 +51,7 @@ private:
     int AnswerLookup(TfrmPesquisaLista& lookup);
     int AnswerPrompt(TfrmInputQuery& prompt);
     int AnswerConfirm(TfrmConfirma& confirm);
+    int AnswerPassword(TfrmSenhaBanco& password);
     bool TakeAnswer(const QString& command, const QString& dialog, ScriptLine& answer);
 
     TForm& ActiveScreen() const;

@@ -9,6 +9,8 @@
 
 #include "BoundedFile.h"
 #include "ConfigFile.h"
+#include "DatabaseCommand.h"
+#include "DatabaseUrl.h"
 #include "Forms.h"
 #include "HostConfig.h"
 #include "HostLocale.h"
@@ -55,15 +57,20 @@ QString ReadScriptText(const QString& path) {
     }
 }
 
+// Throws Exception for a configuration file or a database address that
+// cannot be used. --db wins over the file's [database] url; with neither the
+// reports read the sample database.
 void Configure(const HostOptions& options) {
     HostConfig& config = HostConfig::Instance();
     ReadConfigFile(options.configFile, options.configRequired, config);
     config.reportsDir = options.reportsDir;
     config.helpDir = options.helpDir;
-    config.databaseName = options.database;
+    const bool fromFile = config.databaseDriver != QLatin1String("QSQLITE") || !config.databaseName.isEmpty();
+    if (!options.database.isEmpty() || !fromFile)
+        ApplyDatabaseUrl(options.database.isEmpty() ? options.sampleDatabase : options.database, config);
     config.outputDir = options.outputDir;
     config.unattended = !options.script.isEmpty();
-    QDir().mkpath(QFileInfo(options.database).absolutePath());
+    if (config.databaseDriver == QLatin1String("QSQLITE")) QDir().mkpath(QFileInfo(config.databaseName).absolutePath());
 }
 
 int RunScript(HostWindow& window, const HostOptions& options) {
@@ -91,7 +98,7 @@ int RunScript(HostWindow& window, const HostOptions& options) {
 int main(int argc, char** argv) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
-    const bool scripted = arguments.contains("--script");
+    const bool scripted = arguments.contains("--script") || arguments.contains("--create-db");
     if (scripted && !HasDisplay() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     if (!scripted && !HasDisplay() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         std::fprintf(stderr, "Não há tela disponível. Para rodar sem tela use o modo de script:\n"
@@ -119,6 +126,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", qPrintable(e.Message()));
         return 1;
     }
+    if (options.createDatabase) return CreateDatabaseCommand(HostConfig::Instance(), options.sampleRows);
     HostWindow window;
     try {
         for (const QString& module : options.modules) window.AddModule(module);

@@ -6,6 +6,7 @@
 # Add one a line, with what it is for.
 set(RCLHOST_RUNTIME_PACKAGES
   libqt6sql6-sqlite      # Qt SQL's SQLite driver: the report database
+  libqt6sql6-psql        # Qt SQL's PostgreSQL driver: a report database on a server
   libqt6svg6             # Qt's SVG image plugin: the host's icon
   qt6-translations-l10n  # Qt's own dialogs and buttons in Portuguese
   fonts-liberation2      # the sans the screens' "MS Sans Serif" is shown in

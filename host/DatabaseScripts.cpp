@@ -1,6 +1,7 @@
 #include "DatabaseScripts.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariantMap>
@@ -25,22 +26,42 @@ QString ReadScript(const QString& path) {
     }
 }
 
+// A table that exists is the one failure a person causes (creating tables
+// twice): it is said plainly.
+[[noreturn]] void ScriptFailure(const QSqlError& error, const QSqlDriver* driver,
+                                const QString& path) {
+    static const QRegularExpression exists(
+        QStringLiteral("(?:relation \"|table )([^\" ]+)\"? already exists"));
+    const QRegularExpressionMatch match = exists.match(error.databaseText());
+    if (match.hasMatch())
+        throw EDatabaseError(
+            QStringLiteral("O banco de dados de relatórios já tem a tabela %1; nada foi alterado.")
+                .arg(match.captured(1)));
+    throw EDatabaseError(DatabaseFailure(
+        QStringLiteral("Erro no script %1").arg(QDir::toNativeSeparators(path)), error, driver));
+}
+
+// Statements without parameters go as they are: a server may not prepare
+// them (PostgreSQL prepares no CREATE).
 void RunStatement(QSqlDatabase& db, const QString& statement, const QVariantMap& values,
                   const QString& path) {
     const PositionalQuery positional = ToPositional(statement);
     QSqlQuery query(db);
-    bool ok = query.prepare(positional.sql);
-    for (const QString& name : positional.bindings) {
-        if (!values.contains(name))
-            throw EDatabaseError(QStringLiteral("O script %1 usa o parâmetro '%2', que não existe.")
-                                     .arg(QDir::toNativeSeparators(path), name));
-        query.addBindValue(values.value(name));
+    bool ok = false;
+    if (positional.bindings.isEmpty()) {
+        ok = query.exec(positional.sql);
+    } else {
+        ok = query.prepare(positional.sql);
+        for (const QString& name : positional.bindings) {
+            if (!values.contains(name))
+                throw EDatabaseError(
+                    QStringLiteral("O script %1 usa o parâmetro '%2', que não existe.")
+                        .arg(QDir::toNativeSeparators(path), name));
+            query.addBindValue(values.value(name));
+        }
+        ok = ok && query.exec();
     }
-    ok = ok && query.exec();
-    if (!ok)
-        throw EDatabaseError(DatabaseFailure(
-            QStringLiteral("Erro no script %1").arg(QDir::toNativeSeparators(path)),
-            query.lastError(), db.driver()));
+    if (!ok) ScriptFailure(query.lastError(), db.driver(), path);
 }
 
 void RunScript(QSqlDatabase& db, const QString& path, const QVariantMap& values) {
@@ -56,23 +77,21 @@ QString DatabaseKind(const QString& driver) {
     return QString();
 }
 
-QString DatabaseScriptPath(const QString& reportsDir, const QString& driver, const QString& name) {
-    return QDir(reportsDir)
-        .filePath(QStringLiteral("database/%1/%2").arg(DatabaseKind(driver), name));
-}
-
 void CreateReportTables(QSqlDatabase& db, const QString& reportsDir, bool withSample,
                         const QVariant& sampleRows) {
-    const QString driver = db.driverName();
+    const QDir scripts(QDir(reportsDir).filePath(QStringLiteral("database")));
+    const QString kind = DatabaseKind(db.driverName());
     if (!db.transaction())
         throw EDatabaseError(DatabaseFailure(
             QStringLiteral("Não foi possível iniciar a criação das tabelas"), db.lastError(),
             db.driver()));
     try {
-        RunScript(db, DatabaseScriptPath(reportsDir, driver, QStringLiteral("schema.sql")), {});
-        if (withSample)
-            RunScript(db, DatabaseScriptPath(reportsDir, driver, QStringLiteral("sample.sql")),
+        RunScript(db, scripts.filePath(kind + QStringLiteral("/schema.sql")), {});
+        if (withSample) {
+            RunScript(db, scripts.filePath(QStringLiteral("sample.sql")),
                       {{QStringLiteral("SAMPLE_ROWS"), sampleRows}});
+            RunScript(db, scripts.filePath(kind + QStringLiteral("/sample.sql")), {});
+        }
     } catch (...) {
         db.rollback();
         throw;

@@ -16,11 +16,19 @@ struct HOST_EXPORT HostConfig {
     QString helpDir;
     // The database connection: a Qt SQL driver name and its database. For
     // "QSQLITE" the database is a file path, created and filled with sample
-    // data when missing.
+    // data when missing. For "QPSQL" the server's host (or socket folder),
+    // port (-1: the default), user and libpq's further connection options
+    // ("sslmode=require;connect_timeout=10"); empty ones are left to libpq's
+    // environment (PGHOST, PGUSER...). ApplyDatabaseUrl fills them.
     QString databaseDriver = QStringLiteral("QSQLITE");
     QString databaseName;
     QString databaseHost;
+    int databasePort = -1;
     QString databaseUser;
+    QString databaseOptions;
+    // Only ever what the user typed into the password prompt, kept for the
+    // session; never written anywhere. Otherwise libpq reads PGPASSWORD or
+    // its password file.
     QString databasePassword;
     // Unattended (scripted) runs: reports are written as PDF files into
     // outputDir instead of being shown or sent to a printer.

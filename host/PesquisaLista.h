@@ -91,6 +91,9 @@ public:
     QString Value() const;
     void SetValue(const QString& value);
 
+protected:
+    QLineEdit& Field() const { return *value_; }
+
 private:
     QLabel* prompt_ = nullptr;
     QLineEdit* value_ = nullptr;

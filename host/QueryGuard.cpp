@@ -6,6 +6,7 @@
 #include <QSqlDriver>
 #include <utility>
 
+#include "ServerCancel.h"
 #include "SysUtils.h"
 
 struct QueryGuard::State {
@@ -191,7 +192,10 @@ QueryGuard::QueryGuard(QSqlDatabase& db, const QString& source, const std::atomi
     state_->timeLimit = timeLimit;
     state_->deadline = std::chrono::steady_clock::now() + timeLimit;
     sqlite3* handle = SqliteHandle(db);
-    if (!handle) return;
+    if (!handle) {
+        if (cancel) serverCancel_ = std::make_unique<ServerCancel>(db, *cancel);
+        return;
+    }
     handle_ = handle;
     state_->inTransactionBefore = sqlite3_get_autocommit(handle) == 0;
     sqlite3_set_authorizer(handle, Authorize, state_.get());
@@ -210,14 +214,18 @@ QueryGuard::~QueryGuard() {
 void QueryGuard::Check() {
     const Stop stop = std::exchange(state_->stop, Stop::None);
     if (stop == Stop::Cancelled || state_->Cancelled()) Abort();
-    const QString report = ReportName(state_->source);
-    if (stop == Stop::Refused)
-        throw Exception(QStringLiteral("A consulta do relatório%1 foi recusada: ela tenta %2, e um "
-                                       "relatório só pode ler os dados.")
-                            .arg(report, state_->attempt));
+    if (stop == Stop::Refused) throw Exception(QueryRefusedMessage(state_->source, state_->attempt));
     if (stop == Stop::TimeLimit)
-        throw Exception(
-            QStringLiteral("A consulta do relatório%1 foi interrompida: passou do tempo "
-                           "limite de %2.")
-                .arg(report, LimitText(state_->timeLimit)));
+        throw Exception(QueryTimeLimitMessage(state_->source, state_->timeLimit));
+}
+
+QString QueryRefusedMessage(const QString& source, const QString& attempt) {
+    return QStringLiteral("A consulta do relatório%1 foi recusada: ela tenta %2, e um relatório "
+                          "só pode ler os dados.")
+        .arg(ReportName(source), attempt);
+}
+
+QString QueryTimeLimitMessage(const QString& source, std::chrono::milliseconds limit) {
+    return QStringLiteral("A consulta do relatório%1 foi interrompida: passou do tempo limite de %2.")
+        .arg(ReportName(source), LimitText(limit));
 }

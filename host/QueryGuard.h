@@ -8,6 +8,8 @@
 
 #include "HostExport.h"
 
+class ServerCancel;
+
 // Guards the statements run on one SQLite connection while it lives, so that
 // a report definition, a file anyone may drop in the reports folder, can only
 // read:
@@ -30,7 +32,9 @@
 // One guard at a time on a connection, used on the thread that runs the
 // statements. On a connection that is not SQLite (or not open) the guard
 // checks nothing and Check() only reports a cancel: read-only access and
-// statement timeouts are then the server connection's own business.
+// statement timeouts are then the server connection's own business
+// (ReportSnapshot). On PostgreSQL a cancel stops the running statement all
+// the same: the server is asked to cancel it (ServerCancel).
 class HOST_EXPORT QueryGuard {
 public:
     // `source` names the report definition (its file) in messages; `cancel`
@@ -54,4 +58,10 @@ public:
 private:
     void* handle_ = nullptr;  // the connection's sqlite3*, or null
     std::unique_ptr<State> state_;
+    std::unique_ptr<ServerCancel> serverCancel_;  // on a server, with a cancel flag
 };
+
+// The messages of a report query stopped on any database: refused because it
+// tried `attempt` ("apagar a tabela vendas"), or past its time limit.
+HOST_EXPORT QString QueryRefusedMessage(const QString& source, const QString& attempt);
+HOST_EXPORT QString QueryTimeLimitMessage(const QString& source, std::chrono::milliseconds limit);

@@ -12,6 +12,8 @@
 #include <cerrno>
 
 #include "DatabaseError.h"
+#include "DatabaseMessages.h"
+#include "DatabasePassword.h"
 #include "DatabaseScripts.h"
 #include "SysUtils.h"
 #include "SystemError.h"
@@ -139,9 +141,21 @@ void CheckSqliteReadable(QSqlDatabase& db, const QString& path) {
     Unreadable(error, path, driver);
 }
 
+// WAL: a cleanup job writing meanwhile neither waits for a report reading
+// (ReportSnapshot) nor changes what it reads. The mode stays with the file.
+// The host sets it only on the files it creates: it never writes to a
+// database it was given.
+void UseWriteAheadLog(QSqlDatabase& db) {
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("PRAGMA journal_mode=WAL")))
+        throw Exception(QStringLiteral("Erro ao preparar o banco de dados de relatórios: %1")
+                            .arg(query.lastError().text()));
+}
+
 void FillNewDatabase(QSqlDatabase& db, const HostConfig& config) {
     const QString& path = config.databaseName;
     try {
+        UseWriteAheadLog(db);
         CreateReportTables(db, config.reportsDir, true);
     } catch (const Exception& error) {
         db.close();
@@ -165,13 +179,8 @@ void CreateSqliteFile(const HostConfig& config) {
     FillNewDatabase(writer.Db(), config);
 }
 
-void OpenConnection(QSqlDatabase& db, const HostConfig& config) {
+void OpenSqlite(QSqlDatabase& db, const HostConfig& config) {
     if (db.open()) return;
-    if (config.databaseDriver != QLatin1String("QSQLITE"))
-        throw Exception(DatabaseFailure(
-            QStringLiteral("Não foi possível conectar ao banco de dados de relatórios %1 (%2)")
-                .arg(config.databaseName, config.databaseDriver),
-            db.lastError(), db.driver()));
     const QString problem = AccessProblem(config.databaseName, R_OK);
     const QString sentence = QStringLiteral("Não foi possível abrir o banco de dados de relatórios %1")
                                  .arg(Shown(config.databaseName));
@@ -179,17 +188,44 @@ void OpenConnection(QSqlDatabase& db, const HostConfig& config) {
     throw Exception(DatabaseFailure(sentence, db.lastError(), db.driver()));
 }
 
-// Reports only read: SQLite opens the file read-only besides QueryGuard.
+// libpq looks for the password in PGPASSWORD and its password file; when the
+// server wants one it did not find, the person is asked, and what he typed
+// is kept for the session once the server took it.
+void OpenServer(QSqlDatabase& db, const HostConfig& config) {
+    if (db.open()) return;
+    if (ServerWantsPassword(db.lastError())) {
+        QString password;
+        if (!AskDatabasePassword(config, password)) Abort();
+        db.setPassword(password);
+        if (db.open()) return KeepDatabasePassword(config, password);
+    }
+    KeepDatabasePassword(config, QString());
+    const QSqlError error = db.lastError();
+    db.setPassword(DatabasePassword(config));
+    throw Exception(ServerConnectionFailure(config, error));
+}
+
+// A server connection kept from an earlier report may have been dropped
+// since (server restarted, network): asking once tells.
+bool StillConnected(QSqlDatabase& db) {
+    if (!db.isOpen()) return false;
+    if (db.driverName() != QLatin1String("QPSQL")) return true;
+    QSqlQuery query(db);
+    return query.exec(QStringLiteral("SELECT 1"));
+}
+
+// Reports only read: SQLite opens the file read-only besides QueryGuard; a
+// server gets the options of its address (its snapshot is read-only).
 QString ConnectOptions(const HostConfig& config) {
     return config.databaseDriver == QLatin1String("QSQLITE") ? QStringLiteral("QSQLITE_OPEN_READONLY")
-                                                             : QString();
+                                                             : config.databaseOptions;
 }
 
 bool SameSettings(const QSqlDatabase& db, const HostConfig& config) {
     return db.driverName() == config.databaseDriver && db.databaseName() == config.databaseName &&
-           db.connectOptions() == ConnectOptions(config) &&
-           db.hostName() == config.databaseHost && db.userName() == config.databaseUser &&
-           db.password() == config.databasePassword;
+           db.connectOptions() == ConnectOptions(config) && db.hostName() == config.databaseHost &&
+           db.port() == config.databasePort && db.userName() == config.databaseUser &&
+           db.password() == DatabasePassword(config);
 }
 
 QSqlDatabase AddConnection(const HostConfig& config, const QString& name) {
@@ -199,8 +235,9 @@ QSqlDatabase AddConnection(const HostConfig& config, const QString& name) {
     QSqlDatabase db = QSqlDatabase::addDatabase(config.databaseDriver, name);
     db.setDatabaseName(config.databaseName);
     db.setHostName(config.databaseHost);
+    db.setPort(config.databasePort);
     db.setUserName(config.databaseUser);
-    db.setPassword(config.databasePassword);
+    db.setPassword(DatabasePassword(config));
     db.setConnectOptions(ConnectOptions(config));
     return db;
 }
@@ -210,7 +247,7 @@ QSqlDatabase Connection(const HostConfig& config) {
     if (QSqlDatabase::contains(kConnection)) {
         {
             QSqlDatabase current = QSqlDatabase::database(kConnection, false);
-            if (SameSettings(current, config) && current.isOpen()) return current;
+            if (SameSettings(current, config) && StillConnected(current)) return current;
             current.close();
         }
         QSqlDatabase::removeDatabase(kConnection);
@@ -225,14 +262,24 @@ QSqlDatabase ReportDatabase(const HostConfig& config) {
     if (sqlite) CheckSqlitePath(config.databaseName);
     QSqlDatabase db = Connection(config);
     if (db.isOpen()) return db;
-    if (sqlite && NeedsCreation(config.databaseName)) CreateSqliteFile(config);
-    OpenConnection(db, config);
-    if (sqlite) CheckSqliteReadable(db, config.databaseName);
+    if (!sqlite) {
+        OpenServer(db, config);
+        return db;
+    }
+    if (NeedsCreation(config.databaseName)) CreateSqliteFile(config);
+    OpenSqlite(db, config);
+    CheckSqliteReadable(db, config.databaseName);
     return db;
 }
 
+// A server is given the password ReportDatabase used (typed or found by
+// libpq): nobody is asked twice, and a worker thread could not ask.
 QSqlDatabase OpenReportConnection(const HostConfig& config, const QString& name) {
     QSqlDatabase db = AddConnection(config, name);
-    OpenConnection(db, config);
+    if (config.databaseDriver == QLatin1String("QSQLITE")) {
+        OpenSqlite(db, config);
+        return db;
+    }
+    if (!db.open()) throw Exception(ServerConnectionFailure(config, db.lastError()));
     return db;
 }

@@ -7,9 +7,13 @@
 #include "HostExport.h"
 
 // The report database. With the SQLite driver a missing (or empty) file named
-// in the config is created on first use and filled by the scripts kept with
-// the report definitions (CreateReportTables with the sample); other drivers
-// connect to an existing server database.
+// in the config is created on first use, in WAL mode, and filled by the
+// scripts kept with the report definitions (CreateReportTables with the
+// sample); the report connection itself only reads. Other drivers connect to
+// an existing server database. A PostgreSQL server that wants a password
+// libpq did not find (PGPASSWORD, ~/.pgpass) has it asked of the person
+// (AskDatabasePassword); Cancel there raises EAbort. A server connection
+// dropped since its last use is made again.
 //
 // The connection is the named one "relatorios"; throws Exception with a
 // message in Portuguese when the database cannot be opened or created.
@@ -18,5 +22,6 @@ HOST_EXPORT QSqlDatabase ReportDatabase(const HostConfig& config);
 // calling thread, which alone may use it (Qt's rule); the caller removes it
 // (QSqlDatabase::removeDatabase) when done. For a thread that runs a report
 // while the GUI thread goes on: the database must already be there
-// (ReportDatabase). Throws Exception as ReportDatabase.
+// (ReportDatabase), and a server's password already known (never asked
+// here). Throws Exception as ReportDatabase.
 HOST_EXPORT QSqlDatabase OpenReportConnection(const HostConfig& config, const QString& name);

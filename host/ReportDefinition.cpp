@@ -75,6 +75,10 @@ const PropertyTable<ReportDefinition>& ReportProperties() {
         {"Title", [](ReportDefinition& r, const DefinitionValue& v) { r.title = StringValue(v); }},
         {"SQL.Strings",
          [](ReportDefinition& r, const DefinitionValue& v) { r.sql = StringsValue(v).join('\n'); }},
+        {"SQLPostgreSQL.Strings",
+         [](ReportDefinition& r, const DefinitionValue& v) {
+             r.sqlPostgreSQL = StringsValue(v).join('\n');
+         }},
         {"HeaderLine",
          [](ReportDefinition& r, const DefinitionValue& v) {
              r.headerLine = StringValue(v);
@@ -204,6 +208,8 @@ void WriteText(const ReportDefinition& report, SafeFile& out) {
     root.className = kReportClass;
     root.properties = {TextProperty("Code", report.code), TextProperty("Title", report.title),
                        LinesProperty("SQL.Strings", report.sql)};
+    if (!report.sqlPostgreSQL.isEmpty())
+        root.properties.push_back(LinesProperty("SQLPostgreSQL.Strings", report.sqlPostgreSQL));
     if (!report.headerLine.isEmpty())
         root.properties.push_back(TextProperty("HeaderLine", report.headerLine));
     if (!report.groupField.isEmpty())
@@ -218,15 +224,18 @@ QString Unreadable(const QString& path, const QString& reason) {
     return QStringLiteral("%1: não foi possível ler a definição: %2").arg(path, reason);
 }
 
-// Every parameter the header line names is one the query has.
+// Every parameter the header line names is one that every query has.
 void RequireHeaderParams(const ReportDefinition& report, const DefinitionObject& root) {
-    const QStringList queryParams = QueryParamNames(report.sql);
-    for (const QString& name : HeaderLineParams(report.headerLine))
-        if (!queryParams.contains(name, Qt::CaseInsensitive))
-            throw EDefinitionError(
-                report.file, root.line, root.column, root.name,
-                QStringLiteral("a linha de cabeçalho usa o parâmetro '%1', que a consulta não tem")
-                    .arg(name));
+    for (const QString& query : {report.sql, report.sqlPostgreSQL}) {
+        if (query.isEmpty()) continue;
+        const QStringList queryParams = QueryParamNames(query);
+        for (const QString& name : HeaderLineParams(report.headerLine))
+            if (!queryParams.contains(name, Qt::CaseInsensitive))
+                throw EDefinitionError(
+                    report.file, root.line, root.column, root.name,
+                    QStringLiteral("a linha de cabeçalho usa o parâmetro '%1', que a consulta não tem")
+                        .arg(name));
+    }
 }
 
 ReportDefinition FromTree(const DefinitionObject& root, const QString& path) {
@@ -247,6 +256,10 @@ ReportDefinition FromTree(const DefinitionObject& root, const QString& path) {
 }
 
 }  // namespace
+
+const QString& ReportDefinition::QueryFor(const QString& driver) const {
+    return driver == QLatin1String("QPSQL") && !sqlPostgreSQL.isEmpty() ? sqlPostgreSQL : sql;
+}
 
 ReportDefinition ReportDefinition::Read(const QString& path) {
     return FromTree(ReadDefinition(ReadRegularFile(path, kMaxReportFileBytes), path), path);

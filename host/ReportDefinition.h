@@ -14,6 +14,7 @@
 //     Code = 'VND010'
 //     Title = 'Vendas por Loja'
 //     SQL.Strings = ('SELECT ...' 'WHERE v.dia >= :P_INICIO' ...)
+//     SQLPostgreSQL.Strings = ('SELECT ...' ...)   (optional, see below)
 //     HeaderLine = 'Per'#237'odo: {P_INICIO} a {P_FIM}'   (optional)
 //     GroupField = 'LOJA'               (optional: a group per value, with totals)
 //     object colData: TReportColumn
@@ -22,6 +23,10 @@
 //     end
 //     ...
 //   end
+//
+// SQL.Strings is the query; SQLPostgreSQL.Strings, when given, is the one
+// run on a PostgreSQL database instead (the same parameters, the same
+// result columns), for what the two write differently (dates, JSON).
 //
 // HeaderLine is the line printed under the title on every page, a template:
 // text with placeholders in braces. A placeholder is one or more
@@ -32,7 +37,7 @@
 //   "TEXT"          TEXT itself
 // VALUE and TEXT after ':' may not hold '|', '}' or '"'; a quoted TEXT may
 // hold anything but '"'. Braces stand only for placeholders. Every NAME must
-// be a parameter of the query. For example
+// be a parameter of every query. For example
 //   'Lojas: {P_TODAS=T:Todas|P_LOJAS|"Nenhuma"}'
 // prints "Todas" when P_TODAS is 'T', else the stores listed in P_LOJAS (a
 // list as the lookup list writes it), else "Nenhuma". Without HeaderLine
@@ -56,9 +61,13 @@ struct HOST_EXPORT ReportDefinition {
     QString code;
     QString title;
     QString sql;
+    QString sqlPostgreSQL;  // empty: `sql` on PostgreSQL too
     QString headerLine;
     QString groupField;
     QList<ReportColumn> columns;
+
+    // The query to run through that Qt SQL driver ("QSQLITE", "QPSQL").
+    const QString& QueryFor(const QString& driver) const;
 
     // Throws EDefinitionError (file, line, what) for a malformed or
     // incomplete definition, EFileRead when the file is no regular file of

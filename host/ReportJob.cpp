@@ -4,6 +4,7 @@
 #include <QSqlDatabase>
 
 #include "ReportDatabase.h"
+#include "ReportSnapshot.h"
 
 namespace {
 
@@ -32,7 +33,7 @@ private:
 ReportJob::ReportJob(const ReportDefinition& report, const TParams& params, QString parametersLine,
                      const HostConfig& config)
     : report_(report),
-      bound_(BindReportQuery(report.sql, params)),
+      bound_(BindReportQuery(report.QueryFor(config.databaseDriver), params)),
       config_(config),
       renderer_(report, std::move(parametersLine)) {}
 
@@ -43,7 +44,10 @@ void ReportJob::Start() {
 void ReportJob::Run() {
     ThreadConnection connection(config_);
     const QueryLimits limits{report_.file, &worker_.CancelFlag(), config_.queryTimeLimit};
-    ReadReportRows(connection.Db(), bound_, renderer_.Data(), [this] { Batch(); }, limits);
+    {
+        const ReportSnapshot snapshot(connection.Db(), config_.queryTimeLimit);
+        ReadReportRows(connection.Db(), bound_, renderer_.Data(), [this] { Batch(); }, limits);
+    }
     worker_.CheckCancel();
     if (!layoutStarted_) renderer_.StartLayout();
     renderer_.Finish();

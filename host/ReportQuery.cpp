@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "DatabaseError.h"
+#include "DatabaseMessages.h"
 #include "QueryGuard.h"
 #include "ReportValues.h"
 #include "SqliteRows.h"
@@ -102,12 +103,18 @@ private:
 
 std::vector<SqlPiece> SplitSql(const QString& sql) { return SqlSplitter(sql).Split(); }
 
-[[noreturn]] void QueryFailure(const QString& what, const QSqlQuery& query) {
+// A failure whose cause is known (a missing table, a server's time limit or
+// cancel, a lost connection: ThrowKnownQueryFailure) is said as such; else
+// the database's own words follow `what`.
+[[noreturn]] void QueryFailure(const QString& what, const QSqlDatabase& db, const QSqlQuery& query,
+                               const QueryLimits& limits) {
+    ThrowKnownQueryFailure(db, query.lastError(), limits.source, limits.timeLimit);
     throw EDatabaseError(DatabaseFailure(what, query.lastError(), query.driver()));
 }
 
 // Qt's driver asks for the rows of a forward-only query in batches of its own.
-void FetchRows(QSqlQuery& query, ReportData& data, const std::function<void()>& batch) {
+void FetchRows(const QSqlDatabase& db, QSqlQuery& query, ReportData& data,
+               const std::function<void()>& batch, const QueryLimits& limits) {
     const QSqlRecord record = query.record();
     QStringList fields;
     for (int c = 0; c < record.count(); ++c) fields << record.fieldName(c);
@@ -117,21 +124,22 @@ void FetchRows(QSqlQuery& query, ReportData& data, const std::function<void()>& 
         if (data.PublishIfDue() && batch) batch();
     }
     if (query.lastError().isValid())
-        QueryFailure(QStringLiteral("Erro ao ler o resultado do relatório"), query);
+        QueryFailure(QStringLiteral("Erro ao ler o resultado do relatório"), db, query, limits);
     data.Publish();
     if (batch) batch();
 }
 
+// Any database but SQLite read beneath its driver: a PostgreSQL server.
 void ReadThroughQt(QSqlDatabase& db, const BoundQuery& bound, ReportData& data,
-                   const std::function<void()>& batch) {
+                   const std::function<void()>& batch, const QueryLimits& limits) {
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!query.prepare(bound.query.sql))
-        QueryFailure(QStringLiteral("Erro na consulta do relatório"), query);
+        QueryFailure(QStringLiteral("Erro na consulta do relatório"), db, query, limits);
     for (const QVariant& value : bound.values) query.addBindValue(value);
     if (!query.exec())
-        QueryFailure(QStringLiteral("Erro ao executar a consulta do relatório"), query);
-    FetchRows(query, data, batch);
+        QueryFailure(QStringLiteral("Erro ao executar a consulta do relatório"), db, query, limits);
+    FetchRows(db, query, data, batch, limits);
 }
 
 }  // namespace
@@ -214,7 +222,7 @@ void ReadReportRows(QSqlDatabase& db, const BoundQuery& bound, ReportData& data,
     try {
         if (sqlite3* handle = SharedSqliteHandle(db))
             return ReadSqliteRows(handle, bound.query, bound.values, data, batch);
-        ReadThroughQt(db, bound, data, batch);
+        ReadThroughQt(db, bound, data, batch, limits);
     } catch (const EDatabaseError&) {
         guard.Check();
         throw;

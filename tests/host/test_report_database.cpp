@@ -4,6 +4,7 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
+#include "DatabaseScripts.h"
 #include "ReportDatabase.h"
 #include "SysUtils.h"
 
@@ -48,6 +49,7 @@ TEST(ReportDatabase, MissingFileIsCreatedWithTheSample) {
     QSqlDatabase db = ReportDatabase(SqliteConfig(dir.filePath("novo.db")));
     EXPECT_EQ(db.connectionName(), "relatorios");
     EXPECT_EQ(Scalar(db, "SELECT count(*) FROM limpeza").toInt(), kSampleCleanups);
+    EXPECT_EQ(Scalar(db, "PRAGMA journal_mode").toString(), "wal") << "writers never wait for reports";
     EXPECT_EQ(
         Scalar(db,
                "SELECT group_concat(sistema, ';') FROM (SELECT DISTINCT sistema FROM limpeza ORDER "
@@ -102,6 +104,20 @@ TEST(ReportDatabase, EmptyFileIsFilled) {
     EXPECT_EQ(Scalar(ReportDatabase(SqliteConfig(empty.fileName())), "SELECT count(*) FROM limpeza")
                   .toInt(),
               kSampleCleanups);
+}
+
+TEST(ReportDatabase, TablesMadeTwiceAreRefusedAndNothingChanges) {
+    QTemporaryDir dir;
+    QSqlDatabase db = ReportDatabase(SqliteConfig(dir.filePath("r.db")));
+    try {
+        CreateReportTables(db, REPORTS_DIR, true, 10);
+        FAIL() << "no exception";
+    } catch (const Exception& error) {
+        EXPECT_EQ(error.Message(),
+                  "O banco de dados de relatórios já tem a tabela limpeza; nada foi alterado.");
+    }
+    EXPECT_EQ(Scalar(db, "SELECT count(*) FROM limpeza").toInt(), kSampleCleanups);
+    EXPECT_EQ(Scalar(db, "SELECT count(*) FROM sqlite_temp_master").toInt(), 0);
 }
 
 TEST(ReportDatabaseErrors, MissingFolderNamesIt) {

@@ -1,63 +1,9 @@
--- A deterministic sample of :SAMPLE_ROWS cleanups (NULL: 2400) spread over
--- 2024-01-01 .. 2025-12-31 across the four systems, mostly small, now and
--- then a large one; ids follow time, as they do in a real log. The numbers
--- come from a hash of the row number (integer arithmetic only, so that
--- every database computes the same rows: database/postgresql/sample.sql is
--- this script but for the date arithmetic).
+-- The sample of database/sample.sql into the cleanup log, in time order so
+-- that ids follow time, as they do in a real log; data_hora as SQLite keeps
+-- it, 'yyyy-mm-dd hh:mm:ss' (1704067200 is 2024-01-01 00:00:00 in seconds
+-- since 1970-01-01).
 INSERT INTO limpeza (data_hora, sistema, tabela, registros, usuario)
-WITH RECURSIVE
-  seq(n) AS (
-    SELECT CAST(0 AS BIGINT)
-    UNION ALL
-    SELECT n + 1 FROM seq WHERE n + 1 < coalesce(:SAMPLE_ROWS, 2400)),
-  -- Three 32-bit hashes a row (Thomas Mueller's hash32; x XOR y is
-  -- (x | y) - (x & y), which every database can compute).
-  k0(n, a, b, c) AS (SELECT n, 3 * n, 3 * n + 1, 3 * n + 2 FROM seq),
-  k1(n, a, b, c) AS (
-    SELECT n,
-           ((((a >> 16) | a) - ((a >> 16) & a)) * 73244475) % 4294967296,
-           ((((b >> 16) | b) - ((b >> 16) & b)) * 73244475) % 4294967296,
-           ((((c >> 16) | c) - ((c >> 16) & c)) * 73244475) % 4294967296
-      FROM k0),
-  k2(n, a, b, c) AS (
-    SELECT n,
-           ((((a >> 16) | a) - ((a >> 16) & a)) * 73244475) % 4294967296,
-           ((((b >> 16) | b) - ((b >> 16) & b)) * 73244475) % 4294967296,
-           ((((c >> 16) | c) - ((c >> 16) & c)) * 73244475) % 4294967296
-      FROM k1),
-  h(n, a, b, c) AS (
-    SELECT n,
-           ((a >> 16) | a) - ((a >> 16) & a),
-           ((b >> 16) | b) - ((b >> 16) & b),
-           ((c >> 16) | c) - ((c >> 16) & c)
-      FROM k2),
-  -- a: day of the 731 and second of the day; b: system, table (of the
-  -- system's five or four), size; c: user.
-  limpezas(n, dia, segundo, s, t, registros, u) AS (
-    SELECT n, a % 731, (a / 731) % 86400, b % 4,
-           CASE WHEN b % 4 = 1 THEN (b / 4) % 60 % 5 ELSE (b / 4) % 60 % 4 END,
-           CASE WHEN (b / 240) % 10 = 0 THEN 5000 + (b / 2400) % 95000
-                ELSE 1 + (b / 2400) % 4999 END,
-           c % 5
-      FROM h)
--- 1704067200: 2024-01-01 00:00:00 in seconds since 1970-01-01.
-SELECT datetime(1704067200 + dia * 86400 + segundo, 'unixepoch'),
-       CASE s WHEN 0 THEN 'Compras/Suprimentos'
-              WHEN 1 THEN 'Documentos Fiscais/Financeiro'
-              WHEN 2 THEN 'Estoque'
-              ELSE 'Planejamento Alim. Industrial' END,
-       CASE s * 10 + t
-         WHEN 0 THEN 'PEDIDO_COMPRA' WHEN 1 THEN 'ITEM_PEDIDO_COMPRA'
-         WHEN 2 THEN 'COTACAO' WHEN 3 THEN 'REQUISICAO_COMPRA'
-         WHEN 10 THEN 'NOTA_FISCAL_ENTRADA' WHEN 11 THEN 'NOTA_FISCAL_SAIDA'
-         WHEN 12 THEN 'TITULO_PAGAR' WHEN 13 THEN 'TITULO_RECEBER'
-         WHEN 14 THEN 'LANCAMENTO_CAIXA'
-         WHEN 20 THEN 'MOVIMENTO_ESTOQUE' WHEN 21 THEN 'SALDO_ESTOQUE_MENSAL'
-         WHEN 22 THEN 'INVENTARIO' WHEN 23 THEN 'TRANSFERENCIA_ESTOQUE'
-         WHEN 30 THEN 'ORDEM_PRODUCAO' WHEN 31 THEN 'APONTAMENTO_PRODUCAO'
-         WHEN 32 THEN 'CARDAPIO_PLANEJADO' ELSE 'CONSUMO_INSUMO' END,
-       registros,
-       CASE u WHEN 0 THEN 'ADMIN' WHEN 1 THEN 'MSILVA' WHEN 2 THEN 'JSOUZA'
-              WHEN 3 THEN 'APEREIRA' ELSE 'RCOSTA' END
-  FROM limpezas
- ORDER BY 1, n;
+SELECT datetime(1704067200 + dia * 86400 + segundo, 'unixepoch'), sistema, tabela, registros, usuario
+  FROM amostra
+ ORDER BY dia, segundo, n;
+DROP TABLE amostra;

@@ -1,0 +1,112 @@
+#include "DatabaseMessages.h"
+
+#include <QRegularExpression>
+
+#include "DatabaseUrl.h"
+#include "QueryGuard.h"
+#include "SysUtils.h"
+
+namespace {
+
+// libpq and the server speak in the client's and server's language; these are
+// their English words (the test servers' and most servers'), and a message in
+// another language still reaches the person through the generic text.
+bool Says(const QSqlError& error, const char* words) {
+    return error.databaseText().contains(QLatin1String(words), Qt::CaseInsensitive) ||
+           error.driverText().contains(QLatin1String(words), Qt::CaseInsensitive);
+}
+
+QString ServerName(const HostConfig& config) {
+    QString host = config.databaseHost.isEmpty() ? QStringLiteral("local") : config.databaseHost;
+    if (config.databasePort > 0) host += u':' + QString::number(config.databasePort);
+    return host;
+}
+
+QString UserName(const HostConfig& config) {
+    return config.databaseUser.isEmpty() ? QStringLiteral("do sistema") : config.databaseUser;
+}
+
+// The first line of what the database said, for the generic messages.
+QString DatabaseWords(const QSqlError& error) {
+    const QString text = error.databaseText().trimmed();
+    return (text.isEmpty() ? error.driverText() : text).section(u'\n', 0, 0).trimmed();
+}
+
+QString QuotedName(const QSqlError& error) {
+    static const QRegularExpression quoted(QStringLiteral("\"([^\"]+)\""));
+    static const QRegularExpression sqlite(QStringLiteral("no such table: (\\S+)"));
+    QRegularExpressionMatch match = quoted.match(error.databaseText());
+    if (!match.hasMatch()) match = sqlite.match(error.databaseText());
+    return match.hasMatch() ? match.captured(1) : QString();
+}
+
+bool ConnectionLost(const QSqlDatabase& db, const QSqlError& error) {
+    const QString state = error.nativeErrorCode();
+    return (db.driverName() == QLatin1String("QPSQL") && !db.isOpen()) || state.startsWith("08") ||
+           state == QLatin1String("57P01") || state == QLatin1String("57P02") ||
+           state == QLatin1String("57P03") || Says(error, "server closed the connection") ||
+           Says(error, "no connection to the server") || Says(error, "terminating connection");
+}
+
+}  // namespace
+
+bool ServerWantsPassword(const QSqlError& error) {
+    return Says(error, "no password supplied") || Says(error, "password is required");
+}
+
+QString ServerConnectionFailure(const HostConfig& config, const QSqlError& error) {
+    const QString server = ServerName(config);
+    if (Says(error, "password authentication failed"))
+        return QStringLiteral("O servidor de banco de dados %1 recusou a senha do usuário %2.")
+            .arg(server, UserName(config));
+    if (ServerWantsPassword(error))
+        return QStringLiteral(
+                   "O servidor de banco de dados %1 pede a senha do usuário %2: informe-a "
+                   "quando o programa perguntar, em PGPASSWORD ou no arquivo de senhas "
+                   "do PostgreSQL (~/.pgpass).")
+            .arg(server, UserName(config));
+    if (Says(error, "database \"") && Says(error, "does not exist"))
+        return QStringLiteral("O banco de dados %1 não existe no servidor %2.")
+            .arg(config.databaseName, server);
+    if (Says(error, "role \"") && Says(error, "does not exist"))
+        return QStringLiteral("O servidor de banco de dados %1 não conhece o usuário %2.")
+            .arg(server, UserName(config));
+    if (Says(error, "could not translate host name"))
+        return QStringLiteral(
+                   "O servidor de banco de dados %1 não foi encontrado: confira o nome "
+                   "do servidor no endereço do banco de dados.")
+            .arg(server);
+    if (Says(error, "SSL"))
+        return QStringLiteral(
+                   "A conexão segura (SSL) com o servidor de banco de dados %1 não foi "
+                   "possível: %2")
+            .arg(server, DatabaseWords(error));
+    if (Says(error, "Connection refused") || Says(error, "could not connect") ||
+        Says(error, "timeout expired") || Says(error, "No such file or directory") ||
+        Says(error, "the database system is"))
+        return QStringLiteral(
+                   "O servidor de banco de dados %1 não responde: ele pode estar "
+                   "desligado, ou o endereço ou a porta estão errados.")
+            .arg(server);
+    return QStringLiteral("Não foi possível conectar ao banco de dados de relatórios %1: %2")
+        .arg(DatabaseDescription(config), DatabaseWords(error));
+}
+
+void ThrowKnownQueryFailure(const QSqlDatabase& db, const QSqlError& error, const QString& source,
+                            std::chrono::milliseconds limit) {
+    const QString state = error.nativeErrorCode();
+    if (state == QLatin1String("57014")) {
+        if (Says(error, "user request")) Abort();
+        throw Exception(QueryTimeLimitMessage(source, limit));
+    }
+    if (ConnectionLost(db, error))
+        throw Exception(QStringLiteral("A conexão com o servidor de banco de dados %1 caiu durante "
+                                       "o relatório; nada foi gerado. Tente de novo.")
+                            .arg(db.hostName()));
+    if (state == QLatin1String("25006"))
+        throw Exception(QueryRefusedMessage(source, QStringLiteral("alterar os dados")));
+    if (state == QLatin1String("42P01") || Says(error, "no such table"))
+        throw Exception(QStringLiteral("A consulta do relatório usa a tabela %1, que não existe no "
+                                       "banco de dados de relatórios %2.")
+                            .arg(QuotedName(error), db.databaseName()));
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QString>
+#include <chrono>
+
+#include "HostConfig.h"
+#include "HostExport.h"
+
+// What a person reads when the report database fails, in Portuguese: the
+// cause named (server down, password refused, no such database or table,
+// connection lost, time limit), the database's own words only where no cause
+// is known. Never a password.
+
+// Why connecting to the configured server database failed.
+HOST_EXPORT QString ServerConnectionFailure(const HostConfig& config, const QSqlError& error);
+
+// The server asks for a password and was given none.
+HOST_EXPORT bool ServerWantsPassword(const QSqlError& error);
+
+// For a report statement that failed on `db` (already checked by the
+// QueryGuard): throws Exception with the message of a cause it knows (a
+// missing table, the server's time limit, a lost connection, a write refused
+// by the read-only snapshot), EAbort when the server says the statement was
+// cancelled; returns otherwise, for the caller to report the database's words.
+// `source` names the report definition; `limit` is the time limit it ran
+// under.
+HOST_EXPORT void ThrowKnownQueryFailure(const QSqlDatabase& db, const QSqlError& error,
+                                        const QString& source, std::chrono::milliseconds limit);

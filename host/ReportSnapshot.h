@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <chrono>
+
+#include "HostExport.h"
+
+// One consistent view of the report database for everything a report reads,
+// from construction to destruction, so that the rows and anything counted
+// beside them come from the same moment:
+// - PostgreSQL: a read-only REPEATABLE READ transaction whose statements the
+//   server stops after `timeLimit` (statement_timeout; 0 for none); a report
+//   statement that tries to write fails.
+// - SQLite: nothing to begin. A report reads its rows with one statement,
+//   and SQLite reads a statement in one read transaction of its own, from
+//   one snapshot; ReportDatabase makes its files in WAL mode, so a cleanup
+//   job writing meanwhile neither waits for the report nor changes what it
+//   reads. (An explicit BEGIN would add nothing, and would turn the refusal
+//   of a definition's VACUUM into SQLite's "cannot VACUUM from within a
+//   transaction".)
+// It changes nothing, so it ends by rolling back (a lost connection has
+// nothing to roll back). Throws EDatabaseError with the database's message
+// when it cannot begin.
+class HOST_EXPORT ReportSnapshot {
+public:
+    ReportSnapshot(QSqlDatabase& db, std::chrono::milliseconds timeLimit);
+    ~ReportSnapshot();
+    ReportSnapshot(const ReportSnapshot&) = delete;
+    ReportSnapshot& operator=(const ReportSnapshot&) = delete;
+
+private:
+    QSqlDatabase db_;
+    bool began_ = false;
+};

@@ -1,0 +1,259 @@
+// What goes wrong with a report database on a server, as the report
+// component meets it: each failure a message in Portuguese naming its cause,
+// no file written, and the next report works once the cause is gone.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QStringList>
+#include <atomic>
+#include <functional>
+#include <thread>
+
+#include "DatabasePassword.h"
+#include "DatabaseUrl.h"
+#include "DateUtils.h"
+#include "Forms.h"
+#include "PgFixture.h"
+#include "QtPrinters.h"
+#include "ReportDatabase.h"
+#include "ReportQuery.h"
+#include "ReportSnapshot.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// A definition whose query, on PostgreSQL, is `sql`.
+QByteArray DefinitionRunning(const QString& sql) {
+    return QStringLiteral(
+               "object Report: TReportDefinition\n"
+               "  Code = 'RCL047'\n"
+               "  Title = 'Teste'\n"
+               "  SQL.Strings = ('SELECT sistema AS SISTEMA FROM limpeza')\n"
+               "  SQLPostgreSQL.Strings = ('%1')\n"
+               "  object colSistema: TReportColumn\n"
+               "    FieldName = 'SISTEMA'\n"
+               "  end\n"
+               "end\n")
+        .arg(sql)
+        .toUtf8();
+}
+
+const QString kSlowDefinitionFile = QStringLiteral("RCL047_lento.rpt");
+
+QString Server() { return QStringLiteral("127.0.0.1:%1").arg(TestServer().Port()); }
+
+// Ends, from the server's side, the connection of the report user that is
+// sleeping in a query: a connection lost in the middle of a report.
+void EndTheSleepingReport(const std::atomic<bool>& stop) {
+    const QString sql = QStringLiteral(
+                            "SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
+                            "WHERE usename = '%1' AND wait_event = 'PgSleep'")
+                            .arg(kReportUser);
+    for (int i = 0; i < 400 && !stop; ++i) {
+        QString output;
+        if (TestServer().Psql("postgres", sql, &output) && output.trimmed() == "t") return;
+        std::this_thread::sleep_for(50ms);
+    }
+}
+
+struct FailureCase {
+    const char* name;
+    std::function<QString(const PgDatabase&)> url;  // where the report reads
+    QString definition;                             // definition text on PostgreSQL; "" RCL047
+    std::chrono::milliseconds timeLimit;
+    std::function<QString(const PgDatabase&)> says;  // the message
+};
+
+class ServerFailure : public ::testing::TestWithParam<FailureCase> {
+protected:
+    PgDatabase db_{PgDatabase::Content::Sample};
+};
+
+TEST_P(ServerFailure, SaysWhyWritesNothingAndTheNextReportWorks) {
+    const FailureCase& c = GetParam();
+    ReportAsk ask{c.definition.isEmpty() ? "RCL047_resumo.rpt" : kSlowDefinitionFile,
+                  EncodeDate(2024, 1, 1),
+                  EncodeDate(2025, 12, 31),
+                  true,
+                  {},
+                  c.timeLimit};
+    const ReportOutcome failed = PrintReport(
+        c.url(db_), ask, c.definition.isEmpty() ? QByteArray() : DefinitionRunning(c.definition));
+    EXPECT_EQ(failed.error, c.says(db_));
+    EXPECT_EQ(failed.rows, -1);
+    EXPECT_TRUE(failed.outputFiles.isEmpty()) << failed.outputFiles.join(", ").toStdString();
+
+    ask.definition = "RCL047_resumo.rpt";
+    const ReportOutcome next = PrintReport(db_.Url(), ask);
+    EXPECT_TRUE(next.error.isEmpty()) << next.error.toStdString();
+    EXPECT_EQ(next.rows, 4);
+}
+
+QString Slow(const QString& source) { return QDir(REPORTS_DIR).filePath(source); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Causes, ServerFailure,
+    ::testing::Values(
+        FailureCase{
+            "UnknownDatabase",
+            [](const PgDatabase& db) { return QString(db.Url()).replace(db.Name(), "nao_existe"); },
+            "", 5min,
+            [](const PgDatabase&) {
+                return QStringLiteral("O banco de dados nao_existe não existe no servidor %1.")
+                    .arg(Server());
+            }},
+        FailureCase{
+            "PasswordRefused",
+            [](const PgDatabase& db) { return QString(db.Url()).replace(kReportUser, "errada"); },
+            "", 5min,
+            [](const PgDatabase&) {
+                return QStringLiteral(
+                           "O servidor de banco de dados %1 recusou a senha do usuário errada.")
+                    .arg(Server());
+            }},
+        FailureCase{
+            "NoSuchServer",
+            [](const PgDatabase& db) {
+                return QString(db.Url()).replace("127.0.0.1", "servidor-que-nao-existe.invalid");
+            },
+            "", 5min,
+            [](const PgDatabase&) {
+                return QStringLiteral(
+                           "O servidor de banco de dados servidor-que-nao-existe.invalid:%1 "
+                           "não foi encontrado: confira o nome do servidor no endereço do "
+                           "banco de dados.")
+                    .arg(TestServer().Port());
+            }},
+        FailureCase{"MissingTable", [](const PgDatabase& db) { return db.Url(); },
+                    "SELECT sistema AS SISTEMA FROM limpeza_antiga", 5min,
+                    [](const PgDatabase& db) {
+                        return QStringLiteral(
+                                   "A consulta do relatório usa a tabela limpeza_antiga, que não "
+                                   "existe no banco de dados de relatórios %1.")
+                            .arg(db.Name());
+                    }},
+        FailureCase{"StatementTimeout", [](const PgDatabase& db) { return db.Url(); },
+                    "SELECT sistema AS SISTEMA FROM limpeza, pg_sleep(20)", 300ms,
+                    [](const PgDatabase&) {
+                        return QStringLiteral(
+                                   "A consulta do relatório %1 foi interrompida: passou do tempo "
+                                   "limite de 300 ms.")
+                            .arg(Slow(kSlowDefinitionFile));
+                    }},
+        FailureCase{"WriteRefusedByTheSnapshot", [](const PgDatabase& db) { return db.Url(); },
+                    "DELETE FROM limpeza RETURNING sistema AS SISTEMA", 5min,
+                    [](const PgDatabase&) {
+                        return QStringLiteral(
+                                   "A consulta do relatório %1 foi recusada: ela tenta alterar os "
+                                   "dados, e um relatório só pode ler os dados.")
+                            .arg(Slow(kSlowDefinitionFile));
+                    }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ServerFailure, WriteRefusedChangesNothingEvenWhereTheUserMayWrite) {
+    db_.Exec(QStringLiteral("GRANT DELETE ON limpeza TO %1").arg(kReportUser));
+    const QVariant before = db_.Scalar("SELECT count(*) FROM limpeza");
+    const ReportOutcome failed =
+        PrintReport(db_.Url(), {kSlowDefinitionFile, 0, 0, true, {}},
+                    DefinitionRunning("DELETE FROM limpeza RETURNING sistema AS SISTEMA"));
+    EXPECT_FALSE(failed.error.isEmpty());
+    EXPECT_EQ(db_.Scalar("SELECT count(*) FROM limpeza"), before);
+}
+
+TEST_F(ServerFailure, ServerDownAndBackAgain) {
+    const ReportAsk ask{
+        "RCL047_resumo.rpt", EncodeDate(2024, 1, 1), EncodeDate(2025, 12, 31), true, {}};
+    ASSERT_EQ(PrintReport(db_.Url(), ask).rows, 4) << "a connection to keep";
+    TestServer().Stop();
+    const ReportOutcome down = PrintReport(db_.Url(), ask);
+    ASSERT_TRUE(TestServer().Start()) << TestServer().Error().toStdString();
+    EXPECT_EQ(down.error,
+              QStringLiteral("O servidor de banco de dados %1 não responde: ele pode estar "
+                             "desligado, ou o endereço ou a porta estão errados.")
+                  .arg(Server()));
+    EXPECT_TRUE(down.outputFiles.isEmpty());
+    EXPECT_EQ(PrintReport(db_.Url(), ask).rows, 4) << "the connection is made again";
+}
+
+TEST_F(ServerFailure, ConnectionLostInTheMiddleOfAReport) {
+    std::atomic<bool> stop = false;
+    std::thread killer([&stop] { EndTheSleepingReport(stop); });
+    const ReportOutcome lost =
+        PrintReport(db_.Url(), {kSlowDefinitionFile, 0, 0, true, {}},
+                    DefinitionRunning("SELECT sistema AS SISTEMA FROM limpeza, pg_sleep(20)"));
+    stop = true;
+    killer.join();
+    EXPECT_EQ(lost.error,
+              "A conexão com o servidor de banco de dados 127.0.0.1 caiu durante o relatório; "
+              "nada foi gerado. Tente de novo.");
+    EXPECT_TRUE(lost.outputFiles.isEmpty());
+    const ReportOutcome next = PrintReport(
+        db_.Url(),
+        {"RCL047_resumo.rpt", EncodeDate(2024, 1, 1), EncodeDate(2025, 12, 31), true, {}});
+    EXPECT_EQ(next.rows, 4) << next.error.toStdString();
+}
+
+// Cancel stops a statement the server is still working on, before any row
+// came back: the server is asked to cancel it. (Without that, this one
+// would end, with its row, only when the server's sleep does.)
+TEST_F(ServerFailure, CancelStopsAStatementTheServerIsStillRunning) {
+    HostConfig config;
+    ApplyDatabaseUrl(db_.Url(), config);
+    QSqlDatabase db = ReportDatabase(config);
+    std::atomic<bool> cancel = false;
+    std::thread person([&cancel] {
+        std::this_thread::sleep_for(300ms);
+        cancel = true;
+    });
+    bool aborted = false;
+    QString error;
+    try {
+        const ReportSnapshot snapshot(db, 0ms);
+        RunReportQuery(db, "SELECT 1 AS UM FROM pg_sleep(100)", TParams(), {},
+                       {kSlowDefinitionFile, &cancel, 0ms});
+    } catch (const EAbort&) {
+        aborted = true;
+    } catch (const Exception& e) {
+        error = e.Message();
+    }
+    person.join();
+    EXPECT_TRUE(aborted) << error.toStdString();
+    EXPECT_EQ(RunReportQuery(db, "SELECT count(*) AS N FROM limpeza", TParams()).RowCount(), 1)
+        << "the connection serves the next report";
+}
+
+// The password the server asks for and libpq did not find: the person types
+// it; a wrong one is refused with a message, Cancel ends the report quietly,
+// and the right one is kept for the next reports of the session.
+TEST_F(ServerFailure, PasswordAskedOfThePerson) {
+    const QString url = QString(db_.Url()).replace(kReportUser, kPromptedUser);
+    db_.Exec(QStringLiteral("GRANT SELECT ON limpeza TO %1").arg(kPromptedUser));
+    const ReportAsk ask{
+        "RCL047_resumo.rpt", EncodeDate(2024, 1, 1), EncodeDate(2025, 12, 31), true, {}};
+    QStringList asked;
+    QString typed;
+    Application->SetModalHook([&](QDialog& dialog) {
+        auto* prompt = qobject_cast<TfrmSenhaBanco*>(&dialog);
+        if (!prompt) return int(QDialog::Rejected);
+        asked << prompt->Prompt();
+        if (typed.isEmpty()) return int(QDialog::Rejected);
+        prompt->SetValue(typed);
+        return int(QDialog::Accepted);
+    });
+    EXPECT_TRUE(PrintReport(url, ask).aborted);
+    typed = "chute";
+    EXPECT_EQ(PrintReport(url, ask).error,
+              QStringLiteral("O servidor de banco de dados %1 recusou a senha do usuário %2.")
+                  .arg(Server(), kPromptedUser));
+    typed = kPromptedPassword;
+    EXPECT_EQ(PrintReport(url, ask).rows, 4);
+    typed.clear();
+    EXPECT_EQ(PrintReport(url, ask).rows, 4) << "kept for the session";
+    Application->SetModalHook(nullptr);
+    EXPECT_EQ(asked.size(), 3);
+    EXPECT_EQ(asked.value(0), QStringLiteral("Senha do usuário %1 em postgresql://%1@%2/%3:")
+                                  .arg(kPromptedUser, Server(), db_.Name()));
+}
+
+}  // namespace
