@@ -106,7 +106,11 @@ void ThrowKnownQueryFailure(const QSqlDatabase& db, const QSqlError& error, cons
     if (state == QLatin1String("25006"))
         throw Exception(QueryRefusedMessage(source, QStringLiteral("alterar os dados")));
     if (state == QLatin1String("42P01") || Says(error, "no such table"))
-        throw Exception(QStringLiteral("A consulta do relatório usa a tabela %1, que não existe no "
-                                       "banco de dados de relatórios %2.")
-                            .arg(QuotedName(error), db.databaseName()));
+        throw Exception(MissingTableMessage(QuotedName(error), db.databaseName()));
+}
+
+QString MissingTableMessage(const QString& table, const QString& database) {
+    return QStringLiteral("A consulta do relatório usa a tabela %1, que não existe no banco de dados "
+                          "de relatórios %2.")
+        .arg(table, database);
 }

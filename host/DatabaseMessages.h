@@ -19,6 +19,9 @@ HOST_EXPORT QString ServerConnectionFailure(const HostConfig& config, const QSql
 // The server asks for a password and was given none.
 HOST_EXPORT bool ServerWantsPassword(const QSqlError& error);
 
+// The report's query names a table the report database does not have.
+HOST_EXPORT QString MissingTableMessage(const QString& table, const QString& database);
+
 // For a report statement that failed on `db` (already checked by the
 // QueryGuard): throws Exception with the message of a cause it knows (a
 // missing table, the server's time limit, a lost connection, a write refused

@@ -5,8 +5,10 @@
 
 #include <QSqlDriver>
 #include <memory>
+#include <string_view>
 
 #include "DatabaseError.h"
+#include "DatabaseMessages.h"
 #include "ReportQuery.h"
 #include "SysUtils.h"
 
@@ -61,11 +63,24 @@ int Bind(sqlite3_stmt* statement, int index, const QVariant& value) {
                                static_cast<sqlite3_uint64>(utf8.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
 }
 
+// SQLite says "no such table: NAME" when it prepares a query on a database
+// that is not the reports' (or not yet filled): that cause is named.
+[[noreturn]] void PrepareFailure(sqlite3* handle) {
+    static constexpr std::string_view noTable = "no such table: ";
+    const std::string_view said = sqlite3_errmsg(handle);
+    if (said.starts_with(noTable)) {
+        const std::string_view table = said.substr(noTable.size());
+        throw EDatabaseError(MissingTableMessage(QString::fromUtf8(table.data(), static_cast<qsizetype>(table.size())),
+                                            QString::fromUtf8(sqlite3_db_filename(handle, "main"))));
+    }
+    Failure(QStringLiteral("Erro na consulta do relatório"), handle);
+}
+
 Statement Prepare(sqlite3* handle, const PositionalQuery& query, const QVariantList& values) {
     const QByteArray sql = query.sql.toUtf8();
     sqlite3_stmt* raw = nullptr;
     if (sqlite3_prepare_v2(handle, sql.constData(), static_cast<int>(sql.size()), &raw, nullptr) != SQLITE_OK)
-        Failure(QStringLiteral("Erro na consulta do relatório"), handle);
+        PrepareFailure(handle);
     Statement statement(raw);
     for (int i = 0; i < values.size(); ++i)
         if (Bind(raw, i + 1, values[i]) != SQLITE_OK)

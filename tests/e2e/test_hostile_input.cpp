@@ -26,6 +26,7 @@
 //   database read-only                     the report                                      the file untouched
 //   database locked by another program     "... está bloqueado por outro programa"         the dates
 //   database corrupt                       "O arquivo ... não é um banco ... válido"       the dates, the file
+//   database without the reports' table    "... usa a tabela limpeza, que não existe ..."  the dates
 //   write left unfinished by a program     the report (the write undone), or in a          the file
 //                                            read-only folder, that write named
 //   system name with ' ; , " [ ] % |       the name in the lookup; its rows only          the table
@@ -42,6 +43,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
+#include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -794,6 +796,26 @@ TEST_F(HostileDatabase, LockedByAnotherProgramSaysSoAndWorksOnceFree) {
     EXPECT_TRUE(locked.Events("report").isEmpty());
     EXPECT_EQ(Control(locked.Only("state"), "depDtIni")["text"].toString(), "10/03/2025");
     ExpectUsableAfterwards(RunOn(database, kCorrectPeriod));
+}
+
+TEST_F(HostileDatabase, OneWithoutTheReportsTableSaysWhichTable) {
+    ASSERT_TRUE(QDir().mkpath(workspace_.Output()));
+    const QString database = workspace_.Output() + "/outro.db";
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "other");
+        db.setDatabaseName(database);
+        ASSERT_TRUE(db.open());
+        ASSERT_TRUE(QSqlQuery(db).exec("CREATE TABLE clientes (nome TEXT)"));
+    }
+    QSqlDatabase::removeDatabase("other");
+    const HostRun run = RunOn(database, kCorrectPeriod + "state\n");
+    EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    EXPECT_EQ(Messages(run),
+              QStringList{Text("A consulta do relatório usa a tabela limpeza, que não existe no "
+                               "banco de dados de relatórios %1.")
+                              .arg(database)});
+    EXPECT_TRUE(run.Events("report").isEmpty());
+    EXPECT_EQ(Control(run.Only("state"), "depDtIni")["text"].toString(), "10/03/2025");
 }
 
 TEST_F(HostileDatabase, CorruptIsNamedAndTheScreenKeepsItsInput) {
