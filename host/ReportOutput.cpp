@@ -126,7 +126,10 @@ QString ReportOutput::Print(const ReportRenderer& renderer, const ReportDefiniti
     dialog.setMinMax(1, pages);
     if (current > 0) dialog.setOption(QAbstractPrintDialog::PrintCurrentPage);
     if (Application->ExecModal(dialog) != QDialog::Accepted) Abort();
-    const auto [first, last] = ChosenPages(printer, pages, std::clamp(current, 1, pages));
+    // Plain names, not a structured binding: the lambda below captures them.
+    const std::pair<int, int> chosen = ChosenPages(printer, pages, std::clamp(current, 1, pages));
+    const int first = chosen.first;
+    const int last = chosen.second;
     if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()) {
         SafeFile file(printer.outputFileName());
         WritePdf(renderer, report, file, host, first, last);
