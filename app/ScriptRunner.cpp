@@ -189,13 +189,20 @@ int ScriptRunner::AnswerLookup(TfrmPesquisaLista& lookup) {
     return QDialog::Accepted;
 }
 
+// The words of a `command` line answering `dialog`, joined by spaces; none
+// when no such answer came or it had no words.
+std::optional<QString> ScriptRunner::TakeText(const QString& command, const QString& dialog) {
+    ScriptLine answer;
+    if (!TakeAnswer(command, dialog, answer) || answer.args.isEmpty()) return std::nullopt;
+    return answer.args.join(' ');
+}
+
 int ScriptRunner::AnswerPrompt(TfrmInputQuery& prompt) {
     Emit({{"event", "prompt"}, {"title", prompt.Caption()}, {"label", prompt.Prompt()}});
-    ScriptLine answer;
-    if (!TakeAnswer("answer", QStringLiteral("o pedido de texto '%1'").arg(prompt.Caption()), answer) ||
-        answer.args.isEmpty())
-        return QDialog::Rejected;
-    prompt.SetValue(answer.args.join(' '));
+    const std::optional<QString> text =
+        TakeText("answer", QStringLiteral("o pedido de texto '%1'").arg(prompt.Caption()));
+    if (!text) return QDialog::Rejected;
+    prompt.SetValue(*text);
     return QDialog::Accepted;
 }
 
@@ -203,11 +210,10 @@ int ScriptRunner::AnswerPrompt(TfrmInputQuery& prompt) {
 int ScriptRunner::AnswerPassword(TfrmSenhaBanco& password) {
     Emit({{"event", "password"}, {"title", password.Caption()}, {"label", password.Prompt()},
           {"database", password.Database()}});
-    ScriptLine answer;
-    if (!TakeAnswer("password", QStringLiteral("a senha de %1").arg(password.Database()), answer) ||
-        answer.args.isEmpty())
-        return QDialog::Rejected;
-    password.SetValue(answer.args.join(' '));
+    const std::optional<QString> text =
+        TakeText("password", QStringLiteral("a senha de %1").arg(password.Database()));
+    if (!text) return QDialog::Rejected;
+    password.SetValue(*text);
     return QDialog::Accepted;
 }
 

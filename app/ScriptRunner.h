@@ -7,6 +7,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <optional>
 #include <vector>
 
 #include "ScriptReader.h"
@@ -53,6 +54,7 @@ private:
     int AnswerConfirm(TfrmConfirma& confirm);
     int AnswerPassword(TfrmSenhaBanco& password);
     bool TakeAnswer(const QString& command, const QString& dialog, ScriptLine& answer);
+    std::optional<QString> TakeText(const QString& command, const QString& dialog);
 
     TForm& ActiveScreen() const;
     QWidget& Control(const ScriptLine& line, int argument = 0) const;
