@@ -137,7 +137,7 @@ TEST(Host, UnusableScriptOrConfigurationIsNamedAndStopsTheHost) {
                            "não um arquivo comum.")
              .arg(fifo)},
         {{"--config", badValue},
-         QString::fromUtf8("O arquivo de configuração %1 tem um valor inválido em [reports] "
+         QString::fromUtf8("O arquivo de configuração %1, linha 2: valor inválido em [reports] "
                            "query_time_limit: '-1' (esperados os segundos que uma consulta pode "
                            "durar, de 0 (sem limite) a 86400).")
              .arg(badValue)},
