@@ -16,13 +16,29 @@ int Fail(const QString& message) {
     return 1;
 }
 
+QString Done(const HostConfig& config, int sampleRows) {
+    return QStringLiteral("Tabelas dos relatórios criadas em %1%2.")
+        .arg(DatabaseDescription(config),
+             sampleRows > 0 ? QStringLiteral(", com %1 limpezas de exemplo").arg(sampleRows) : QString());
+}
+
+// A new file only: one that exists, a database or not, is left as it was.
+int CreateSqliteFile(const HostConfig& config, int sampleRows) {
+    try {
+        if (!CreateSqliteDatabase(config.databaseName, config.reportsDir, sampleRows > 0, sampleRows))
+            return Fail(QStringLiteral("O arquivo %1 já existe; nada foi alterado.")
+                            .arg(DatabaseDescription(config)));
+    } catch (const Exception& error) {
+        return Fail(error.Message());
+    }
+    std::printf("%s\n", qPrintable(Done(config, sampleRows)));
+    return 0;
+}
+
 }  // namespace
 
 int CreateDatabaseCommand(const HostConfig& config, int sampleRows) {
-    if (config.databaseDriver != QLatin1String("QPSQL"))
-        return Fail(QStringLiteral("--create-db cria as tabelas num servidor PostgreSQL (--db "
-                                   "postgresql://...); um arquivo SQLite é criado sozinho na "
-                                   "primeira vez que é usado."));
+    if (config.databaseDriver == QLatin1String("QSQLITE")) return CreateSqliteFile(config, sampleRows);
     Application->SetModalHook([](QDialog&) { return 0; });  // nobody to ask for a password
     try {
         QSqlDatabase db = ReportDatabase(config);
@@ -33,9 +49,6 @@ int CreateDatabaseCommand(const HostConfig& config, int sampleRows) {
     } catch (const Exception& error) {
         return Fail(error.Message());
     }
-    std::printf("%s\n", qPrintable(QStringLiteral("Tabelas dos relatórios criadas em %1%2.")
-                                       .arg(DatabaseDescription(config),
-                                            sampleRows > 0 ? QStringLiteral(", com %1 limpezas de exemplo").arg(sampleRows)
-                                                           : QString())));
+    std::printf("%s\n", qPrintable(Done(config, sampleRows)));
     return 0;
 }

@@ -10,13 +10,13 @@
 //   --reports DIR   the report definitions (default: the host's reports
 //                   folder)
 //   --help-dir DIR  the help pages (default: the host's help folder)
-//   --db PATH|URI   the report database: a SQLite file, created and filled
-//                   when missing, or a PostgreSQL server,
-//                   postgresql://user@host:port/db (see DatabaseUrl.h; never
-//                   with a password); default: the configuration file's
-//                   [database] url, else sampleDatabase
-//   --create-db     create the report tables on the --db server (refused
-//                   where they exist) and end; with
+//   --db PATH|URI   the report database: a SQLite file that exists, or a
+//                   PostgreSQL server, postgresql://user@host:port/db (see
+//                   DatabaseUrl.h; never with a password); default: the
+//                   configuration file's [database] url, else the host's
+//                   sample, sampleDatabase, made on first use
+//   --create-db     create the report tables on the --db server, or a new
+//                   SQLite file (refused where they or it exist) and end; with
 //   --sample ROWS   also fill them with that many sample cleanups
 //   --script FILE   run a script of user actions headless ('-': standard input)
 //   --out DIR       where scripted runs write reports and screenshots

@@ -9,7 +9,6 @@
 #include "SysUtils.h"
 
 HostWindow::HostWindow() : mdiArea_(new QMdiArea(this)) {
-    setWindowTitle(QStringLiteral("Gestão Empresarial"));
     setCentralWidget(mdiArea_);
     resize(1000, 700);
     modulesMenu_ = menuBar()->addMenu(QStringLiteral("&Módulos"));
@@ -20,7 +19,11 @@ HostWindow::HostWindow() : mdiArea_(new QMdiArea(this)) {
     QMenu* help = menuBar()->addMenu(QStringLiteral("A&juda"));
     help->addAction(QStringLiteral("&Sobre..."), this, &HostWindow::ShowAbout);
     Application->SetMdiArea(mdiArea_);
-    Application->SetTitle(windowTitle());
+    Application->SetTitle(QStringLiteral("Gestão Empresarial"));
+    // Invented data must never pass for the company's.
+    setWindowTitle(HostConfig::Instance().sampleDatabase
+                       ? QStringLiteral("Gestão Empresarial — dados de demonstração")
+                       : QStringLiteral("Gestão Empresarial"));
     Application->SetHelpHook([this](const QString& file, int context) { ShowHelp(file, context); });
 }
 

@@ -14,6 +14,7 @@
 #include "DatabasePassword.h"
 #include "DateEditPlus.h"
 #include "Forms.h"
+#include "HostConfig.h"
 #include "HostWindow.h"
 #include "PesquisaLista.h"
 #include "ReportDesigner.h"
@@ -89,7 +90,8 @@ ScriptRunner::ScriptRunner(HostWindow& host, QTextStream& out, QString outputDir
                                   });
     ReportEvents::ParamsReady() = [this](const TParams& params) { Emit(ParamsEvent(params)); };
     ReportEvents::ReportDone() = [this](const QString& action, const QString& title, int rows, const QString& file) {
-        Emit({{"event", "report"}, {"action", action}, {"title", title}, {"rows", rows}, {"file", file}});
+        Emit({{"event", "report"}, {"action", action}, {"title", title}, {"rows", rows}, {"file", file},
+              {"sample", HostConfig::Instance().sampleDatabase}});
     };
 }
 

@@ -14,6 +14,7 @@
 #include "Controls.h"
 #include "DateEditPlus.h"
 #include "Forms.h"
+#include "HostConfig.h"
 #include "ReportValues.h"
 
 namespace {
@@ -98,7 +99,8 @@ QJsonObject StateEvent(QMdiArea* area) {
                        {"screens", screens},
                        {"focus", focus.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(focus)},
                        {"cursor", Screen->Cursor()},
-                       {"controls", controls}};
+                       {"controls", controls},
+                       {"sample", HostConfig::Instance().sampleDatabase}};
 }
 
 QJsonObject ParamsEvent(const TParams& params) {

@@ -2,8 +2,10 @@
 // MDI main window, or runs a script of user actions headless.
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QIcon>
+#include <QMessageBox>
 #include <QTextStream>
 #include <cstdio>
 
@@ -59,18 +61,32 @@ QString ReadScriptText(const QString& path) {
 
 // Throws Exception for a configuration file or a database address that
 // cannot be used. --db wins over the file's [database] url; with neither the
-// reports read the sample database.
+// reports read the host's sample database, made on first use in the user's
+// data folder. Any other SQLite file must exist: a typo or an unmounted share
+// must never turn into a new database of invented data.
 void Configure(const HostOptions& options) {
     HostConfig& config = HostConfig::Instance();
     ReadConfigFile(options.configFile, options.configRequired, config);
     config.reportsDir = options.reportsDir;
     config.helpDir = options.helpDir;
     const bool fromFile = config.databaseDriver != QLatin1String("QSQLITE") || !config.databaseName.isEmpty();
-    if (!options.database.isEmpty() || !fromFile)
-        ApplyDatabaseUrl(options.database.isEmpty() ? options.sampleDatabase : options.database, config);
+    config.sampleDatabase = options.database.isEmpty() && !fromFile;
+    if (!options.database.isEmpty() || config.sampleDatabase)
+        ApplyDatabaseUrl(config.sampleDatabase ? options.sampleDatabase : options.database, config);
     config.outputDir = options.outputDir;
     config.unattended = !options.script.isEmpty();
-    if (config.databaseDriver == QLatin1String("QSQLITE")) QDir().mkpath(QFileInfo(config.databaseName).absolutePath());
+    if (options.createDatabase) {
+        if (config.sampleDatabase)
+            throw Exception(QStringLiteral("--create-db cria o banco de dados indicado em --db (ou em "
+                                           "[database] url do arquivo de configuração)."));
+        return;
+    }
+    if (config.databaseDriver != QLatin1String("QSQLITE")) return;
+    if (config.sampleDatabase) QDir().mkpath(QFileInfo(config.databaseName).absolutePath());
+    else if (!QFileInfo::exists(config.databaseName))
+        throw Exception(QStringLiteral("O banco de dados de relatórios %1 não existe. Para criar um "
+                                       "novo: rclhost --db %1 --create-db")
+                            .arg(QDir::toNativeSeparators(config.databaseName)));
 }
 
 int RunScript(HostWindow& window, const HostOptions& options) {
@@ -124,6 +140,8 @@ int main(int argc, char** argv) {
         Configure(options);
     } catch (const Exception& e) {
         std::fprintf(stderr, "%s\n", qPrintable(e.Message()));
+        // Started from the desktop's menu, nobody reads standard error.
+        if (!scripted) QMessageBox::critical(nullptr, QStringLiteral("Gestão Empresarial"), e.Message());
         return 1;
     }
     if (options.createDatabase) return CreateDatabaseCommand(HostConfig::Instance(), options.sampleRows);

@@ -15,8 +15,8 @@ struct HOST_EXPORT HostConfig {
     // window tells how a topic is found there).
     QString helpDir;
     // The database connection: a Qt SQL driver name and its database. For
-    // "QSQLITE" the database is a file path, created and filled with sample
-    // data when missing. For "QPSQL" the server's host (or socket folder),
+    // "QSQLITE" the database is the path of a file that exists (or the
+    // sample, below). For "QPSQL" the server's host (or socket folder),
     // port (-1: the default), user and libpq's further connection options
     // ("sslmode=require;connect_timeout=10"); empty ones are left to libpq's
     // environment (PGHOST, PGUSER...). ApplyDatabaseUrl fills them.
@@ -26,6 +26,10 @@ struct HOST_EXPORT HostConfig {
     int databasePort = -1;
     QString databaseUser;
     QString databaseOptions;
+    // The reports read the host's own sample of invented cleanups, made at
+    // databaseName on first use: the window's title, every page of every
+    // report and the scripts' events say so.
+    bool sampleDatabase = false;
     // Only ever what the user typed into the password prompt, kept for the
     // session; never written anywhere. Otherwise libpq reads PGPASSWORD or
     // its password file.

@@ -1,6 +1,7 @@
 #include "ReportDatabase.h"
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -9,7 +10,9 @@
 #include <QSqlError>
 #include <QSqlDriver>
 #include <QSqlQuery>
+#include <QTemporaryFile>
 #include <cerrno>
+#include <memory>
 
 #include "DatabaseError.h"
 #include "DatabaseMessages.h"
@@ -22,10 +25,9 @@ namespace {
 
 const QString kConnection = QStringLiteral("relatorios");
 
-// A SQLite file to be created: absent or empty (a file just reserved for it).
-bool NeedsCreation(const QString& path) {
+bool Exists(const QString& path) {
     const QFileInfo info(path);
-    return !info.exists() || (info.isFile() && info.size() == 0);
+    return info.exists() || info.isSymLink();
 }
 
 void CheckSqlitePath(const QString& path) {
@@ -152,31 +154,37 @@ void UseWriteAheadLog(QSqlDatabase& db) {
                             .arg(query.lastError().text()));
 }
 
-void FillNewDatabase(QSqlDatabase& db, const HostConfig& config) {
-    const QString& path = config.databaseName;
-    try {
-        UseWriteAheadLog(db);
-        CreateReportTables(db, config.reportsDir, true);
-    } catch (const Exception& error) {
-        db.close();
-        QFile::remove(path);
-        throw Exception(
-            QStringLiteral("Não foi possível criar o banco de dados de relatórios em %1. %2")
-                .arg(Shown(path), error.Message()));
-    }
+// A name of its own in `folder`, claimed by creating it (empty), and removed
+// again with the object.
+std::unique_ptr<QTemporaryFile> ReservedName(const QString& folder, const QString& path) {
+    auto file = std::make_unique<QTemporaryFile>(folder + QStringLiteral("/.novo.XXXXXXXX.tmp"));
+    if (!file->open())
+        throw Exception(QStringLiteral("Não foi possível criar o banco de dados de relatórios em "
+                                       "%1: %2.")
+                            .arg(Shown(path), file->errorString()));
+    file->close();
+    // As any new file: readable by whom the user's umask lets (a temporary
+    // file is its owner's alone).
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::chmod(QFile::encodeName(file->fileName()).constData(), 0666 & ~mask);
+    return file;
 }
 
-// A new SQLite file with the tables and the sample.
-void CreateSqliteFile(const HostConfig& config) {
-    const QString& path = config.databaseName;
-    const QString folder = QFileInfo(path).absolutePath();
-    if (const QString problem = AccessProblem(folder, W_OK); !problem.isEmpty())
-        throw Exception(QStringLiteral("Não foi possível criar o banco de dados de relatórios em "
-                                       "%1: a pasta %2 não permite gravação (%3).")
-                            .arg(Shown(path), Shown(folder), problem));
-    WritableConnection writer(
-        path, QStringLiteral("Não foi possível criar o banco de dados de relatórios em %1").arg(Shown(path)));
-    FillNewDatabase(writer.Db(), config);
+// The tables (and the sample) in the new file `temporary`, in WAL mode.
+// Closing the connection folds the write-ahead log into the file and removes
+// it, so the file alone is the whole database.
+void FillNewFile(const QString& temporary, const QString& path, const QString& reportsDir,
+                 bool withSample, const QVariant& sampleRows) {
+    const QString failure =
+        QStringLiteral("Não foi possível criar o banco de dados de relatórios em %1").arg(Shown(path));
+    try {
+        WritableConnection writer(temporary, failure);
+        UseWriteAheadLog(writer.Db());
+        CreateReportTables(writer.Db(), reportsDir, withSample, sampleRows);
+    } catch (const Exception& error) {
+        throw Exception(QStringLiteral("%1. %2").arg(failure, error.Message()));
+    }
 }
 
 void OpenSqlite(QSqlDatabase& db, const HostConfig& config) {
@@ -266,7 +274,12 @@ QSqlDatabase ReportDatabase(const HostConfig& config) {
         OpenServer(db, config);
         return db;
     }
-    if (NeedsCreation(config.databaseName)) CreateSqliteFile(config);
+    if (!Exists(config.databaseName)) {
+        if (!config.sampleDatabase)
+            throw Exception(QStringLiteral("O banco de dados de relatórios %1 não existe.")
+                                .arg(Shown(config.databaseName)));
+        CreateSqliteDatabase(config.databaseName, config.reportsDir, true);
+    }
     OpenSqlite(db, config);
     CheckSqliteReadable(db, config.databaseName);
     return db;
@@ -282,4 +295,26 @@ QSqlDatabase OpenReportConnection(const HostConfig& config, const QString& name)
     }
     if (!db.open()) throw Exception(ServerConnectionFailure(config, db.lastError()));
     return db;
+}
+
+// Made whole under a name of its own in the same folder, then linked into
+// place: link(2), unlike rename, fails where the name exists, so a host
+// that loses the race to another leaves the winner's file alone and nobody
+// ever opens a database half made.
+bool CreateSqliteDatabase(const QString& path, const QString& reportsDir, bool withSample,
+                          const QVariant& sampleRows) {
+    CheckSqlitePath(path);
+    if (Exists(path)) return false;
+    const QString folder = QFileInfo(path).absolutePath();
+    if (const QString problem = AccessProblem(folder, W_OK); !problem.isEmpty())
+        throw Exception(QStringLiteral("Não foi possível criar o banco de dados de relatórios em "
+                                       "%1: a pasta %2 não permite gravação (%3).")
+                            .arg(Shown(path), Shown(folder), problem));
+    const std::unique_ptr<QTemporaryFile> reserved = ReservedName(folder, path);
+    FillNewFile(reserved->fileName(), path, reportsDir, withSample, sampleRows);
+    if (::link(QFile::encodeName(reserved->fileName()).constData(), QFile::encodeName(path).constData()) == 0)
+        return true;
+    if (errno == EEXIST) return false;
+    throw Exception(QStringLiteral("Não foi possível criar o banco de dados de relatórios em %1: %2.")
+                        .arg(Shown(path), SystemReason(errno)));
 }

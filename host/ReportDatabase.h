@@ -2,14 +2,15 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <QVariant>
 
 #include "HostConfig.h"
 #include "HostExport.h"
 
-// The report database. With the SQLite driver a missing (or empty) file named
-// in the config is created on first use, in WAL mode, and filled by the
-// scripts kept with the report definitions (CreateReportTables with the
-// sample); the report connection itself only reads. Other drivers connect to
+// The report database. With the SQLite driver the file must exist, except
+// the host's own sample (HostConfig::sampleDatabase), which is created on
+// first use (CreateSqliteDatabase with the sample); the report connection
+// itself only reads. Other drivers connect to
 // an existing server database. A PostgreSQL server that wants a password
 // libpq did not find (PGPASSWORD, ~/.pgpass) has it asked of the person
 // (AskDatabasePassword); Cancel there raises EAbort. A server connection
@@ -25,3 +26,12 @@ HOST_EXPORT QSqlDatabase ReportDatabase(const HostConfig& config);
 // (ReportDatabase), and a server's password already known (never asked
 // here). Throws Exception as ReportDatabase.
 HOST_EXPORT QSqlDatabase OpenReportConnection(const HostConfig& config, const QString& name);
+
+// Creates the SQLite file `path`, in WAL mode, with the report tables of
+// `reportsDir`'s scripts and, with `withSample`, the sample (CreateReportTables).
+// Nobody sees the file before it is whole; the folder must exist (none is
+// made). Returns false, changing nothing, when a file of that name exists,
+// also when another process made it meanwhile. Throws Exception in
+// Portuguese, naming the path, when it cannot be made; nothing is left of it.
+HOST_EXPORT bool CreateSqliteDatabase(const QString& path, const QString& reportsDir, bool withSample,
+                                      const QVariant& sampleRows = {});

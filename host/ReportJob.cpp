@@ -35,7 +35,8 @@ ReportJob::ReportJob(const ReportDefinition& report, const TParams& params, QStr
     : report_(report),
       bound_(BindReportQuery(report.QueryFor(config.databaseDriver), params)),
       config_(config),
-      renderer_(report, std::move(parametersLine)) {}
+      renderer_(report, std::move(parametersLine),
+                config.sampleDatabase ? QStringLiteral("Dados de demonstração") : QString()) {}
 
 void ReportJob::Start() {
     worker_.Start([this](ReportWorker&) { Run(); });

@@ -2,6 +2,7 @@
 
 #include <QPaintDevice>
 #include <QPainter>
+#include <algorithm>
 #include <numeric>
 
 namespace {
@@ -30,11 +31,13 @@ ReportCell TotalCell(long double total) {
 }  // namespace
 
 ReportPainter::ReportPainter(const ReportDefinition& report, const ReportData& data,
-                             const ReportLayout& layout, const QString& parametersLine, QPainter& painter)
+                             const ReportLayout& layout, const QString& parametersLine, QPainter& painter,
+                             const QString& notice)
     : report_(report),
       data_(data),
       layout_(layout),
       parametersLine_(parametersLine),
+      notice_(notice),
       p_(painter),
       dotsPerMm_(painter.device()->logicalDpiY() / 25.4) {
     const QRectF area = layout.PageLayout().paintRect(QPageLayout::Millimeter);
@@ -130,7 +133,15 @@ void ReportPainter::PaintPage(int page, int pages) {
 }
 
 double ReportPainter::PaintHeader() {
-    Text({0, 0, width_, kTitleHeight}, report_.title, Qt::AlignLeft, Title);
+    double titleWidth = width_;
+    if (!notice_.isEmpty()) {
+        // The notice is whole; a long title gives way to it.
+        const double noticeWidth =
+            fonts_[ColumnHeader].metrics.horizontalAdvance(notice_) / dotsPerMm_ + 2 * kPadding + 1;
+        titleWidth = std::max(0.0, width_ - noticeWidth);
+        Text({titleWidth, 0, width_ - titleWidth, kTitleHeight}, notice_, Qt::AlignRight, ColumnHeader);
+    }
+    Text({0, 0, titleWidth, kTitleHeight}, report_.title, Qt::AlignLeft, Title);
     double y = kTitleHeight;
     if (!parametersLine_.isEmpty()) {
         p_.setFont(fonts_[Parameters].font);

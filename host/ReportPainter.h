@@ -22,7 +22,7 @@ class QPainter;
 class ReportPainter {
 public:
     ReportPainter(const ReportDefinition& report, const ReportData& data, const ReportLayout& layout,
-                  const QString& parametersLine, QPainter& painter);
+                  const QString& parametersLine, QPainter& painter, const QString& notice = {});
 
     // `pages` is the report's page count, or 0 while it is not known.
     void PaintPage(int page, int pages);
@@ -54,6 +54,7 @@ private:
     const ReportData& data_;
     const ReportLayout& layout_;
     const QString& parametersLine_;
+    QString notice_;  // on every page, at the right of the title
     QPainter& p_;
     double dotsPerMm_;
     double width_ = 0;

@@ -139,15 +139,16 @@ QString FormatReportValue(const QVariant& value, const QString& format) {
     return FormatReportCell(ReportCell::FromVariant(value, storage), ReportFormatOf(format));
 }
 
-ReportRenderer::ReportRenderer(const ReportDefinition& report, ReportData data, QString parametersLine)
-    : report_(report), data_(std::move(data)), parametersLine_(std::move(parametersLine)) {
+ReportRenderer::ReportRenderer(const ReportDefinition& report, ReportData data, QString parametersLine,
+                               QString notice)
+    : report_(report), data_(std::move(data)), parametersLine_(std::move(parametersLine)), notice_(std::move(notice)) {
     data_.Publish();
     StartLayout();
     Finish();
 }
 
-ReportRenderer::ReportRenderer(const ReportDefinition& report, QString parametersLine)
-    : report_(report), parametersLine_(std::move(parametersLine)) {}
+ReportRenderer::ReportRenderer(const ReportDefinition& report, QString parametersLine, QString notice)
+    : report_(report), parametersLine_(std::move(parametersLine)), notice_(std::move(notice)) {}
 
 ReportRenderer::~ReportRenderer() = default;
 
@@ -189,7 +190,7 @@ void ReportRenderer::Render(QPagedPaintDevice& device, int first, int last,
     const QRectF theirs = device.pageLayout().paintRect(QPageLayout::Millimeter);
     const double scale = std::min({1.0, theirs.width() / ours.width(), theirs.height() / ours.height()});
     if (scale < 1.0) painter.scale(scale, scale);
-    ReportPainter page(report_, data_, *layout_, parametersLine_, painter);
+    ReportPainter page(report_, data_, *layout_, parametersLine_, painter, notice_);
     try {
         for (int n = first; n <= last; ++n) {
             if (progress) progress(n);
@@ -224,7 +225,7 @@ QImage ReportRenderer::PageImage(int number, int dpi) const {
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.translate(layout.paintRectPixels(dpi).topLeft());
-    ReportPainter(report_, data_, *layout_, parametersLine_, painter)
+    ReportPainter(report_, data_, *layout_, parametersLine_, painter, notice_)
         .PaintPage(number - 1, Finished() ? PageCount() : 0);
     return image;
 }

@@ -32,7 +32,8 @@ HOST_EXPORT QString FormatCount(qint64 count);
 
 // A report laid out on pages and painted page by page, on any device: on
 // every page the title, the header line (FillHeaderLine; none when empty),
-// the column headers and "Página N de M"; then the rows by group with their
+// the column headers and "Página N de M" (with a notice, that notice on the
+// title's line, at the right); then the rows by group with their
 // totals (ReportLayout).
 //
 // Built either from all the rows at once, or empty and filled as the rows
@@ -44,10 +45,11 @@ class HOST_EXPORT ReportRenderer {
 public:
     // All at once. Throws Exception when a column's field or the group field
     // is not in the query's result.
-    ReportRenderer(const ReportDefinition& report, ReportData data, QString headerLine);
+    ReportRenderer(const ReportDefinition& report, ReportData data, QString headerLine,
+                   QString notice = {});
     // To be filled: the layout starts once the data has its fields
     // (StartLayout, which throws as above).
-    ReportRenderer(const ReportDefinition& report, QString headerLine);
+    ReportRenderer(const ReportDefinition& report, QString headerLine, QString notice = {});
     ~ReportRenderer();
 
     ReportData& Data() { return data_; }
@@ -81,6 +83,7 @@ private:
     ReportDefinition report_;
     ReportData data_;
     QString parametersLine_;
+    QString notice_;
     std::unique_ptr<ReportLayout> layout_;
     std::atomic<const ReportLayout*> started_{nullptr};  // layout_, once readers may see it
 };

@@ -47,11 +47,11 @@ project_leaks() {
 session() {
   local name="$1" script="$2" log="$work/$1.log" status=0
   echo "memcheck: $name ($script)"
-  QT_QPA_PLATFORM=offscreen valgrind --tool=memcheck --leak-check=full \
+  QT_QPA_PLATFORM=offscreen XDG_DATA_HOME="$work/data" valgrind --tool=memcheck --leak-check=full \
     --show-leak-kinds=definite --errors-for-leak-kinds=none --error-exitcode=99 \
     --num-callers=50 --fullpath-after= --suppressions="$root/tests/valgrind.supp" \
     --log-file="$log" \
-    "$host" --reports "$work/reports" --db "$work/relatorios.db" --out "$work/out" \
+    "$host" --reports "$work/reports" --out "$work/out" \
     --script "$script" >"$work/$name.jsonl" 2>"$work/$name.err" || status=$?
   grep -E 'definitely lost:|ERROR SUMMARY' "$log" | sed 's/^==[0-9]*==/  /'
   local failed=0

@@ -13,6 +13,8 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <memory>
+#include <utility>
 
 #include "Forms.h"
 #include "HelpWindow.h"
@@ -161,5 +163,21 @@ INSTANTIATE_TEST_SUITE_P(
         BadTopic{"Cmphelp.hlp", 30, "grande demais"},
         BadTopic{"../segredo.hlp", 1, "não foi encontrado"},
         BadTopic{"Cmphelp.hlp", 0, "não foi encontrado"}));
+
+// Invented data never passes for the company's: the window says so.
+class HostTitle : public ::testing::TestWithParam<std::pair<bool, const char*>> {};
+
+TEST_P(HostTitle, SaysWhenTheReportsReadTheSample) {
+    const HostConfig saved = HostConfig::Instance();
+    HostConfig::Instance().sampleDatabase = GetParam().first;
+    const std::unique_ptr<HostWindow> window = std::make_unique<HostWindow>();
+    HostConfig::Instance() = saved;
+    EXPECT_EQ(window->windowTitle(), QString::fromUtf8(GetParam().second));
+    Application->SetMdiArea(nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, HostTitle,
+                         ::testing::Values(std::pair{true, "Gestão Empresarial — dados de demonstração"},
+                                           std::pair{false, "Gestão Empresarial"}));
 
 }  // namespace

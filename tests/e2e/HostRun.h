@@ -20,13 +20,17 @@ struct HostRun {
     QJsonObject Only(const QString& name) const;
 };
 
-// A folder with a database and an output folder for a series of runs.
+// A folder with a database and an output folder for a series of runs. The
+// runs name no database: they read the host's sample, made by the first run
+// in the workspace's own data folder.
 class HostWorkspace {
 public:
     HostWorkspace();
-    QString Database() const { return dir_.filePath("sample.db"); }
+    QString Database() const { return dir_.filePath("data/rclhost/sample.db"); }
     QString Output() const { return dir_.filePath("out"); }
     QString ReportsCopy() const { return dir_.filePath("reports"); }
+    // The user's data folder ($XDG_DATA_HOME) of the runs.
+    QString DataHome() const { return dir_.filePath("data"); }
     // Where the host looks for its configuration file by default.
     QString ConfigFile() const { return dir_.filePath("config/rclhost/rclhost.conf"); }
 

@@ -23,6 +23,7 @@
 //   query with a syntax error              "Erro na consulta do relatório: ..."            the dates, the choice
 //   parameter named twice                  the report, both bound                          -
 //   database missing                       the report (created with the sample)            -
+//     (no database named: the first run)
 //   database read-only                     the report                                      the file untouched
 //   database locked by another program     "... está bloqueado por outro programa"         the dates
 //   database corrupt                       "O arquivo ... não é um banco ... válido"       the dates, the file
@@ -30,6 +31,18 @@
 //   write left unfinished by a program     the report (the write undone), or in a          the file
 //                                            read-only folder, that write named
 //   system name with ' ; , " [ ] % |       the name in the lookup; its rows only          the table
+//   --db or [database] url to a SQLite     "O banco de dados de relatórios <path> não       no file, no folder, no sample
+//     file that does not exist               existe." (status 1)
+//   --create-db on a file that exists      "O arquivo <path> já existe; nada foi            the file, byte for byte
+//                                            alterado." (status 1)
+//   the sample in use                      "dados de demonstração" in the title, "Dados     -
+//                                            de demonstração" on every page, "sample": true
+//   six hosts making the sample at once    every report, from one database                 no temporary file left
+//   configuration: [Database], ulr =,      "O arquivo de configuração <file>, linha N:      no sample made, nothing read
+//     a limit rounding to 0, out of range,   seção desconhecida [Database]; você quis
+//     a key twice, a relative or empty url,  dizer [database]?" and the like (status 1)
+//     a line that is no key = value, a key
+//     outside a section
 // clang-format on
 //
 // Broken form definitions (unknown class, property or handler, a truncated
@@ -55,6 +68,8 @@
 #include <QTest>
 #include <map>
 #include <memory>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "Cli_rcl04700.h"
@@ -112,6 +127,16 @@ void ExpectUsableAfterwards(const HostRun& run) {
     EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
     EXPECT_TRUE(run.Events("error").isEmpty());
     EXPECT_EQ(run.Events("report").size(), 1) << "the correct action after the row must work";
+}
+
+// `rclhost --create-db ...`: its status and standard error (it writes no
+// events).
+std::pair<int, QString> CreateDb(const QStringList& arguments) {
+    QProcess process;
+    process.start(HOST_PATH, arguments + QStringList{"--create-db"});
+    if (!process.waitForFinished(120000)) process.kill();
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardError())};
 }
 
 // ---------------------------------------------------------------------------
@@ -704,17 +729,22 @@ TEST_P(HostileDisk, SaysWhereAndWhyAndKeepsWhatWasThere) {
         for (const QString& file : QDir(source).entryList(QDir::Files))
             ASSERT_TRUE(QFile::copy(source + "/" + file, folder + "/" + file));
     }
-    const QStringList arguments = {place == "db" ? "--db" : "--" + place,
-                                   place == "db" ? folder + "/novo.db" : folder};
+    // A database is made only when asked for (status 1, standard error).
+    const bool creating = place == "db";
+    const QStringList arguments = creating ? QStringList{"--db", folder + "/novo.db", "--sample", "100"}
+                                           : QStringList{"--" + place, folder};
     if (row.readOnly)
         ASSERT_TRUE(disk.MakeReadOnly());
     else
         disk.Fill();
     const auto before = Contents(disk.Path());
-    const HostRun run = workspace.Run(
-        "open\n" + kCorrectPeriod + "click sbtSalvarComo\nanswer \"Novo título\"\n", arguments);
-    EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
-    const QStringList messages = Messages(run);
+    HostRun run;
+    if (creating)
+        std::tie(run.exitCode, run.errors) = CreateDb(arguments);
+    else
+        run = workspace.Run("open\n" + kCorrectPeriod + "click sbtSalvarComo\nanswer \"Novo título\"\n", arguments);
+    EXPECT_EQ(run.exitCode, creating ? 1 : 0) << run.errors.toStdString();
+    const QStringList messages = creating ? QStringList{run.errors.trimmed().split('\n').last()} : Messages(run);
     ASSERT_FALSE(messages.isEmpty());
     EXPECT_TRUE(messages[0].startsWith(Text(row.sees).arg(folder))) << messages[0].toStdString();
     EXPECT_EQ(Contents(disk.Path()), before);
@@ -747,15 +777,6 @@ protected:
     }
     HostWorkspace workspace_;
 };
-
-TEST_F(HostileDatabase, MissingIsCreated) {
-    const QString database = workspace_.Output() + "/nova/pasta/relatorios.db";
-    const HostRun run = RunOn(database, kCorrectPeriod);
-    ExpectUsableAfterwards(run);
-    EXPECT_TRUE(Messages(run).isEmpty()) << Messages(run).join('\n').toStdString();
-    EXPECT_GT(run.Only("report")["rows"].toInt(), 0);
-    EXPECT_TRUE(QFileInfo(database).size() > 0);
-}
 
 TEST_F(HostileDatabase, ReadOnlyIsReadAndLeftAlone) {
     ASSERT_EQ(workspace_.Run("open\n" + kCorrectPeriod).exitCode, 0);  // creates it
@@ -906,6 +927,164 @@ TEST_F(HostileDatabase, UnfinishedWriteOfAnotherProgramIsUndoneOrNamed) {
     EXPECT_FALSE(QFile::exists(database + "-journal"));
     EXPECT_EQ(Cleanups(database), cleanups);
     if (!disk.Mounted()) GTEST_SKIP() << "read-only half: " << disk.Why().toStdString();
+}
+
+// ---------------------------------------------------------------------------
+// Which database the reports read: the sample only when none is named, and
+// then labelled; a named file that is not there stops the host.
+
+struct DatabaseChoice {
+    const char* name;
+    const char* config;          // the configuration file; %1: the workspace; null: none
+    QStringList arguments;       // %1: the workspace
+    int exitCode;
+    const char* says;            // standard error holds it; %1: the workspace, %2: the file
+    const char* notMade;         // a path that must not exist afterwards; %1: the workspace
+};
+
+void PrintTo(const DatabaseChoice& row, std::ostream* os) { *os << row.name; }
+
+class HostileDatabaseChoice : public ::testing::TestWithParam<DatabaseChoice> {
+protected:
+    HostWorkspace workspace_;
+    QString Place(const char* text) const { return Text(text).replace("%1", QFileInfo(workspace_.Output()).path()); }
+};
+
+TEST_P(HostileDatabaseChoice, StopsTheHostNamingTheCauseAndMakesNothing) {
+    const DatabaseChoice& row = GetParam();
+    QStringList arguments;
+    for (const QString& argument : row.arguments) arguments << QString(argument).replace("%1", QFileInfo(workspace_.Output()).path());
+    const QString config = Place("%1/rclhost.conf");
+    if (row.config) {
+        WriteFile(config, Place(row.config).toUtf8());
+        arguments << "--config" << config;
+    }
+    const HostRun run = workspace_.Run("open\n" + kCorrectPeriod + "state\n", arguments);
+    EXPECT_EQ(run.exitCode, row.exitCode) << run.errors.toStdString();
+    EXPECT_TRUE(run.errors.contains(Place(row.says).replace("%2", config))) << run.errors.toStdString();
+    EXPECT_TRUE(run.events.isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(Place(row.notMade))) << Place(row.notMade).toStdString();
+    EXPECT_FALSE(QFileInfo::exists(workspace_.DataHome())) << "no sample made in its place";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, HostileDatabaseChoice,
+    ::testing::Values(
+        DatabaseChoice{"DbInAFolderThatIsNotThere", nullptr, {"--db", "%1/u/nao-existe/limpeza.db"}, 1,
+                       "O banco de dados de relatórios %1/u/nao-existe/limpeza.db não existe.", "%1/u"},
+        DatabaseChoice{"DbFileThatIsNotThere", nullptr, {"--db", "%1/limpeza.db"}, 1,
+                       "O banco de dados de relatórios %1/limpeza.db não existe.", "%1/limpeza.db"},
+        DatabaseChoice{"ConfiguredFileThatIsNotThere", "[database]\nurl = %1/u/limpeza.db\n", {}, 1,
+                       "O banco de dados de relatórios %1/u/limpeza.db não existe.", "%1/u"},
+        DatabaseChoice{"SectionInCapitals", "[Database]\nurl = %1/limpeza.db\n", {}, 1,
+                       "O arquivo de configuração %2, linha 1: seção desconhecida [Database]; você "
+                       "quis dizer [database]?", "%1/limpeza.db"},
+        DatabaseChoice{"KeyMistyped", "; empresa\n[database]\nulr = %1/limpeza.db\n", {}, 1,
+                       "O arquivo de configuração %2, linha 3: chave desconhecida ulr em [database]; "
+                       "você quis dizer url?", "%1/limpeza.db"},
+        DatabaseChoice{"LimitRoundingToNone", "[reports]\nquery_time_limit = 0.0004\n", {}, 1,
+                       "O arquivo de configuração %2, linha 2: valor inválido em [reports] "
+                       "query_time_limit: '0.0004' (o menor limite é 0.001 segundo; 0 quer dizer "
+                       "sem limite).", "%1/limpeza.db"},
+        DatabaseChoice{"LimitOutOfRange", "[reports]\nquery_time_limit = 86401 ; um dia e um segundo\n", {}, 1,
+                       "O arquivo de configuração %2, linha 2: valor inválido em [reports] "
+                       "query_time_limit: '86401'", "%1/limpeza.db"},
+        DatabaseChoice{"KeyGivenTwice",
+                       "[database]\nurl = %1/a.db\n[reports]\nquery_time_limit = 5\n[database]\nurl = %1/b.db\n",
+                       {}, 1,
+                       "O arquivo de configuração %2, linha 6: [database] url repetida (já dada na "
+                       "linha 2).", "%1/b.db"},
+        DatabaseChoice{"RelativePath", "[database]\nurl = relative.db\n", {}, 1,
+                       "O arquivo de configuração %2, linha 2: o caminho do banco de dados em "
+                       "[database] url deve ser absoluto (começar por /): relative.db",
+                       "%1/relative.db"},
+        DatabaseChoice{"EmptyUrl", "[database]\nurl =\n", {}, 1,
+                       "O arquivo de configuração %2, linha 2: [database] url está vazio.", "%1/x"},
+        DatabaseChoice{"LineWithoutEquals", "[reports]\nquery_time_limit 300\n", {}, 1,
+                       "O arquivo de configuração %2, linha 2: esperado 'chave = valor' ou "
+                       "'[seção]': query_time_limit 300", "%1/x"},
+        DatabaseChoice{"KeyOutsideASection", "url = %1/limpeza.db\n", {}, 1,
+                       "O arquivo de configuração %2, linha 1: a chave url está fora de uma seção",
+                       "%1/limpeza.db"},
+        DatabaseChoice{"CreateOnAMissingFolder", nullptr,
+                       {"--db", "%1/u/nova.db", "--create-db", "--sample", "10"}, 1,
+                       "A pasta do banco de dados de relatórios não existe: %1/u", "%1/u"}),
+    [](const ::testing::TestParamInfo<DatabaseChoice>& info) { return std::string(info.param.name); });
+
+// A file that exists is never made again, whatever it holds.
+TEST(HostileCreateDb, AFileThatExistsIsLeftByteForByte) {
+    HostWorkspace workspace;
+    const QString database = QFileInfo(workspace.Output()).path() + "/limpeza.db";
+    const auto [made, madeErrors] = CreateDb({"--db", database, "--sample", "10"});
+    ASSERT_EQ(made, 0) << madeErrors.toStdString();
+    const QByteArray before = ReadFile(database);
+    const auto [again, errors] = CreateDb({"--db", database});
+    EXPECT_EQ(again, 1);
+    EXPECT_TRUE(errors.contains(Text("O arquivo %1 já existe; nada foi alterado.").arg(database)))
+        << errors.toStdString();
+    EXPECT_EQ(ReadFile(database), before);
+}
+
+// The sample is labelled wherever it shows; a database of the company's is not.
+struct SampleLabel {
+    const char* name;
+    bool named;  // the run names a database made with --create-db
+};
+
+void PrintTo(const SampleLabel& row, std::ostream* os) { *os << row.name; }
+
+class HostileSampleLabel : public ::testing::TestWithParam<SampleLabel> {};
+
+TEST_P(HostileSampleLabel, SaysSoInEveryEventAndOnEveryPage) {
+    HostWorkspace workspace;
+    QStringList arguments;
+    if (GetParam().named) {
+        const QString database = QFileInfo(workspace.Output()).path() + "/empresa.db";
+        ASSERT_EQ(CreateDb({"--db", database, "--sample", "3000"}).first, 0);
+        arguments << "--db" << database;
+    }
+    const HostRun run = workspace.Run(
+        "open\ntype depDtIni 01/01/2024\ntype depDtFim 31/12/2025\nselect cbbReportNames \"Limpeza de "
+        "Dados - Detalhado\"\nclick sbtPreview\nstate\n",
+        arguments);
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    const bool sample = !GetParam().named;
+    EXPECT_EQ(run.Only("state")["sample"], QJsonValue(sample));
+    const QJsonObject report = run.Only("report");
+    EXPECT_EQ(report["sample"], QJsonValue(sample));
+    const QString text = PdfText(report["file"].toString());
+    const qsizetype pages = text.count(QRegularExpression(Text("Página \\d+ de \\d+")));
+    ASSERT_GT(pages, 1);
+    EXPECT_EQ(text.count(Text("Dados de demonstração")), sample ? pages : 0);
+    EXPECT_EQ(QFileInfo::exists(workspace.Database()), sample);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, HostileSampleLabel,
+                         ::testing::Values(SampleLabel{"NoDatabaseNamedIsTheSample", false},
+                                           SampleLabel{"ADatabaseMadeWithCreateDb", true}),
+                         [](const ::testing::TestParamInfo<SampleLabel>& info) {
+                             return std::string(info.param.name);
+                         });
+
+// Six hosts making the sample at once: each reads a whole database, the
+// same one, and no half-made file is left beside it.
+TEST(ParallelHosts, MakingTheSampleTogetherGivesEveryOneTheSameWholeDatabase) {
+    HostWorkspace workspace;
+    std::vector<std::unique_ptr<QProcess>> hosts;
+    for (int i = 0; i < 6; ++i) hosts.push_back(workspace.Start("open\n" + kCorrectPeriod));
+    QList<int> rows;
+    for (auto& host : hosts) {
+        const HostRun run = HostWorkspace::Finish(*host);
+        EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+        EXPECT_TRUE(Messages(run).isEmpty()) << Messages(run).join('\n').toStdString();
+        rows << run.Only("report")["rows"].toInt(-1);
+    }
+    EXPECT_EQ(rows, QList<int>(6, rows.value(0)));
+    EXPECT_GT(rows.value(0), 0);
+    const QStringList left = QDir(QFileInfo(workspace.Database()).path())
+                                 .entryList(QDir::Files | QDir::Hidden, QDir::Name)
+                                 .filter(QRegularExpression("^(?!sample\\.db)"));
+    EXPECT_TRUE(left.isEmpty()) << left.join(' ').toStdString();
 }
 
 }  // namespace

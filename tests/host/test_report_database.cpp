@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -13,10 +14,12 @@ namespace {
 // The size of the sample the scripts make when not told.
 constexpr int kSampleCleanups = 2400;
 
+// The host's sample at `path`, made on first use.
 HostConfig SqliteConfig(const QString& path) {
     HostConfig config;
     config.databaseName = path;
     config.reportsDir = REPORTS_DIR;
+    config.sampleDatabase = true;
     return config;
 }
 
@@ -96,14 +99,14 @@ TEST(ReportDatabase, ExistingFileIsOpenedNotRefilled) {
     EXPECT_EQ(Scalar(ReportDatabase(config), "SELECT count(*) FROM limpeza").toInt(), 5);
 }
 
-TEST(ReportDatabase, EmptyFileIsFilled) {
+// A file named by the user that is not there is a typo or an unmounted
+// share: never a new database of invented data.
+TEST(ReportDatabaseErrors, MissingFileOtherThanTheSampleIsNamedAndNotMade) {
     QTemporaryDir dir;
-    QFile empty(dir.filePath("vazio.db"));
-    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
-    empty.close();
-    EXPECT_EQ(Scalar(ReportDatabase(SqliteConfig(empty.fileName())), "SELECT count(*) FROM limpeza")
-                  .toInt(),
-              kSampleCleanups);
+    HostConfig config = SqliteConfig(dir.filePath("limpeza.db"));
+    config.sampleDatabase = false;
+    EXPECT_EQ(MessageOf(config), "O banco de dados de relatórios " + config.databaseName + " não existe.");
+    EXPECT_TRUE(QDir(dir.path()).isEmpty());
 }
 
 TEST(ReportDatabase, TablesMadeTwiceAreRefusedAndNothingChanges) {

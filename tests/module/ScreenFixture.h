@@ -24,14 +24,20 @@
 #include "HostConfig.h"
 #include "PesquisaLista.h"
 #include "QtPrinters.h"
+#include "ReportDatabase.h"
 #include "ReportDesigner.h"
 #include "ReportsFolder.h"
 
-// One report database for the whole run: it is built with sample data on
+// One report database for the whole run, with the sample: it is built on
 // first use, which takes a moment.
 inline QString SharedDatabaseFile() {
     static QTemporaryDir dir;
-    return dir.filePath(QStringLiteral("relatorios.db"));
+    static const QString path = [] {
+        const QString file = dir.filePath(QStringLiteral("relatorios.db"));
+        CreateSqliteDatabase(file, QStringLiteral(REPORTS_DIR), true);
+        return file;
+    }();
+    return path;
 }
 
 // Replaces how a registered class is created, and puts the original back.

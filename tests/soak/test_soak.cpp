@@ -17,6 +17,7 @@
 #include "Cli_rcl04700.h"
 #include "Forms.h"
 #include "HostConfig.h"
+#include "ReportDatabase.h"
 #include "ReportDesigner.h"
 
 namespace {
@@ -51,6 +52,7 @@ protected:
         HostConfig& config = HostConfig::Instance();
         config.reportsDir = QStringLiteral(REPORTS_DIR);
         config.databaseName = database_.filePath(QStringLiteral("relatorios.db"));
+        CreateSqliteDatabase(config.databaseName, config.reportsDir, true);
         config.unattended = true;
         config.outputDir = output_.path();
         Application->SetMessageHook([this](TMsgDlgType, const QString& text) { messages_ << text; });
