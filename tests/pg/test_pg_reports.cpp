@@ -16,6 +16,7 @@
 #include "DatabaseScripts.h"
 #include "DateUtils.h"
 #include "PgFixture.h"
+#include "ReportDatabase.h"
 #include "QtPrinters.h"
 
 namespace {
@@ -35,12 +36,13 @@ protected:
     static void SetUpTestSuite() {
         server_ = new PgDatabase(PgDatabase::Content::Sample);
         folder_ = new QTemporaryDir;
+        CreateSqliteDatabase(SqliteFile(), REPORTS_DIR, true);
     }
     static void TearDownTestSuite() {
         delete server_;
         delete folder_;
     }
-    // Made by the host from its scripts at the first report.
+    // Made as the host makes its sample, from the same scripts.
     static QString SqliteFile() { return folder_->filePath("amostra.db"); }
 
     static PgDatabase* server_;
