@@ -16,6 +16,7 @@
 #include "HostLocale.h"
 #include "HostOptions.h"
 #include "HostWindow.h"
+#include "SafeFile.h"
 #include "ScriptReader.h"
 #include "ScriptRunner.h"
 
@@ -64,6 +65,7 @@ void Configure(const HostOptions& options) {
     HostConfig& config = HostConfig::Instance();
     ReadConfigFile(options.configFile, options.configRequired, config);
     config.reportsDir = options.reportsDir;
+    config.userReportsDir = options.userReportsDir;
     config.helpDir = options.helpDir;
     const bool fromFile = config.databaseDriver != QLatin1String("QSQLITE") || !config.databaseName.isEmpty();
     if (!options.database.isEmpty() || !fromFile)
@@ -71,6 +73,14 @@ void Configure(const HostOptions& options) {
     config.outputDir = options.outputDir;
     config.unattended = !options.script.isEmpty();
     if (config.databaseDriver == QLatin1String("QSQLITE")) QDir().mkpath(QFileInfo(config.databaseName).absolutePath());
+}
+
+// A host killed while writing leaves SafeFile's temporary files behind; a
+// day after its last write none belongs to a host still writing. The
+// installed reports folder is never touched.
+void RemoveLeftovers(const HostConfig& config) {
+    for (const QString& dir : {config.outputDir, config.userReportsDir})
+        SafeFile::RemoveLeftovers(dir, std::chrono::hours(24));
 }
 
 int RunScript(HostWindow& window, const HostOptions& options) {
@@ -127,6 +137,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (options.createDatabase) return CreateDatabaseCommand(HostConfig::Instance(), options.sampleRows);
+    RemoveLeftovers(HostConfig::Instance());
     HostWindow window;
     try {
         for (const QString& module : options.modules) window.AddModule(module);

@@ -31,9 +31,11 @@ HostRun HostWorkspace::Run(const QString& script, const QStringList& extraArgume
 std::unique_ptr<QProcess> HostWorkspace::Start(const QString& script,
                                                const QStringList& extraArguments) const {
     auto process = std::make_unique<QProcess>();
-    // The host reads its configuration from here, never the user's own.
+    // The host reads its configuration and keeps the user's files here, never
+    // in the user's own folders.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("XDG_CONFIG_HOME", dir_.filePath("config"));
+    environment.insert("XDG_DATA_HOME", dir_.filePath("data"));
     process->setProcessEnvironment(environment);
     QStringList arguments{"--db", Database(), "--out", Output(), "--reports", ReportsCopy(), "--script", "-"};
     process->start(HOST_PATH, arguments + extraArguments);

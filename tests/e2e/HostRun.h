@@ -29,6 +29,9 @@ public:
     QString ReportsCopy() const { return dir_.filePath("reports"); }
     // Where the host looks for its configuration file by default.
     QString ConfigFile() const { return dir_.filePath("config/rclhost/rclhost.conf"); }
+    // The user's data folder ($XDG_DATA_HOME/rclhost) and the reports saved there.
+    QString UserData() const { return dir_.filePath("data/rclhost"); }
+    QString UserReports() const { return UserData() + "/reports"; }
 
     HostRun Run(const QString& script, const QStringList& extraArguments = {}) const;
     // As Run, in two steps, for hosts running side by side.

@@ -30,6 +30,10 @@
 //   write left unfinished by a program     the report (the write undone), or in a          the file
 //                                            read-only folder, that write named
 //   system name with ' ; , " [ ] % |       the name in the lookup; its rows only          the table
+//   save as into a read-only installed     the copy listed, written into                   the installed files, byte for
+//     folder, or over an installed title     $XDG_DATA_HOME/rclhost/reports                  byte; the title listed once
+//   temporary files of a killed host       -                                               all but the host's own
+//                                                                                             (.NAME.xxxxxxxx.tmp) a day old
 // clang-format on
 //
 // Broken form definitions (unknown class, property or handler, a truncated
@@ -38,6 +42,7 @@
 // FormsTest.BadDefinitionsFailWithWhereAndWhat (tests/framework/test_forms.cpp);
 // BrokenScreenDefinition below adds what the user sees of one.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <QApplication>
@@ -53,6 +58,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTest>
+#include <ctime>
 #include <map>
 #include <memory>
 #include <vector>
@@ -594,9 +600,11 @@ TEST_F(HostileReports, EndlessQueryStopsAtTheConfiguredTimeLimit) {
 }
 
 // Save as with the title of a report already there: asked first; only "yes"
-// replaces that report, and the list never shows the title twice.
+// replaces that report (with the user's copy: the installed file stays), and
+// the list never shows the title twice.
 TEST_F(HostileReports, SaveAsATitleTakenAsksBeforeReplacing) {
     const QString detalhado = Reports("RCL047_detalhado.rpt");
+    const QString copy = workspace_.UserReports() + "/RCL047_detalhado.rpt";
     const QByteArray before = ReadFile(detalhado);
     const QString saveOverDetalhado =
         kCorrectPeriod.section('\n', 0, 1) +
@@ -619,9 +627,10 @@ TEST_F(HostileReports, SaveAsATitleTakenAsksBeforeReplacing) {
         EXPECT_EQ(QDir(workspace_.ReportsCopy()).entryList({"*.rpt"}).size(), 2);
         EXPECT_EQ(Control(run.Only("state"), "cbbReportNames")["items"].toArray().size(), 2);
         EXPECT_EQ(run.Events("report").size(), row.replaced ? 1 : 0);
-        EXPECT_EQ(ReadFile(detalhado) == before, !row.replaced);
+        EXPECT_EQ(QFile::exists(copy), row.replaced);
+        EXPECT_EQ(ReadFile(detalhado), before);
     }
-    EXPECT_TRUE(ReadFile(detalhado).contains("LIMPEZAS")) << "the summary's definition";
+    EXPECT_TRUE(ReadFile(copy).contains("LIMPEZAS")) << "the summary's definition";
 }
 
 TEST_F(HostileReports, TwoFilesOfOneTitleAreListedApart) {
@@ -654,8 +663,8 @@ TEST(ParallelHosts, SavingAndPreviewingIntoOneFolderKeepEveryFile) {
         EXPECT_EQ(run.Events("report").size(), 2) << "a preview and a save";
     }
     QStringList saved;
-    for (const QString& file : QDir(workspace.ReportsCopy()).entryList({"RCL047_corrida*.rpt"}))
-        saved << ReportDefinition::Read(workspace.ReportsCopy() + "/" + file).title;
+    for (const QString& file : QDir(workspace.UserReports()).entryList({"RCL047_corrida*.rpt"}))
+        saved << ReportDefinition::Read(workspace.UserReports() + "/" + file).title;
     saved.sort();
     QStringList expected = titles;
     expected.sort();
@@ -670,7 +679,7 @@ TEST(ParallelHosts, SavingAndPreviewingIntoOneFolderKeepEveryFile) {
 
 struct FailingDisk {
     const char* name;
-    const char* place;  // "out", "reports" or "db": the folder on the small disk
+    const char* place;  // "out", "reports" (the user's) or "db": the folder on the small disk
     bool readOnly;      // else full
     const char* sees;   // how the message starts; %1 is the folder
 };
@@ -704,8 +713,15 @@ TEST_P(HostileDisk, SaysWhereAndWhyAndKeepsWhatWasThere) {
         for (const QString& file : QDir(source).entryList(QDir::Files))
             ASSERT_TRUE(QFile::copy(source + "/" + file, folder + "/" + file));
     }
-    const QStringList arguments = {place == "db" ? "--db" : "--" + place,
-                                   place == "db" ? folder + "/novo.db" : folder};
+    QStringList arguments = {place == "db" ? "--db" : "--" + place,
+                             place == "db" ? folder + "/novo.db" : folder};
+    QString shown = folder;  // the folder the message names
+    if (place == "reports") {
+        ASSERT_TRUE(QDir().mkpath(workspace.UserData()));
+        ASSERT_TRUE(QFile::link(folder, workspace.UserReports()));
+        arguments.clear();
+        shown = workspace.UserReports();
+    }
     if (row.readOnly)
         ASSERT_TRUE(disk.MakeReadOnly());
     else
@@ -716,7 +732,7 @@ TEST_P(HostileDisk, SaysWhereAndWhyAndKeepsWhatWasThere) {
     EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
     const QStringList messages = Messages(run);
     ASSERT_FALSE(messages.isEmpty());
-    EXPECT_TRUE(messages[0].startsWith(Text(row.sees).arg(folder))) << messages[0].toStdString();
+    EXPECT_TRUE(messages[0].startsWith(Text(row.sees).arg(shown))) << messages[0].toStdString();
     EXPECT_EQ(Contents(disk.Path()), before);
 }
 
@@ -906,6 +922,111 @@ TEST_F(HostileDatabase, UnfinishedWriteOfAnotherProgramIsUndoneOrNamed) {
     EXPECT_FALSE(QFile::exists(database + "-journal"));
     EXPECT_EQ(Cleanups(database), cleanups);
     if (!disk.Mounted()) GTEST_SKIP() << "read-only half: " << disk.Why().toStdString();
+}
+
+// ---------------------------------------------------------------------------
+// The user's files in the user's folders. The installed definitions are
+// read-only, as under /usr (root writes there anyway, so what is checked is
+// that nothing in them changed): every copy saved goes to the user's folder.
+
+struct SavedCopy {
+    const char* name;
+    const char* script;    // after the period is typed
+    const char* userFile;  // what the user's folder holds afterwards
+    int listed;            // entries of the report list afterwards
+};
+
+void PrintTo(const SavedCopy& row, std::ostream* os) { *os << row.name; }
+
+void SetFolderWritable(const QString& dir, bool writable) {
+    const mode_t files = writable ? 0644 : 0444;
+    for (const QString& file : QDir(dir).entryList(QDir::Files))
+        ::chmod(QFile::encodeName(dir + "/" + file).constData(), files);
+    ::chmod(QFile::encodeName(dir).constData(), writable ? 0755 : 0555);
+}
+
+class HostileSaveAs : public ::testing::TestWithParam<SavedCopy> {};
+
+TEST_P(HostileSaveAs, GoesToTheUsersFolderAndLeavesTheInstalledOnes) {
+    const SavedCopy& row = GetParam();
+    HostWorkspace workspace;
+    const auto installed = Contents(workspace.ReportsCopy());
+    SetFolderWritable(workspace.ReportsCopy(), false);
+    const HostRun run = workspace.Run("open\n" + kCorrectPeriod.section('\n', 0, 1) + '\n' +
+                                      row.script + "state\n");
+    SetFolderWritable(workspace.ReportsCopy(), true);
+    EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    EXPECT_TRUE(Messages(run).isEmpty()) << Messages(run).join('\n').toStdString();
+    EXPECT_EQ(Contents(workspace.ReportsCopy()), installed);
+    EXPECT_EQ(QDir(workspace.UserReports()).entryList({"*.rpt"}), QStringList{row.userFile});
+    EXPECT_EQ(run.Only("report")["file"].toString(), workspace.UserReports() + "/" + row.userFile);
+    EXPECT_EQ(Control(run.Only("state"), "cbbReportNames")["items"].toArray().size(), row.listed);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, HostileSaveAs,
+    ::testing::Values(
+        SavedCopy{"NewTitle", "click sbtSalvarComo\nanswer \"Meu relatório\"\n",
+                  "RCL047_meu_relatorio.rpt", 3},
+        // The user's copy takes the installed file's name and hides it.
+        SavedCopy{"TitleOfAnInstalledReport",
+                  "select cbbReportNames \"Limpeza de Dados - Resumo por Sistema\"\n"
+                  "click sbtSalvarComo\nanswer \"Limpeza de Dados - Detalhado\"\nconfirm yes\n",
+                  "RCL047_detalhado.rpt", 2}),
+    [](const ::testing::TestParamInfo<SavedCopy>& info) { return std::string(info.param.name); });
+
+// At start the host removes what a killed host left: its own temporary
+// files, a day old, in the output folder and the user's reports folder.
+TEST(HostileLeftovers, OnlyTheHostsOwnDayOldTemporaryFilesGo) {
+    HostWorkspace workspace;
+    enum Kind { File, Folder, Link };
+    const struct {
+        const char* place;  // "out", "user" or "installed"
+        const char* name;
+        int hoursOld;
+        Kind kind;
+        bool removed;
+    } rows[] = {
+        {"out", ".novo.0badf00d.tmp", 25, File, true},
+        {"out", ".RCL047-preview.pdf.1234abcd.tmp", 48, File, true},
+        {"user", ".novo.deadbeef.tmp", 25, File, true},
+        {"out", ".novo.0badf00e.tmp", 23, File, false},  // may still be written
+        {"installed", ".novo.0badf00d.tmp", 48, File, false},
+        {"out", ".novo.0BADF00D.tmp", 48, File, false},  // not a name SafeFile gives
+        {"out", ".novo.0badf00.tmp", 48, File, false},
+        {"out", "novo.0badf00d.tmp", 48, File, false},
+        {"out", ".novo.0badf00d.tmp.pdf", 48, File, false},
+        {"user", "RCL047_antigo.rpt", 48, File, false},
+        {"out", ".pasta.0badf00d.tmp", 48, Folder, false},
+        {"out", ".ligacao.0badf00d.tmp", 48, Link, false},
+    };
+    const std::map<QString, QString> folders = {{"out", workspace.Output()},
+                                                {"user", workspace.UserReports()},
+                                                {"installed", workspace.ReportsCopy()}};
+    for (const auto& [place, folder] : folders) ASSERT_TRUE(QDir().mkpath(folder));
+    const QString target = workspace.Output() + "/alvo.txt";
+    WriteFile(target, "alvo");
+    for (const auto& row : rows) {
+        const QString path = folders.at(row.place) + "/" + row.name;
+        if (row.kind == File) WriteFile(path, "sobra");
+        if (row.kind == Folder) {
+            ASSERT_TRUE(QDir().mkpath(path));
+        }
+        if (row.kind == Link) {
+            ASSERT_TRUE(QFile::link(target, path));
+        }
+        const timespec when{::time(nullptr) - row.hoursOld * 3600, 0};
+        const timespec times[2] = {when, when};
+        ASSERT_EQ(
+            ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, AT_SYMLINK_NOFOLLOW),
+            0);
+    }
+    const HostRun run = workspace.Run("state\n");
+    EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    for (const auto& row : rows)
+        EXPECT_EQ(QFileInfo::exists(folders.at(row.place) + "/" + row.name), !row.removed)
+            << row.place << "/" << row.name;
+    EXPECT_EQ(ReadFile(target), "alvo");
 }
 
 }  // namespace
