@@ -1,16 +1,21 @@
 // The host application: loads the modules given on the command line into an
 // MDI main window, or runs a script of user actions headless.
+#include <unistd.h>
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QIcon>
-#include <QTextStream>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <csignal>
 #include <cstdio>
 
 #include "BoundedFile.h"
 #include "ConfigFile.h"
 #include "DatabaseCommand.h"
 #include "DatabaseUrl.h"
+#include "EventOutput.h"
 #include "Forms.h"
 #include "HostConfig.h"
 #include "HostLocale.h"
@@ -91,16 +96,21 @@ int RunScript(HostWindow& window, const HostOptions& options) {
         std::fprintf(stderr, "%s\n", qPrintable(error.Message()));
         return 1;
     }
-    QTextStream out(stdout);
+    EventOutput events(STDOUT_FILENO);
+    int status = 2;
     try {
         const std::vector<ScriptLine> lines = ReadScript(text);
         QDir().mkpath(options.outputDir);
-        ScriptRunner runner(window, out, options.outputDir);
-        return runner.Run(lines);
+        ScriptRunner runner(window, events, options.outputDir);
+        status = runner.Run(lines);
     } catch (const ScriptSyntaxError& e) {
-        out << QStringLiteral("{\"event\":\"error\",\"line\":%1,\"text\":\"%2\"}\n").arg(e.line).arg(e.text);
-        return 2;
+        events.WriteLine(
+            QJsonDocument(QJsonObject{{"event", "error"}, {"line", e.line}, {"text", e.text}})
+                .toJson(QJsonDocument::Compact));
     }
+    if (!events.Failed()) return status;
+    std::fprintf(stderr, "%s\n", qPrintable(events.Failure()));
+    return 1;
 }
 
 }  // namespace
@@ -109,6 +119,9 @@ int main(int argc, char** argv) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
     const bool scripted = arguments.contains("--script") || arguments.contains("--create-db");
+    // A reader that closes the events' pipe is a failed write to report
+    // (status 1), not a signal that ends the host before it can say so.
+    if (scripted) std::signal(SIGPIPE, SIG_IGN);
     if (scripted && !HasDisplay() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     if (!scripted && !HasDisplay() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         std::fprintf(stderr, "Não há tela disponível. Para rodar sem tela use o modo de script:\n"

@@ -34,6 +34,10 @@ QString SystemReason(int error) {
         case EMFILE:
         case ENFILE:
             return QStringLiteral("arquivos abertos demais");
+        case EPIPE:
+            return QStringLiteral("o outro lado do pipe foi fechado");
+        case EBADF:
+            return QStringLiteral("o descritor de arquivo não está aberto");
         case EXDEV:
             return QStringLiteral("o destino está em outro sistema de arquivos");
         default:

@@ -28,8 +28,9 @@ HostRun HostWorkspace::Run(const QString& script, const QStringList& extraArgume
     return Finish(*process);
 }
 
-std::unique_ptr<QProcess> HostWorkspace::Start(const QString& script,
-                                               const QStringList& extraArguments) const {
+std::unique_ptr<QProcess> HostWorkspace::Start(
+    const QString& script, const QStringList& extraArguments,
+    const std::function<void(QProcess&)>& prepare) const {
     auto process = std::make_unique<QProcess>();
     // The host reads its configuration and keeps the user's files here, never
     // in the user's own folders.
@@ -38,6 +39,7 @@ std::unique_ptr<QProcess> HostWorkspace::Start(const QString& script,
     environment.insert("XDG_DATA_HOME", dir_.filePath("data"));
     process->setProcessEnvironment(environment);
     QStringList arguments{"--db", Database(), "--out", Output(), "--reports", ReportsCopy(), "--script", "-"};
+    if (prepare) prepare(*process);
     process->start(HOST_PATH, arguments + extraArguments);
     process->write(script.toUtf8());
     process->closeWriteChannel();

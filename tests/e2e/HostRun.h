@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 
 // One scripted run of the host application, as a user of its script mode
@@ -35,7 +36,9 @@ public:
 
     HostRun Run(const QString& script, const QStringList& extraArguments = {}) const;
     // As Run, in two steps, for hosts running side by side.
-    std::unique_ptr<QProcess> Start(const QString& script, const QStringList& extraArguments = {}) const;
+    // `prepare` may redirect the process's channels before it starts.
+    std::unique_ptr<QProcess> Start(const QString& script, const QStringList& extraArguments = {},
+                                    const std::function<void(QProcess&)>& prepare = {}) const;
     static HostRun Finish(QProcess& process);
 
 private:

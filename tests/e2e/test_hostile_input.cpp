@@ -34,6 +34,11 @@
 //     folder, or over an installed title     $XDG_DATA_HOME/rclhost/reports                  byte; the title listed once
 //   temporary files of a killed host       -                                               all but the host's own
 //                                                                                             (.NAME.xxxxxxxx.tmp) a day old
+//   pick of a row the list lacks           error event; status 2                           the earlier choice (cancelled)
+//   screenshot onto a full disk            error "Não foi possível gravar ...: o disco     what was there; no part of a PNG
+//                                            está cheio."; status 2
+//   standard output full, or a pipe        status 1; standard error: "Não foi possível     -
+//     nobody reads                           escrever os eventos do script ..."
 // clang-format on
 //
 // Broken form definitions (unknown class, property or handler, a truncated
@@ -44,6 +49,7 @@
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QClipboard>
@@ -1028,5 +1034,80 @@ TEST(HostileLeftovers, OnlyTheHostsOwnDayOldTemporaryFilesGo) {
             << row.place << "/" << row.name;
     EXPECT_EQ(ReadFile(target), "alvo");
 }
+
+// ---------------------------------------------------------------------------
+// Scripts never end with success when they did not: a row the list lacks, a
+// screenshot the disk cannot hold, events nobody could read.
+
+enum class EventsGo { Pipe, FullDevice, ClosedPipe };
+
+struct ScriptEnd {
+    const char* name;
+    const char* script;
+    EventsGo events;
+    bool fullDisk;  // --out on a full disk
+    int status;
+    const char* sees;  // the error event's text, or standard error's for lost events; %1: --out
+};
+
+void PrintTo(const ScriptEnd& row, std::ostream* os) { *os << row.name; }
+
+class HostileScriptEnd : public ::testing::TestWithParam<ScriptEnd> {};
+
+TEST_P(HostileScriptEnd, IsNeverReportedAsSuccess) {
+    const ScriptEnd& row = GetParam();
+    HostWorkspace workspace;
+    std::unique_ptr<SmallFileSystem> disk;
+    QString out = workspace.Output();
+    if (row.fullDisk) {
+        disk = std::make_unique<SmallFileSystem>(256);
+        if (!disk->Mounted()) GTEST_SKIP() << disk->Why().toStdString();
+        disk->Fill();
+        out = disk->Path();
+    }
+    const auto before = Contents(out);
+    int pipe[2] = {-1, -1};
+    if (row.events == EventsGo::ClosedPipe) {
+        ASSERT_EQ(::pipe2(pipe, O_CLOEXEC), 0);
+        ::close(pipe[0]);  // nobody reads: a write fails with EPIPE
+    }
+    const auto process = workspace.Start(row.script, {"--out", out}, [&row, &pipe](QProcess& host) {
+        if (row.events == EventsGo::FullDevice) host.setStandardOutputFile("/dev/full");
+        const int end = pipe[1];
+        if (row.events == EventsGo::ClosedPipe)
+            host.setChildProcessModifier([end] { ::dup2(end, STDOUT_FILENO); });
+    });
+    if (pipe[1] >= 0) ::close(pipe[1]);
+    const HostRun run = HostWorkspace::Finish(*process);
+    EXPECT_EQ(run.exitCode, row.status) << run.errors.toStdString();
+    const QString sees = row.fullDisk ? Text(row.sees).arg(out) : Text(row.sees);
+    if (row.events == EventsGo::Pipe) {
+        EXPECT_EQ(run.Only("error")["text"].toString(), sees);
+        EXPECT_TRUE(run.Events("state").isEmpty()) << "nothing after the error runs";
+    } else {
+        EXPECT_TRUE(run.errors.contains(sees)) << run.errors.toStdString();
+    }
+    if (row.fullDisk) {
+        EXPECT_EQ(Contents(out), before) << "no PNG, not even a part of one";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, HostileScriptEnd,
+    ::testing::Values(
+        ScriptEnd{"PickOfARowTheListLacks",
+                  "open\ntype depDtIni 10/03/2025\ntype depDtFim 10/03/2025\nclick rbtListaSist\n"
+                  "key rbtListaSist F9\npick Estoque Inexistente\nstate\n",
+                  EventsGo::Pipe, false, 2, "item inexistente na lista 'Sistema' (linha 6)"},
+        ScriptEnd{"ScreenshotOnAFullDisk", "open\nscreenshot tela.png\nstate\n", EventsGo::Pipe,
+                  true, 2, "Não foi possível gravar %1/tela.png: o disco está cheio."},
+        ScriptEnd{
+            "EventsIntoAFullDevice", "open\nstate\nstate\n", EventsGo::FullDevice, false, 1,
+            "Não foi possível escrever os eventos do script na saída padrão: o disco está cheio."},
+        ScriptEnd{"EventsIntoAPipeNobodyReads", "open\nstate\nstate\n", EventsGo::ClosedPipe, false,
+                  1,
+                  "Não foi possível escrever os eventos do script na saída padrão: o outro lado do "
+                  "pipe foi fechado."}),
+    [](const ::testing::TestParamInfo<ScriptEnd>& info) { return std::string(info.param.name); });
 
 }  // namespace
