@@ -37,5 +37,6 @@ HostFolders HostFolders::Of(const QString& hostDir) {
     }
     folders.userDataDir =
         QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/rclhost";
+    folders.userReportsDir = folders.userDataDir + "/reports";
     return folders;
 }

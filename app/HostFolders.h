@@ -12,14 +12,17 @@
 //    share/rclhost/help.
 //  - In the build tree: the module built beside the host (rcl04700.so), and
 //    reports/ and help/ beside the host.
-// The user's own files (the sample database) live in the user's data folder,
-// $XDG_DATA_HOME/rclhost (~/.local/share/rclhost), installed or not.
+// The user's own files (the sample database, the report definitions saved
+// with "Salvar como" in reports/) live in the user's data folder,
+// $XDG_DATA_HOME/rclhost (~/.local/share/rclhost), installed or not: the
+// host never writes beside itself.
 struct HostFolders {
     QString modulesDir;   // the folder whose modules load without --module
     QStringList modules;  // those modules, by file name order
     QString reportsDir;
     QString helpDir;
     QString userDataDir;
+    QString userReportsDir;
 
     static HostFolders Of(const QString& hostDir);
 };

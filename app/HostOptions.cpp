@@ -56,6 +56,7 @@ HostOptions HostOptions::Parse(const QStringList& arguments, const QString& host
     if (options.reportsDir.isEmpty()) options.reportsDir = folders.reportsDir;
     if (options.helpDir.isEmpty()) options.helpDir = folders.helpDir;
     options.sampleDatabase = folders.userDataDir + "/sample.db";
+    options.userReportsDir = folders.userReportsDir;
     if (options.outputDir.isEmpty()) options.outputDir = QDir::currentPath() + "/out";
     options.configRequired = !options.configFile.isEmpty();
     if (options.configFile.isEmpty()) options.configFile = DefaultConfigFile();

@@ -25,6 +25,7 @@
 struct HostOptions {
     QStringList modules;
     QString reportsDir;
+    QString userReportsDir;  // where saved definitions go: never --reports
     QString helpDir;  // the host's help pages
     QString database;        // as given; empty when not
     QString sampleDatabase;  // sample.db in the user's data folder

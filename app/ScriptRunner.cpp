@@ -1,6 +1,7 @@
 #include "ScriptRunner.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QComboBox>
 #include <QDir>
 #include <QJsonArray>
@@ -13,12 +14,15 @@
 #include "Confirma.h"
 #include "DatabasePassword.h"
 #include "DateEditPlus.h"
+#include "EventOutput.h"
 #include "Forms.h"
 #include "HostConfig.h"
 #include "HostWindow.h"
 #include "PesquisaLista.h"
 #include "ReportDesigner.h"
+#include "SafeFile.h"
 #include "ScriptState.h"
+#include "SystemError.h"
 
 namespace {
 
@@ -68,7 +72,7 @@ void TypeText(QWidget* target, const QString& text) {
 
 }  // namespace
 
-ScriptRunner::ScriptRunner(HostWindow& host, QTextStream& out, QString outputDir)
+ScriptRunner::ScriptRunner(HostWindow& host, EventOutput& out, QString outputDir)
     : host_(host), out_(out), outputDir_(std::move(outputDir)) {
     commands_ = {{"open", &ScriptRunner::Open},         {"type", &ScriptRunner::Type},
                  {"key", &ScriptRunner::Key},           {"focus", &ScriptRunner::Focus},
@@ -103,9 +107,15 @@ ScriptRunner::~ScriptRunner() {
     ReportEvents::ReportDone() = nullptr;
 }
 
+// Events nobody received outweigh what the script did.
 int ScriptRunner::Run(const std::vector<ScriptLine>& lines) {
+    const int status = RunLines(lines);
+    return out_.Failed() ? 1 : status;
+}
+
+int ScriptRunner::RunLines(const std::vector<ScriptLine>& lines) {
     lines_ = &lines;
-    for (next_ = 0; next_ < lines.size();) {
+    for (next_ = 0; next_ < lines.size() && !out_.Failed();) {
         const ScriptLine& line = lines[next_++];
         try {
             Execute(line);
@@ -137,8 +147,7 @@ void ScriptRunner::Execute(const ScriptLine& line) {
 }
 
 void ScriptRunner::Emit(const QJsonObject& event) {
-    out_ << QJsonDocument(event).toJson(QJsonDocument::Compact) << '\n';
-    out_.flush();
+    out_.WriteLine(QJsonDocument(event).toJson(QJsonDocument::Compact));
 }
 
 // Lets the events that the action posted run, and released screens go.
@@ -186,8 +195,12 @@ int ScriptRunner::AnswerLookup(TfrmPesquisaLista& lookup) {
     ScriptLine answer;
     if (!TakeAnswer("pick", QStringLiteral("a lista '%1'").arg(lookup.windowTitle()), answer) || answer.args.isEmpty())
         return QDialog::Rejected;
-    if (!lookup.MarkExactly(answer.args))
-        Emit({{"event", "error"}, {"line", answer.number}, {"text", QStringLiteral("item inexistente na lista")}});
+    if (!lookup.MarkExactly(answer.args)) {
+        answerError_ = QStringLiteral("item inexistente na lista '%1' (linha %2)")
+                           .arg(lookup.windowTitle())
+                           .arg(answer.number);
+        return QDialog::Rejected;
+    }
     return QDialog::Accepted;
 }
 
@@ -335,6 +348,18 @@ void ScriptRunner::State(const ScriptLine& /*line*/) { Emit(StateEvent(host_.Mdi
 void ScriptRunner::ScreenShot(const ScriptLine& line) {
     if (line.args.isEmpty()) throw ScriptError{QStringLiteral("falta o nome do arquivo")};
     const QString file = QDir(outputDir_).absoluteFilePath(line.args[0]);
-    QDir().mkpath(QFileInfo(file).absolutePath());
-    if (!host_.grab().save(file, "PNG")) throw ScriptError{QStringLiteral("não foi possível gravar %1").arg(file)};
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!host_.grab().save(&buffer, "PNG"))
+        throw ScriptError{QStringLiteral("não foi possível gerar a imagem de %1").arg(file)};
+    // Whole or not at all: a full disk leaves no truncated PNG behind.
+    try {
+        MakeFolder(QFileInfo(file).absolutePath(), QStringLiteral("da imagem"));
+        SafeFile out(file);
+        out.Device().write(png);
+        out.Commit();
+    } catch (const Exception& error) {
+        throw ScriptError{error.Message()};
+    }
 }

@@ -3,7 +3,6 @@
 #include <QJsonObject>
 #include <QObject>
 #include <QString>
-#include <QTextStream>
 #include <deque>
 #include <functional>
 #include <map>
@@ -12,6 +11,7 @@
 
 #include "ScriptReader.h"
 
+class EventOutput;
 class HostWindow;
 class QDialog;
 class QWidget;
@@ -28,14 +28,17 @@ class TfrmSenhaBanco;
 // answered from the script: by a `pick`, `answer`, `confirm` or `password`
 // given before, or by the line right after the action that opened them;
 // without an answer they are cancelled. An answer queued for another kind of
-// dialog, or left unused at the end of the script, is a script error. A
+// dialog, or left unused at the end of the script, is a script error, and so
+// is a `pick` of a row the list does not have (the list is cancelled). A
 // password typed this way never appears in an event.
 class ScriptRunner {
 public:
-    ScriptRunner(HostWindow& host, QTextStream& out, QString outputDir);
+    ScriptRunner(HostWindow& host, EventOutput& out, QString outputDir);
     ~ScriptRunner();
 
-    // 0 when the script ran to its end, 2 when a line cannot be carried out.
+    // 0 when the script ran to its end, 2 when a line cannot be carried out,
+    // 1 when the events could not be written (the run stops after the action
+    // during which that happened).
     int Run(const std::vector<ScriptLine>& lines);
 
 private:
@@ -44,6 +47,7 @@ private:
     };
     using Command = void (ScriptRunner::*)(const ScriptLine&);
 
+    int RunLines(const std::vector<ScriptLine>& lines);
     void Execute(const ScriptLine& line);
     void Emit(const QJsonObject& event);
     void Settle();
@@ -76,7 +80,7 @@ private:
     void ScreenShot(const ScriptLine& line);
 
     HostWindow& host_;
-    QTextStream& out_;
+    EventOutput& out_;
     QString outputDir_;
     const std::vector<ScriptLine>* lines_ = nullptr;
     size_t next_ = 0;

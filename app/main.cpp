@@ -1,23 +1,30 @@
 // The host application: loads the modules given on the command line into an
 // MDI main window, or runs a script of user actions headless.
+#include <unistd.h>
+
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QFile>
 #include <QIcon>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QMessageBox>
 #include <QTextStream>
+#include <csignal>
 #include <cstdio>
 
 #include "BoundedFile.h"
 #include "ConfigFile.h"
 #include "DatabaseCommand.h"
 #include "DatabaseUrl.h"
+#include "EventOutput.h"
 #include "Forms.h"
 #include "HostConfig.h"
 #include "HostLocale.h"
 #include "HostOptions.h"
 #include "HostWindow.h"
+#include "SafeFile.h"
 #include "ScriptReader.h"
 #include "ScriptRunner.h"
 
@@ -68,6 +75,7 @@ void Configure(const HostOptions& options) {
     HostConfig& config = HostConfig::Instance();
     ReadConfigFile(options.configFile, options.configRequired, config);
     config.reportsDir = options.reportsDir;
+    config.userReportsDir = options.userReportsDir;
     config.helpDir = options.helpDir;
     const bool fromFile = config.databaseDriver != QLatin1String("QSQLITE") || !config.databaseName.isEmpty();
     config.sampleDatabase = options.database.isEmpty() && !fromFile;
@@ -89,6 +97,14 @@ void Configure(const HostOptions& options) {
                             .arg(QDir::toNativeSeparators(config.databaseName)));
 }
 
+// A host killed while writing leaves SafeFile's temporary files behind; a
+// day after its last write none belongs to a host still writing. The
+// installed reports folder is never touched.
+void RemoveLeftovers(const HostConfig& config) {
+    for (const QString& dir : {config.outputDir, config.userReportsDir})
+        SafeFile::RemoveLeftovers(dir, std::chrono::hours(24));
+}
+
 int RunScript(HostWindow& window, const HostOptions& options) {
     QString text;
     try {
@@ -97,16 +113,21 @@ int RunScript(HostWindow& window, const HostOptions& options) {
         std::fprintf(stderr, "%s\n", qPrintable(error.Message()));
         return 1;
     }
-    QTextStream out(stdout);
+    EventOutput events(STDOUT_FILENO);
+    int status = 2;
     try {
         const std::vector<ScriptLine> lines = ReadScript(text);
         QDir().mkpath(options.outputDir);
-        ScriptRunner runner(window, out, options.outputDir);
-        return runner.Run(lines);
+        ScriptRunner runner(window, events, options.outputDir);
+        status = runner.Run(lines);
     } catch (const ScriptSyntaxError& e) {
-        out << QStringLiteral("{\"event\":\"error\",\"line\":%1,\"text\":\"%2\"}\n").arg(e.line).arg(e.text);
-        return 2;
+        events.WriteLine(
+            QJsonDocument(QJsonObject{{"event", "error"}, {"line", e.line}, {"text", e.text}})
+                .toJson(QJsonDocument::Compact));
     }
+    if (!events.Failed()) return status;
+    std::fprintf(stderr, "%s\n", qPrintable(events.Failure()));
+    return 1;
 }
 
 }  // namespace
@@ -115,6 +136,9 @@ int main(int argc, char** argv) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
     const bool scripted = arguments.contains("--script") || arguments.contains("--create-db");
+    // A reader that closes the events' pipe is a failed write to report
+    // (status 1), not a signal that ends the host before it can say so.
+    if (scripted) std::signal(SIGPIPE, SIG_IGN);
     if (scripted && !HasDisplay() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     if (!scripted && !HasDisplay() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         std::fprintf(stderr, "Não há tela disponível. Para rodar sem tela use o modo de script:\n"
@@ -145,6 +169,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (options.createDatabase) return CreateDatabaseCommand(HostConfig::Instance(), options.sampleRows);
+    RemoveLeftovers(HostConfig::Instance());
     HostWindow window;
     try {
         for (const QString& module : options.modules) window.AddModule(module);

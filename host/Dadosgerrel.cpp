@@ -5,6 +5,7 @@
 #include "Confirma.h"
 #include "Funcoes.h"
 #include "HostConfig.h"
+#include "ReportFolders.h"
 #include "SysUtils.h"
 
 void TfrmDadosGerRel::Publish(TPublisher<TfrmDadosGerRel>& p) {
@@ -81,7 +82,7 @@ void TfrmDadosGerRel::sbtSalvarComoClick(TObject* /*Sender*/) {
 QString TfrmDadosGerRel::FileToReplace(const ReportDefinition& chosen, const QString& title) {
     QString file;
     for (const ReportDefinition& report :
-         FindReports(HostConfig::Instance().reportsDir, lblCodRel->Caption()))
+         ReportFolders::Of(HostConfig::Instance()).Find(lblCodRel->Caption()))
         if (report.title.trimmed().compare(title, Qt::CaseInsensitive) == 0 &&
             (file.isEmpty() || report.file == chosen.file))
             file = report.file;
@@ -96,7 +97,7 @@ QString TfrmDadosGerRel::FileToReplace(const ReportDefinition& chosen, const QSt
 void TfrmDadosGerRel::LoadReportNames(const QString& selectFile) {
     const QString dir = HostConfig::Instance().reportsDir;
     QStringList problems;
-    reports_ = FindReports(dir, lblCodRel->Caption(), &problems);
+    reports_ = ReportFolders::Of(HostConfig::Instance()).Find(lblCodRel->Caption(), &problems);
     cbbReportNames->SetItems(ReportListNames(reports_));
     int selected = 0;
     for (int i = 0; i < reports_.size(); ++i)
@@ -104,7 +105,7 @@ void TfrmDadosGerRel::LoadReportNames(const QString& selectFile) {
     cbbReportNames->SetItemIndex(selected);
     // A file that cannot be read would otherwise just be missing from the
     // list; a missing folder is what "Arq_Rel_Err" says.
-    if (!problems.isEmpty() && QDir(dir).exists())
+    if (!problems.isEmpty())
         MensErro(msgMensagens->Msg("Rel_Ilegiveis") + u'\n' + problems.join(u'\n'), false);
     if (reports_.isEmpty())
         MensErro(Format(msgPadrao->Msg("Arq_Rel_Err"), {lblCodRel->Caption(), QDir::toNativeSeparators(dir)}), false);

@@ -9,8 +9,13 @@
 // The host application fills it from its configuration file and command
 // line; tests set it directly.
 struct HOST_EXPORT HostConfig {
-    // The folder of report definition files.
+    // The folder of report definition files that come with the host; the
+    // host only reads it (installed, it is under /usr).
     QString reportsDir;
+    // The user's own report definitions, saved with "Salvar como"; listed
+    // beside reportsDir and made when a definition is first saved. Empty:
+    // nothing can be saved.
+    QString userReportsDir;
     // The folder of help pages, one folder per help file (the host's help
     // window tells how a topic is found there).
     QString helpDir;

@@ -1,7 +1,6 @@
 #include "ReportDesigner.h"
 
 #include <QApplication>
-#include <QFileInfo>
 #include <QMdiArea>
 #include <QPrinterInfo>
 
@@ -9,6 +8,7 @@
 #include "Forms.h"
 #include "HostConfig.h"
 #include "ReportDatabase.h"
+#include "ReportFolders.h"
 #include "ReportHeader.h"
 #include "ReportJob.h"
 #include "ReportOutput.h"
@@ -132,14 +132,15 @@ ReportDefinition TReportDesignerDialog::SaveAs(const ReportDefinition& report,
                                                const QString& newTitle, const QString& replacing) {
     const QString title = newTitle.trimmed();
     if (title.isEmpty()) throw Exception(QStringLiteral("Informe o título do novo relatório."));
+    const ReportFolders folders = ReportFolders::Of(HostConfig::Instance());
+    const QString dir = folders.MakeUserFolder();
     ReportDefinition copy = report;
     copy.title = title;
     if (replacing.isEmpty()) {
-        copy.file = copy.WriteNew(report.file.isEmpty() ? HostConfig::Instance().reportsDir
-                                                        : QFileInfo(report.file).absolutePath());
+        copy.file = copy.WriteNew(dir);
     } else {
-        copy.file = replacing;
-        copy.Write(replacing);
+        copy.file = folders.ReplacementFor(replacing);
+        copy.Write(copy.file);
     }
     Notify(QStringLiteral("saveas"), copy, 0, copy.file);
     return copy;

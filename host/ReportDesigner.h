@@ -47,11 +47,13 @@ public:
     void Preview(const ReportDefinition& report);
     void Print(const ReportDefinition& report);
     bool Running() const { return running_; }
-    // Saves a copy of `report` under `newTitle` and gives the new definition:
-    // over the file `replacing` when given, else as a new file in the same
-    // folder (or the reports folder when it came from no file), named by
-    // ReportDefinition::WriteNew. Throws Exception for an empty title and
-    // when the file cannot be written.
+    // Saves a copy of `report` under `newTitle` into the user's reports
+    // folder (made when missing; see ReportFolders) and gives the new
+    // definition: in place of the report in `replacing` when given (an
+    // installed one gets the user's copy under its name, its own file stays
+    // as it was), else as a new file named by ReportDefinition::WriteNew.
+    // Throws Exception for an empty title and when the folder or the file
+    // cannot be written.
     ReportDefinition SaveAs(const ReportDefinition& report, const QString& newTitle,
                             const QString& replacing = QString());
 

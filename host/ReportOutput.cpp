@@ -51,10 +51,7 @@ void PaintInBackground(const ReportDefinition& report, QWidget* host, const QStr
 QString OutputFolder() {
     const QString dir = HostConfig::Instance().outputDir;
     if (dir.isEmpty()) throw Exception(QStringLiteral("A pasta de saída dos relatórios não foi configurada."));
-    errno = 0;
-    if (!QDir().mkpath(dir))
-        throw Exception(QStringLiteral("Não foi possível criar a pasta de saída dos relatórios %1: %2.")
-                            .arg(QDir::toNativeSeparators(dir), SystemReason(errno ? errno : EIO)));
+    MakeFolder(dir, QStringLiteral("de saída dos relatórios"));
     return dir;
 }
 

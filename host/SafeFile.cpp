@@ -9,7 +9,9 @@
 #include <QFileInfo>
 #include <QIODevice>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <cerrno>
+#include <ctime>
 
 #include "SysUtils.h"
 #include "SystemError.h"
@@ -29,19 +31,7 @@ public:
 
     // Sends the buffer to the file; false, with Error() set, on failure.
     bool Drain() {
-        const char* data = buffer_.constData();
-        qint64 left = buffer_.size();
-        while (left > 0 && error_ == 0) {
-            const ssize_t sent = ::write(fd_, data, static_cast<size_t>(left));
-            if (sent < 0 && errno == EINTR) continue;
-            if (sent <= 0) {
-                error_ = sent < 0 ? errno : EIO;
-                break;
-            }
-            data += sent;
-            left -= sent;
-            written_ += sent;
-        }
+        if (error_ == 0) error_ = WriteAll(fd_, buffer_.constData(), buffer_.size(), &written_);
         buffer_.clear();
         return error_ == 0;
     }
@@ -67,6 +57,19 @@ QByteArray Native(const QString& path) { return QFile::encodeName(path); }
 
 // How many names a claim tries before it gives up.
 constexpr int kMaxClaims = 100000;
+
+// ".<target or novo>.<eight hex digits>.tmp", as CreateTemporary names them.
+// Joined, not formatted: a "%1" in a target's name is no placeholder.
+QString TemporaryName(const QString& stem) {
+    return u'.' + stem + u'.' +
+           QStringLiteral("%1").arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0')) +
+           QStringLiteral(".tmp");
+}
+
+bool IsTemporaryName(const QString& name) {
+    static const QRegularExpression pattern(QStringLiteral("^\\..+\\.[0-9a-f]{8}\\.tmp$"));
+    return pattern.match(name).hasMatch();
+}
 
 }  // namespace
 
@@ -102,11 +105,7 @@ struct SafeFile::State {
     void CreateTemporary(const QString& stem) {
         const QDir folder(dir);
         for (int attempt = 0; attempt < 100; ++attempt) {
-            const QString name =
-                QStringLiteral(".%1.%2.tmp")
-                    .arg(stem)
-                    .arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0'));
-            const QString path = folder.filePath(name);
+            const QString path = folder.filePath(TemporaryName(stem));
             fd = ::open(Native(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
             if (fd >= 0) {
                 temporary = path;
@@ -202,6 +201,22 @@ SafeFile SafeFile::ClaimNew(const QString& dir, std::function<QString(int n)> na
     state->nameFor = std::move(nameFor);
     state->CreateTemporary(QStringLiteral("novo"));
     return SafeFile(std::move(state));
+}
+
+int SafeFile::RemoveLeftovers(const QString& dir, std::chrono::seconds age) {
+    if (dir.isEmpty()) return 0;
+    const QDir folder(dir);
+    const time_t before = ::time(nullptr) - static_cast<time_t>(age.count());
+    int removed = 0;
+    for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        if (!IsTemporaryName(name)) continue;
+        const QByteArray path = Native(folder.filePath(name));
+        struct stat info {};
+        if (::lstat(path.constData(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
+        if (info.st_uid != ::geteuid() || info.st_mtime >= before) continue;
+        if (::unlink(path.constData()) == 0) ++removed;
+    }
+    return removed;
 }
 
 SafeFile::SafeFile(SafeFile&&) noexcept = default;

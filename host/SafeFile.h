@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -28,6 +29,13 @@ public:
     // exclusive create, so that parallel writers into one folder never
     // overwrite each other's files.
     static SafeFile ClaimNew(const QString& dir, std::function<QString(int n)> nameFor);
+    // Removes from `dir` (not below it) the temporary files a SafeFile left
+    // when its process was killed before Commit: regular files of this
+    // user, named as SafeFile names them (".NAME.xxxxxxxx.tmp", eight
+    // lower-case hex digits), last written more than `age` ago. Anything
+    // else stays, and a file that cannot be removed is left as it is.
+    // Gives how many were removed.
+    static int RemoveLeftovers(const QString& dir, std::chrono::seconds age);
 
     SafeFile(SafeFile&&) noexcept;
     SafeFile& operator=(SafeFile&&) noexcept;

@@ -6,6 +6,7 @@
 # in the installed files or among the files the host loaded, when a package
 # the .deb depends on is not installed here (dpkg would install it), when the
 # report PDF is not written or the sample database is not in the user's data
+# folder, when a report saved with "Salvar como" is not in the user's reports
 # folder, and when the run wrote anything under the install root.
 #
 #   scripts/check-installed.sh [BUILD_DIR]     (default build, built)
@@ -42,6 +43,7 @@ grep -qx 'Name=Gestão Empresarial' "$desktop" && grep -qx 'Icon=rclhost' "$desk
   fail "falta a entrada de menu \"Gestão Empresarial\" com o ícone rclhost"
 
 cp "$root/scripts/sample.script" "$tmp/sample.script"
+printf 'click sbtSalvarComo\nanswer "Meu relatório"\n' >>"$tmp/sample.script"
 status=0
 (cd "$tmp/cwd" && env -i HOME="$tmp/home" XDG_DATA_HOME="$tmp/home/dados" XDG_RUNTIME_DIR="$tmp/run" \
   PATH=/usr/bin:/bin LC_ALL=C.UTF-8 QT_QPA_PLATFORM=offscreen LD_DEBUG=libs,files LD_DEBUG_OUTPUT="$tmp/loaded" \
@@ -57,6 +59,8 @@ pdf="$(sed -n 's/.*"event":"report".*"file":"\([^"]*\)".*/\1/p' "$tmp/events.jso
 [ -n "$pdf" ] && [ "$(head -c 4 "$pdf" 2>/dev/null)" = "%PDF" ] || fail "o relatório em PDF não foi escrito"
 case "$pdf" in "$tmp/cwd/out/"*) ;; *) fail "o relatório foi para $pdf, não para out/ da pasta atual" ;; esac
 [ -s "$tmp/home/dados/rclhost/sample.db" ] || fail "o banco de exemplo não está em \$XDG_DATA_HOME/rclhost"
+[ -s "$tmp/home/dados/rclhost/reports/RCL047_meu_relatorio.rpt" ] ||
+  fail "o relatório salvo não está em \$XDG_DATA_HOME/rclhost/reports: $(cat "$tmp/events.jsonl")"
 written="$(find "$tmp/root" -newer "$tmp/unpacked" | head -3)"
 [ -z "$written" ] || fail "a execução escreveu sob a raiz da instalação: $written"
 echo "check-installed: $(basename "$deb") instalado roda o script de exemplo"

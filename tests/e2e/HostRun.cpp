@@ -28,16 +28,18 @@ HostRun HostWorkspace::Run(const QString& script, const QStringList& extraArgume
     return Finish(*process);
 }
 
-std::unique_ptr<QProcess> HostWorkspace::Start(const QString& script,
-                                               const QStringList& extraArguments) const {
+std::unique_ptr<QProcess> HostWorkspace::Start(
+    const QString& script, const QStringList& extraArguments,
+    const std::function<void(QProcess&)>& prepare) const {
     auto process = std::make_unique<QProcess>();
-    // The host reads its configuration and its sample from here, never the
-    // user's own.
+    // The host reads its configuration, its sample and keeps the user's files
+    // here, never in the user's own folders.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("XDG_CONFIG_HOME", dir_.filePath("config"));
     environment.insert("XDG_DATA_HOME", DataHome());
     process->setProcessEnvironment(environment);
     QStringList arguments{"--out", Output(), "--reports", ReportsCopy(), "--script", "-"};
+    if (prepare) prepare(*process);
     process->start(HOST_PATH, arguments + extraArguments);
     process->write(script.toUtf8());
     process->closeWriteChannel();

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 
 // One scripted run of the host application, as a user of its script mode
@@ -26,17 +27,22 @@ struct HostRun {
 class HostWorkspace {
 public:
     HostWorkspace();
-    QString Database() const { return dir_.filePath("data/rclhost/sample.db"); }
+    QString Database() const { return UserData() + "/sample.db"; }
     QString Output() const { return dir_.filePath("out"); }
     QString ReportsCopy() const { return dir_.filePath("reports"); }
     // The user's data folder ($XDG_DATA_HOME) of the runs.
     QString DataHome() const { return dir_.filePath("data"); }
     // Where the host looks for its configuration file by default.
     QString ConfigFile() const { return dir_.filePath("config/rclhost/rclhost.conf"); }
+    // The user's data folder ($XDG_DATA_HOME/rclhost) and the reports saved there.
+    QString UserData() const { return DataHome() + "/rclhost"; }
+    QString UserReports() const { return UserData() + "/reports"; }
 
     HostRun Run(const QString& script, const QStringList& extraArguments = {}) const;
     // As Run, in two steps, for hosts running side by side.
-    std::unique_ptr<QProcess> Start(const QString& script, const QStringList& extraArguments = {}) const;
+    // `prepare` may redirect the process's channels before it starts.
+    std::unique_ptr<QProcess> Start(const QString& script, const QStringList& extraArguments = {},
+                                    const std::function<void(QProcess&)>& prepare = {}) const;
     static HostRun Finish(QProcess& process);
 
 private:

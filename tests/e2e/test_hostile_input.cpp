@@ -43,6 +43,15 @@
 //     a key twice, a relative or empty url,  dizer [database]?" and the like (status 1)
 //     a line that is no key = value, a key
 //     outside a section
+//   save as into a read-only installed     the copy listed, written into                   the installed files, byte for
+//     folder, or over an installed title     $XDG_DATA_HOME/rclhost/reports                  byte; the title listed once
+//   temporary files of a killed host       -                                               all but the host's own
+//                                                                                             (.NAME.xxxxxxxx.tmp) a day old
+//   pick of a row the list lacks           error event; status 2                           the earlier choice (cancelled)
+//   screenshot onto a full disk            error "Não foi possível gravar ...: o disco     what was there; no part of a PNG
+//                                            está cheio."; status 2
+//   standard output full, or a pipe        status 1; standard error: "Não foi possível     -
+//     nobody reads                           escrever os eventos do script ..."
 // clang-format on
 //
 // Broken form definitions (unknown class, property or handler, a truncated
@@ -51,7 +60,9 @@
 // FormsTest.BadDefinitionsFailWithWhereAndWhat (tests/framework/test_forms.cpp);
 // BrokenScreenDefinition below adds what the user sees of one.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QClipboard>
@@ -66,6 +77,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTest>
+#include <ctime>
 #include <map>
 #include <memory>
 #include <tuple>
@@ -619,9 +631,11 @@ TEST_F(HostileReports, EndlessQueryStopsAtTheConfiguredTimeLimit) {
 }
 
 // Save as with the title of a report already there: asked first; only "yes"
-// replaces that report, and the list never shows the title twice.
+// replaces that report (with the user's copy: the installed file stays), and
+// the list never shows the title twice.
 TEST_F(HostileReports, SaveAsATitleTakenAsksBeforeReplacing) {
     const QString detalhado = Reports("RCL047_detalhado.rpt");
+    const QString copy = workspace_.UserReports() + "/RCL047_detalhado.rpt";
     const QByteArray before = ReadFile(detalhado);
     const QString saveOverDetalhado =
         kCorrectPeriod.section('\n', 0, 1) +
@@ -644,9 +658,10 @@ TEST_F(HostileReports, SaveAsATitleTakenAsksBeforeReplacing) {
         EXPECT_EQ(QDir(workspace_.ReportsCopy()).entryList({"*.rpt"}).size(), 2);
         EXPECT_EQ(Control(run.Only("state"), "cbbReportNames")["items"].toArray().size(), 2);
         EXPECT_EQ(run.Events("report").size(), row.replaced ? 1 : 0);
-        EXPECT_EQ(ReadFile(detalhado) == before, !row.replaced);
+        EXPECT_EQ(QFile::exists(copy), row.replaced);
+        EXPECT_EQ(ReadFile(detalhado), before);
     }
-    EXPECT_TRUE(ReadFile(detalhado).contains("LIMPEZAS")) << "the summary's definition";
+    EXPECT_TRUE(ReadFile(copy).contains("LIMPEZAS")) << "the summary's definition";
 }
 
 TEST_F(HostileReports, TwoFilesOfOneTitleAreListedApart) {
@@ -679,8 +694,8 @@ TEST(ParallelHosts, SavingAndPreviewingIntoOneFolderKeepEveryFile) {
         EXPECT_EQ(run.Events("report").size(), 2) << "a preview and a save";
     }
     QStringList saved;
-    for (const QString& file : QDir(workspace.ReportsCopy()).entryList({"RCL047_corrida*.rpt"}))
-        saved << ReportDefinition::Read(workspace.ReportsCopy() + "/" + file).title;
+    for (const QString& file : QDir(workspace.UserReports()).entryList({"RCL047_corrida*.rpt"}))
+        saved << ReportDefinition::Read(workspace.UserReports() + "/" + file).title;
     saved.sort();
     QStringList expected = titles;
     expected.sort();
@@ -695,7 +710,7 @@ TEST(ParallelHosts, SavingAndPreviewingIntoOneFolderKeepEveryFile) {
 
 struct FailingDisk {
     const char* name;
-    const char* place;  // "out", "reports" or "db": the folder on the small disk
+    const char* place;  // "out", "reports" (the user's) or "db": the folder on the small disk
     bool readOnly;      // else full
     const char* sees;   // how the message starts; %1 is the folder
 };
@@ -731,8 +746,15 @@ TEST_P(HostileDisk, SaysWhereAndWhyAndKeepsWhatWasThere) {
     }
     // A database is made only when asked for (status 1, standard error).
     const bool creating = place == "db";
-    const QStringList arguments = creating ? QStringList{"--db", folder + "/novo.db", "--sample", "100"}
-                                           : QStringList{"--" + place, folder};
+    QStringList arguments = creating ? QStringList{"--db", folder + "/novo.db", "--sample", "100"}
+                                     : QStringList{"--" + place, folder};
+    QString shown = folder;  // the folder the message names
+    if (place == "reports") {
+        ASSERT_TRUE(QDir().mkpath(workspace.UserData()));
+        ASSERT_TRUE(QFile::link(folder, workspace.UserReports()));
+        arguments.clear();
+        shown = workspace.UserReports();
+    }
     if (row.readOnly)
         ASSERT_TRUE(disk.MakeReadOnly());
     else
@@ -746,7 +768,7 @@ TEST_P(HostileDisk, SaysWhereAndWhyAndKeepsWhatWasThere) {
     EXPECT_EQ(run.exitCode, creating ? 1 : 0) << run.errors.toStdString();
     const QStringList messages = creating ? QStringList{run.errors.trimmed().split('\n').last()} : Messages(run);
     ASSERT_FALSE(messages.isEmpty());
-    EXPECT_TRUE(messages[0].startsWith(Text(row.sees).arg(folder))) << messages[0].toStdString();
+    EXPECT_TRUE(messages[0].startsWith(Text(row.sees).arg(shown))) << messages[0].toStdString();
     EXPECT_EQ(Contents(disk.Path()), before);
 }
 
@@ -1086,5 +1108,185 @@ TEST(ParallelHosts, MakingTheSampleTogetherGivesEveryOneTheSameWholeDatabase) {
                                  .filter(QRegularExpression("^(?!sample\\.db)"));
     EXPECT_TRUE(left.isEmpty()) << left.join(' ').toStdString();
 }
+
+// ---------------------------------------------------------------------------
+// The user's files in the user's folders. The installed definitions are
+// read-only, as under /usr (root writes there anyway, so what is checked is
+// that nothing in them changed): every copy saved goes to the user's folder.
+
+struct SavedCopy {
+    const char* name;
+    const char* script;    // after the period is typed
+    const char* userFile;  // what the user's folder holds afterwards
+    int listed;            // entries of the report list afterwards
+};
+
+void PrintTo(const SavedCopy& row, std::ostream* os) { *os << row.name; }
+
+void SetFolderWritable(const QString& dir, bool writable) {
+    const mode_t files = writable ? 0644 : 0444;
+    for (const QString& file : QDir(dir).entryList(QDir::Files))
+        ::chmod(QFile::encodeName(dir + "/" + file).constData(), files);
+    ::chmod(QFile::encodeName(dir).constData(), writable ? 0755 : 0555);
+}
+
+class HostileSaveAs : public ::testing::TestWithParam<SavedCopy> {};
+
+TEST_P(HostileSaveAs, GoesToTheUsersFolderAndLeavesTheInstalledOnes) {
+    const SavedCopy& row = GetParam();
+    HostWorkspace workspace;
+    const auto installed = Contents(workspace.ReportsCopy());
+    SetFolderWritable(workspace.ReportsCopy(), false);
+    const HostRun run = workspace.Run("open\n" + kCorrectPeriod.section('\n', 0, 1) + '\n' +
+                                      row.script + "state\n");
+    SetFolderWritable(workspace.ReportsCopy(), true);
+    EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    EXPECT_TRUE(Messages(run).isEmpty()) << Messages(run).join('\n').toStdString();
+    EXPECT_EQ(Contents(workspace.ReportsCopy()), installed);
+    EXPECT_EQ(QDir(workspace.UserReports()).entryList({"*.rpt"}), QStringList{row.userFile});
+    EXPECT_EQ(run.Only("report")["file"].toString(), workspace.UserReports() + "/" + row.userFile);
+    EXPECT_EQ(Control(run.Only("state"), "cbbReportNames")["items"].toArray().size(), row.listed);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, HostileSaveAs,
+    ::testing::Values(
+        SavedCopy{"NewTitle", "click sbtSalvarComo\nanswer \"Meu relatório\"\n",
+                  "RCL047_meu_relatorio.rpt", 3},
+        // The user's copy takes the installed file's name and hides it.
+        SavedCopy{"TitleOfAnInstalledReport",
+                  "select cbbReportNames \"Limpeza de Dados - Resumo por Sistema\"\n"
+                  "click sbtSalvarComo\nanswer \"Limpeza de Dados - Detalhado\"\nconfirm yes\n",
+                  "RCL047_detalhado.rpt", 2}),
+    [](const ::testing::TestParamInfo<SavedCopy>& info) { return std::string(info.param.name); });
+
+// At start the host removes what a killed host left: its own temporary
+// files, a day old, in the output folder and the user's reports folder.
+TEST(HostileLeftovers, OnlyTheHostsOwnDayOldTemporaryFilesGo) {
+    HostWorkspace workspace;
+    enum Kind { File, Folder, Link };
+    const struct {
+        const char* place;  // "out", "user" or "installed"
+        const char* name;
+        int hoursOld;
+        Kind kind;
+        bool removed;
+    } rows[] = {
+        {"out", ".novo.0badf00d.tmp", 25, File, true},
+        {"out", ".RCL047-preview.pdf.1234abcd.tmp", 48, File, true},
+        {"user", ".novo.deadbeef.tmp", 25, File, true},
+        {"out", ".novo.0badf00e.tmp", 23, File, false},  // may still be written
+        {"installed", ".novo.0badf00d.tmp", 48, File, false},
+        {"out", ".novo.0BADF00D.tmp", 48, File, false},  // not a name SafeFile gives
+        {"out", ".novo.0badf00.tmp", 48, File, false},
+        {"out", "novo.0badf00d.tmp", 48, File, false},
+        {"out", ".novo.0badf00d.tmp.pdf", 48, File, false},
+        {"user", "RCL047_antigo.rpt", 48, File, false},
+        {"out", ".pasta.0badf00d.tmp", 48, Folder, false},
+        {"out", ".ligacao.0badf00d.tmp", 48, Link, false},
+    };
+    const std::map<QString, QString> folders = {{"out", workspace.Output()},
+                                                {"user", workspace.UserReports()},
+                                                {"installed", workspace.ReportsCopy()}};
+    for (const auto& [place, folder] : folders) ASSERT_TRUE(QDir().mkpath(folder));
+    const QString target = workspace.Output() + "/alvo.txt";
+    WriteFile(target, "alvo");
+    for (const auto& row : rows) {
+        const QString path = folders.at(row.place) + "/" + row.name;
+        if (row.kind == File) WriteFile(path, "sobra");
+        if (row.kind == Folder) {
+            ASSERT_TRUE(QDir().mkpath(path));
+        }
+        if (row.kind == Link) {
+            ASSERT_TRUE(QFile::link(target, path));
+        }
+        const timespec when{::time(nullptr) - row.hoursOld * 3600, 0};
+        const timespec times[2] = {when, when};
+        ASSERT_EQ(
+            ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, AT_SYMLINK_NOFOLLOW),
+            0);
+    }
+    const HostRun run = workspace.Run("state\n");
+    EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    for (const auto& row : rows)
+        EXPECT_EQ(QFileInfo::exists(folders.at(row.place) + "/" + row.name), !row.removed)
+            << row.place << "/" << row.name;
+    EXPECT_EQ(ReadFile(target), "alvo");
+}
+
+// ---------------------------------------------------------------------------
+// Scripts never end with success when they did not: a row the list lacks, a
+// screenshot the disk cannot hold, events nobody could read.
+
+enum class EventsGo { Pipe, FullDevice, ClosedPipe };
+
+struct ScriptEnd {
+    const char* name;
+    const char* script;
+    EventsGo events;
+    bool fullDisk;  // --out on a full disk
+    int status;
+    const char* sees;  // the error event's text, or standard error's for lost events; %1: --out
+};
+
+void PrintTo(const ScriptEnd& row, std::ostream* os) { *os << row.name; }
+
+class HostileScriptEnd : public ::testing::TestWithParam<ScriptEnd> {};
+
+TEST_P(HostileScriptEnd, IsNeverReportedAsSuccess) {
+    const ScriptEnd& row = GetParam();
+    HostWorkspace workspace;
+    std::unique_ptr<SmallFileSystem> disk;
+    QString out = workspace.Output();
+    if (row.fullDisk) {
+        disk = std::make_unique<SmallFileSystem>(256);
+        if (!disk->Mounted()) GTEST_SKIP() << disk->Why().toStdString();
+        disk->Fill();
+        out = disk->Path();
+    }
+    const auto before = Contents(out);
+    int pipe[2] = {-1, -1};
+    if (row.events == EventsGo::ClosedPipe) {
+        ASSERT_EQ(::pipe2(pipe, O_CLOEXEC), 0);
+        ::close(pipe[0]);  // nobody reads: a write fails with EPIPE
+    }
+    const auto process = workspace.Start(row.script, {"--out", out}, [&row, &pipe](QProcess& host) {
+        if (row.events == EventsGo::FullDevice) host.setStandardOutputFile("/dev/full");
+        const int end = pipe[1];
+        if (row.events == EventsGo::ClosedPipe)
+            host.setChildProcessModifier([end] { ::dup2(end, STDOUT_FILENO); });
+    });
+    if (pipe[1] >= 0) ::close(pipe[1]);
+    const HostRun run = HostWorkspace::Finish(*process);
+    EXPECT_EQ(run.exitCode, row.status) << run.errors.toStdString();
+    const QString sees = row.fullDisk ? Text(row.sees).arg(out) : Text(row.sees);
+    if (row.events == EventsGo::Pipe) {
+        EXPECT_EQ(run.Only("error")["text"].toString(), sees);
+        EXPECT_TRUE(run.Events("state").isEmpty()) << "nothing after the error runs";
+    } else {
+        EXPECT_TRUE(run.errors.contains(sees)) << run.errors.toStdString();
+    }
+    if (row.fullDisk) {
+        EXPECT_EQ(Contents(out), before) << "no PNG, not even a part of one";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, HostileScriptEnd,
+    ::testing::Values(
+        ScriptEnd{"PickOfARowTheListLacks",
+                  "open\ntype depDtIni 10/03/2025\ntype depDtFim 10/03/2025\nclick rbtListaSist\n"
+                  "key rbtListaSist F9\npick Estoque Inexistente\nstate\n",
+                  EventsGo::Pipe, false, 2, "item inexistente na lista 'Sistema' (linha 6)"},
+        ScriptEnd{"ScreenshotOnAFullDisk", "open\nscreenshot tela.png\nstate\n", EventsGo::Pipe,
+                  true, 2, "Não foi possível gravar %1/tela.png: o disco está cheio."},
+        ScriptEnd{
+            "EventsIntoAFullDevice", "open\nstate\nstate\n", EventsGo::FullDevice, false, 1,
+            "Não foi possível escrever os eventos do script na saída padrão: o disco está cheio."},
+        ScriptEnd{"EventsIntoAPipeNobodyReads", "open\nstate\nstate\n", EventsGo::ClosedPipe, false,
+                  1,
+                  "Não foi possível escrever os eventos do script na saída padrão: o outro lado do "
+                  "pipe foi fechado."}),
+    [](const ::testing::TestParamInfo<ScriptEnd>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "Forms.h"
 #include "PreviewPages.h"
 #include "ReportDefinition.h"
+#include "ReportFolders.h"
 #include "ReportPreview.h"
 #include "ReportProgressDialog.h"
 #include "ReportTestSupport.h"
@@ -251,22 +252,26 @@ TEST_F(ReportDesignerTest, PdfHoldsTheRowsTotalsAndPageNumbers) {
     EXPECT_FALSE(text.contains("01/04/2024"));
 }
 
-TEST_F(ReportDesignerTest, SaveAsWritesACopyThatFindReportsLists) {
+// The copy goes to the user's folder, made on the first save, and is listed
+// beside the installed definition it came from.
+TEST_F(ReportDesignerTest, SaveAsWritesACopyIntoTheUsersFolderThatIsListed) {
     QTemporaryDir reports;
     ASSERT_TRUE(
         QFile::copy(ReportPath("RCL047_resumo.rpt"), reports.filePath("RCL047_resumo.rpt")));
+    const QString user = reports.filePath("usuario/relatorios");
+    HostConfig::Instance().reportsDir = reports.path();
+    HostConfig::Instance().userReportsDir = user;
     const ReportDefinition original = ReportDefinition::Read(reports.filePath("RCL047_resumo.rpt"));
     const ReportDefinition copy = designer_.SaveAs(original, "  Meu Relatório ");
-    EXPECT_EQ(copy.file, reports.filePath("RCL047_meu_relatorio.rpt"));
+    EXPECT_EQ(copy.file, user + "/RCL047_meu_relatorio.rpt");
     EXPECT_EQ(spy_.actions, QStringList({"saveas"}));
     EXPECT_EQ(spy_.file, copy.file);
 
-    const QList<ReportDefinition> found = FindReports(reports.path(), "RCL047");
+    const QList<ReportDefinition> found = ReportFolders::Of(HostConfig::Instance()).Find("RCL047");
     ASSERT_EQ(found.size(), 2);
     EXPECT_EQ(found[1].title, "Meu Relatório");
     EXPECT_EQ(found[1].sql, original.sql);
-    EXPECT_EQ(designer_.SaveAs(original, "Meu Relatório").file,
-              reports.filePath("RCL047_meu_relatorio_2.rpt"));
+    EXPECT_EQ(designer_.SaveAs(original, "Meu Relatório").file, user + "/RCL047_meu_relatorio_2.rpt");
     EXPECT_THROW(designer_.SaveAs(original, "   "), Exception);
 }
 

@@ -155,12 +155,14 @@ protected:
     QStringList reportsDone;                      // "<action>:<title>"
     QTemporaryDir outputDir;
     QTemporaryDir reportsDir;
+    QTemporaryDir userReportsDir;  // where Salvar como writes
 
 private:
     void ConfigureHost() {
         ASSERT_TRUE(CopyReportsFolder(QStringLiteral(REPORTS_DIR), reportsDir.path()));
         HostConfig& config = HostConfig::Instance();
         config.reportsDir = reportsDir.path();
+        config.userReportsDir = userReportsDir.path();
         config.databaseDriver = QStringLiteral("QSQLITE");
         config.databaseName = SharedDatabaseFile();
         config.unattended = true;

@@ -132,7 +132,7 @@ INSTANTIATE_TEST_SUITE_P(PreviewPrintSaveAs, ScreenValidation,
 
 using ScreenSaveAs = ScreenTest;
 
-TEST_F(ScreenSaveAs, PromptUsesTheScreensCatalogueAndTheCopyLandsInTheReportsFolder) {
+TEST_F(ScreenSaveAs, PromptUsesTheScreensCatalogueAndTheCopyLandsInTheUsersFolder) {
     TfrmLimpDados& s = Open();
     Type(s.depDtIni, "01032024");
     Type(s.depDtFim, "31032024");
@@ -140,7 +140,8 @@ TEST_F(ScreenSaveAs, PromptUsesTheScreensCatalogueAndTheCopyLandsInTheReportsFol
     QTest::mouseClick(s.sbtSalvarComo, Qt::LeftButton);
     EXPECT_EQ(promptTexts, (QStringList{"Título do Relatório", "Informe o título do relatório:"}));
     EXPECT_EQ(reportsDone, QStringList{"saveas:Limpeza de março"});
-    EXPECT_EQ(QDir(reportsDir.path()).entryList({"*.rpt"}).size(), 3);
+    EXPECT_EQ(QDir(reportsDir.path()).entryList({"*.rpt"}).size(), 2);
+    EXPECT_EQ(QDir(userReportsDir.path()).entryList({"*.rpt"}).size(), 1);
     EXPECT_TRUE(s.cbbReportNames->Items().contains("Limpeza de março"));
 }
 
