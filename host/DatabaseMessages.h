@@ -9,9 +9,11 @@
 #include "HostExport.h"
 
 // What a person reads when the report database fails, in Portuguese: the
-// cause named (server down, password refused, no such database or table,
-// connection lost, time limit), the database's own words only where no cause
-// is known. Never a password.
+// cause named (server down, password refused, and from which password file,
+// a password file libpq ignored, an unknown connection option, no such
+// database or table, a table the user may not read, connection lost, time
+// limit), the server's own words (ServerWords) after it where they add to
+// it, or alone where no cause is known. Never a password.
 
 // Why connecting to the configured server database failed.
 HOST_EXPORT QString ServerConnectionFailure(const HostConfig& config, const QSqlError& error);
