@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <QRegularExpression>
+
 namespace {
 
 QString SqliteCause(int code) {
@@ -34,6 +36,13 @@ QString DatabaseWords(const QSqlError& error) {
 
 }  // namespace
 
+QString ServerWords(const QSqlError& error) {
+    static const QRegularExpression severity(
+        QStringLiteral("^(connection to server .*? failed:\\s*)?((ERROR|FATAL|PANIC):\\s*)?"));
+    static const QRegularExpression state(QStringLiteral("\\s*\\([0-9A-Z]{0,5}\\)$"));
+    return error.databaseText().section(u'\n', 0, 0).trimmed().remove(severity).remove(state);
+}
+
 int SqliteCode(const QSqlError& error) {
     bool ok = false;
     const int code = error.nativeErrorCode().toInt(&ok);
@@ -49,7 +58,8 @@ QString SqliteFailure(const QString& sentence, int code, const QString& words) {
 
 // Codes of drivers other than SQLite's are not interpreted.
 QString DatabaseFailure(const QString& sentence, const QSqlError& error, const QSqlDriver* driver) {
-    const QString words = DatabaseWords(error);
-    if (driver && driver->dbmsType() == QSqlDriver::SQLite) return SqliteFailure(sentence, SqliteCode(error), words);
+    if (driver && driver->dbmsType() == QSqlDriver::SQLite)
+        return SqliteFailure(sentence, SqliteCode(error), DatabaseWords(error));
+    const QString words = ServerWords(error);
     return words.isEmpty() ? sentence : sentence + QStringLiteral(": ") + words;
 }

@@ -13,12 +13,20 @@
 //   "Não foi possível criar ...: o disco está cheio (database or disk is full)"
 //   "Erro na consulta do relatório: near "SELEC": syntax error"
 //
-// Only the database's words are taken, never the driver's generic remark
-// that Qt appends ("... Unable to execute statement"). `driver` is the
+// Only the database's words are taken (ServerWords for a server), never the
+// driver's generic remark that Qt appends ("... Unable to execute statement"). `driver` is the
 // connection's (QSqlDatabase::driver(), QSqlQuery::driver()); codes of
 // drivers other than SQLite's are not interpreted.
 HOST_EXPORT QString DatabaseFailure(const QString& sentence, const QSqlError& error,
                                     const QSqlDriver* driver);
+
+// A server's own words of a failure: the first line of its message, without
+// libpq's "connection to server at ... failed:", its severity ("ERROR:") or
+// the state Qt's driver adds ("(42501)"). The
+// rest (the statement quoted back as Qt's driver prepared it, "LINE 1:
+// PREPARE qpsqlpstmt_1 AS ...", and a caret) and the driver's own remark
+// ("Unable to prepare statement") are never shown.
+HOST_EXPORT QString ServerWords(const QSqlError& error);
 
 // The same from SQLite's own result code and message, for a failure met on
 // its C interface.

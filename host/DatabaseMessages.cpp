@@ -1,7 +1,10 @@
 #include "DatabaseMessages.h"
 
+#include <QHash>
 #include <QRegularExpression>
 
+#include "DatabaseError.h"
+#include "DatabasePassword.h"
 #include "DatabaseUrl.h"
 #include "QueryGuard.h"
 #include "SysUtils.h"
@@ -26,10 +29,60 @@ QString UserName(const HostConfig& config) {
     return config.databaseUser.isEmpty() ? QStringLiteral("do sistema") : config.databaseUser;
 }
 
-// The first line of what the database said, for the generic messages.
-QString DatabaseWords(const QSqlError& error) {
-    const QString text = error.databaseText().trimmed();
-    return (text.isEmpty() ? error.driverText() : text).section(u'\n', 0, 0).trimmed();
+// A Portuguese sentence (without its full stop) and the server's words after
+// it, in parentheses.
+QString WithWords(const QString& sentence, const QSqlError& error) {
+    const QString words = ServerWords(error);
+    return words.isEmpty() ? sentence + u'.' : QStringLiteral("%1 (%2).").arg(sentence, words);
+}
+
+// The password file libpq says it took a refused password from.
+QString PasswordFileOf(const QSqlError& error) {
+    static const QRegularExpression file(QStringLiteral("password retrieved from file \"([^\"]+)\""));
+    const QRegularExpressionMatch match = file.match(error.databaseText());
+    return match.hasMatch() ? match.captured(1) : QString();
+}
+
+QString PasswordRefusedMessage(const HostConfig& config, const QSqlError& error) {
+    const QString server = ServerName(config);
+    if (const QString file = PasswordFileOf(error); !file.isEmpty())
+        return WithWords(QStringLiteral("O servidor de banco de dados %1 recusou a senha do usuário %2 "
+                                        "guardada no arquivo de senhas %3: corrija-a nesse arquivo")
+                             .arg(server, UserName(config), file),
+                         error);
+    return WithWords(QStringLiteral("O servidor de banco de dados %1 recusou a senha do usuário %2")
+                         .arg(server, UserName(config)),
+                     error);
+}
+
+QString PasswordWantedMessage(const HostConfig& config) {
+    const QString server = ServerName(config);
+    if (const QString ignored = IgnoredPasswordFile(); !ignored.isEmpty())
+        return QStringLiteral("O servidor de banco de dados %1 pede a senha do usuário %2. %3")
+            .arg(server, UserName(config), ignored);
+    return QStringLiteral(
+               "O servidor de banco de dados %1 pede a senha do usuário %2: informe-a "
+               "quando o programa perguntar, em PGPASSWORD ou no arquivo de senhas "
+               "do PostgreSQL (~/.pgpass).")
+        .arg(server, UserName(config));
+}
+
+// "permission denied for table limpeza": what was refused, as a person says it.
+QString DeniedObject(const QSqlError& error) {
+    static const QRegularExpression denied(
+        QStringLiteral("permission denied for (table|view|sequence|schema|function|relation) (\\S+)"));
+    const QRegularExpressionMatch match = denied.match(error.databaseText());
+    if (!match.hasMatch()) return QStringLiteral("os dados que a consulta usa");
+    static const QHash<QString, QString> kinds = {
+        {"table", "a tabela"}, {"relation", "a tabela"}, {"view", "a visão"},
+        {"sequence", "a sequência"}, {"schema", "o esquema"}, {"function", "a função"}};
+    return kinds.value(match.captured(1)) + u' ' + match.captured(2);
+}
+
+QString ConnectedUser(const QSqlDatabase& db) {
+    if (!db.userName().isEmpty()) return db.userName();
+    const QString user = qEnvironmentVariable("PGUSER");
+    return user.isEmpty() ? qEnvironmentVariable("USER") : user;
 }
 
 QString QuotedName(const QSqlError& error) {
@@ -50,21 +103,25 @@ bool ConnectionLost(const QSqlDatabase& db, const QSqlError& error) {
 
 }  // namespace
 
+bool ServerRefusedPassword(const QSqlError& error) {
+    return Says(error, "password authentication failed");
+}
+
 bool ServerWantsPassword(const QSqlError& error) {
     return Says(error, "no password supplied") || Says(error, "password is required");
 }
 
 QString ServerConnectionFailure(const HostConfig& config, const QSqlError& error) {
     const QString server = ServerName(config);
-    if (Says(error, "password authentication failed"))
-        return QStringLiteral("O servidor de banco de dados %1 recusou a senha do usuário %2.")
-            .arg(server, UserName(config));
-    if (ServerWantsPassword(error))
-        return QStringLiteral(
-                   "O servidor de banco de dados %1 pede a senha do usuário %2: informe-a "
-                   "quando o programa perguntar, em PGPASSWORD ou no arquivo de senhas "
-                   "do PostgreSQL (~/.pgpass).")
-            .arg(server, UserName(config));
+    if (ServerRefusedPassword(error)) return PasswordRefusedMessage(config, error);
+    if (ServerWantsPassword(error)) return PasswordWantedMessage(config);
+    static const QRegularExpression option(QStringLiteral("invalid connection option \"([^\"]*)\""));
+    if (const QRegularExpressionMatch match = option.match(error.databaseText()); match.hasMatch())
+        return WithWords(QStringLiteral("O endereço do banco de dados de relatórios tem o parâmetro "
+                                        "'%1', que o PostgreSQL não conhece: confira como ele se "
+                                        "escreve (sslmode, connect_timeout...)")
+                             .arg(match.captured(1)),
+                         error);
     if (Says(error, "database \"") && Says(error, "does not exist"))
         return QStringLiteral("O banco de dados %1 não existe no servidor %2.")
             .arg(config.databaseName, server);
@@ -80,7 +137,7 @@ QString ServerConnectionFailure(const HostConfig& config, const QSqlError& error
         return QStringLiteral(
                    "A conexão segura (SSL) com o servidor de banco de dados %1 não foi "
                    "possível: %2")
-            .arg(server, DatabaseWords(error));
+            .arg(server, ServerWords(error));
     if (Says(error, "Connection refused") || Says(error, "could not connect") ||
         Says(error, "timeout expired") || Says(error, "No such file or directory") ||
         Says(error, "the database system is"))
@@ -89,7 +146,7 @@ QString ServerConnectionFailure(const HostConfig& config, const QSqlError& error
                    "desligado, ou o endereço ou a porta estão errados.")
             .arg(server);
     return QStringLiteral("Não foi possível conectar ao banco de dados de relatórios %1: %2")
-        .arg(DatabaseDescription(config), DatabaseWords(error));
+        .arg(DatabaseDescription(config), ServerWords(error));
 }
 
 void ThrowKnownQueryFailure(const QSqlDatabase& db, const QSqlError& error, const QString& source,
@@ -103,6 +160,11 @@ void ThrowKnownQueryFailure(const QSqlDatabase& db, const QSqlError& error, cons
         throw Exception(QStringLiteral("A conexão com o servidor de banco de dados %1 caiu durante "
                                        "o relatório; nada foi gerado. Tente de novo.")
                             .arg(db.hostName()));
+    if (state == QLatin1String("42501"))
+        throw Exception(WithWords(QStringLiteral("O usuário %1 não tem permissão para ler %2 no banco "
+                                                 "de dados de relatórios %3")
+                                      .arg(ConnectedUser(db), DeniedObject(error), db.databaseName()),
+                                  error));
     if (state == QLatin1String("25006"))
         throw Exception(QueryRefusedMessage(source, QStringLiteral("alterar os dados")));
     if (state == QLatin1String("42P01") || Says(error, "no such table"))

@@ -9,12 +9,18 @@
 #include "HostExport.h"
 
 // What a person reads when the report database fails, in Portuguese: the
-// cause named (server down, password refused, no such database or table,
-// connection lost, time limit), the database's own words only where no cause
-// is known. Never a password.
+// cause named (server down, password refused, and from which password file,
+// a password file libpq ignored, an unknown connection option, no such
+// database or table, a table the user may not read, connection lost, time
+// limit), the server's own words (ServerWords) after it where they add to
+// it, or alone where no cause is known. Never a password.
 
 // Why connecting to the configured server database failed.
 HOST_EXPORT QString ServerConnectionFailure(const HostConfig& config, const QSqlError& error);
+
+// The server refused the password it was given (typed, or from libpq's
+// password file or PGPASSWORD).
+HOST_EXPORT bool ServerRefusedPassword(const QSqlError& error);
 
 // The server asks for a password and was given none.
 HOST_EXPORT bool ServerWantsPassword(const QSqlError& error);
@@ -24,8 +30,8 @@ HOST_EXPORT QString MissingTableMessage(const QString& table, const QString& dat
 
 // For a report statement that failed on `db` (already checked by the
 // QueryGuard): throws Exception with the message of a cause it knows (a
-// missing table, the server's time limit, a lost connection, a write refused
-// by the read-only snapshot), EAbort when the server says the statement was
+// missing table, a table the user may not read, the server's time limit, a
+// lost connection, a write refused by the read-only snapshot), EAbort when the server says the statement was
 // cancelled; returns otherwise, for the caller to report the database's words.
 // `source` names the report definition; `limit` is the time limit it ran
 // under.

@@ -14,7 +14,9 @@
 class HOST_EXPORT TfrmSenhaBanco : public TfrmInputQuery {
     Q_OBJECT
 public:
-    TfrmSenhaBanco(const QString& user, const QString& database, QWidget* parent = nullptr);
+    // `note`, when given, is a line above the question (why it is asked).
+    TfrmSenhaBanco(const QString& user, const QString& database, const QString& note = {},
+                   QWidget* parent = nullptr);
     const QString& Database() const { return database_; }
 
 private:
@@ -22,7 +24,15 @@ private:
 };
 
 // Shows the prompt (through Application->ExecModal); false when cancelled.
-HOST_EXPORT bool AskDatabasePassword(const HostConfig& config, QString& password);
+// `note` says why it is asked when that is news: a password accepted earlier
+// in the session and now refused, or a password file libpq ignored.
+HOST_EXPORT bool AskDatabasePassword(const HostConfig& config, QString& password,
+                                     const QString& note = {});
+
+// The sentence naming libpq's password file (PGPASSFILE, else ~/.pgpass)
+// when libpq ignores it for its permissions (others may read it) or because
+// it is no regular file; empty when there is no such file or it is used.
+HOST_EXPORT QString IgnoredPasswordFile();
 
 // The password to connect with: the configuration's, else the one typed for
 // this database during the session.

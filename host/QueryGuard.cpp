@@ -3,7 +3,9 @@
 #include <sqlite3.h>
 
 #include <QDir>
+#include <QSet>
 #include <QSqlDriver>
+#include <iterator>
 #include <utility>
 
 #include "ServerCancel.h"
@@ -19,6 +21,8 @@ struct QueryGuard::State {
     bool inTransactionBefore = false;
     Stop stop = Stop::None;
     QString attempt;               // what the refused statement tried
+    QString function;              // ... when it was calling a function not allowed
+    void* handle = nullptr;        // the connection's sqlite3*
     bool attemptInternal = false;  // ... to one of SQLite's own tables
 
     bool Cancelled() const { return cancel && cancel->load(std::memory_order_relaxed); }
@@ -77,9 +81,18 @@ QString CreateOrDrop(int action, const QString& name) {
     }
 }
 
+// Whether a statement of the connection is between its first step and its
+// end: VACUUM attaches its target while it runs, ATTACH while it is prepared.
+bool StatementRunning(sqlite3* handle) {
+    for (sqlite3_stmt* statement = sqlite3_next_stmt(handle, nullptr); statement;
+         statement = sqlite3_next_stmt(handle, statement))
+        if (sqlite3_stmt_busy(statement)) return true;
+    return false;
+}
+
 // What a refused statement tried, in the user's words ("apagar a tabela
 // vendas"); `a` and `b` are the authorizer's two details of the action.
-QString Attempt(int action, const char* a, const char* b) {
+QString Attempt(int action, const char* a, const char* b, sqlite3* handle) {
     const QString first = Text(a);
     if (QString schema = CreateOrDrop(action, first); !schema.isEmpty()) return schema;
     switch (action) {
@@ -94,8 +107,9 @@ QString Attempt(int action, const char* a, const char* b) {
         // VACUUM attaches a database of its own: '' for itself, the target
         // file for VACUUM INTO.
         case SQLITE_ATTACH:
-            return first.isEmpty() ? QStringLiteral("reescrever o banco de dados (VACUUM)")
-                                   : QStringLiteral("gravar no arquivo ") + first;
+            if (first.isEmpty()) return QStringLiteral("reescrever o banco de dados (VACUUM)");
+            return StatementRunning(handle) ? QStringLiteral("gravar no arquivo ") + first
+                                            : QStringLiteral("anexar outro arquivo, ") + first;
         case SQLITE_DETACH:
             return QStringLiteral("desanexar o banco de dados ") + first;
         case SQLITE_PRAGMA:
@@ -120,6 +134,11 @@ bool IsSchemaTable(const char* table) {
     return false;
 }
 
+bool IsReportFunction(const char* name) {
+    static const QSet<QByteArray> allowed(std::begin(kReportFunctions), std::end(kReportFunctions));
+    return name && allowed.contains(QByteArray(name).toLower());
+}
+
 // `a` and `b` are the authorizer's details of the action: for a function,
 // `b` is its name; for a row change, `a` is the table.
 bool Allowed(int action, const char* a, const char* b) {
@@ -130,7 +149,7 @@ bool Allowed(int action, const char* a, const char* b) {
         case SQLITE_TRANSACTION:
             return true;
         case SQLITE_FUNCTION:
-            return qstricmp(b, "load_extension") != 0;
+            return IsReportFunction(b);
         // CREATE, DROP and the like are asked about as a change to the schema
         // table first and as themselves right after: letting the first pass
         // makes the refusal name what the statement tried. SQLite itself
@@ -155,7 +174,8 @@ int Authorize(void* context, int action, const char* a, const char* b, const cha
     if (state->stop != Stop::Refused || state->attemptInternal) {
         state->attemptInternal = qstrnicmp(a, "sqlite_", 7) == 0;
         state->stop = Stop::Refused;
-        state->attempt = Attempt(action, a, b);
+        state->attempt = Attempt(action, a, b, static_cast<sqlite3*>(state->handle));
+        state->function = action == SQLITE_FUNCTION ? Text(b) : QString();
     }
     return SQLITE_DENY;
 }
@@ -197,6 +217,7 @@ QueryGuard::QueryGuard(QSqlDatabase& db, const QString& source, const std::atomi
         return;
     }
     handle_ = handle;
+    state_->handle = handle;
     state_->inTransactionBefore = sqlite3_get_autocommit(handle) == 0;
     sqlite3_set_authorizer(handle, Authorize, state_.get());
     sqlite3_progress_handler(handle, kStepsBetweenChecks, Progress, state_.get());
@@ -214,6 +235,11 @@ QueryGuard::~QueryGuard() {
 void QueryGuard::Check() {
     const Stop stop = std::exchange(state_->stop, Stop::None);
     if (stop == Stop::Cancelled || state_->Cancelled()) Abort();
+    if (stop == Stop::Refused && !state_->function.isEmpty())
+        throw Exception(
+            QStringLiteral("A consulta do relatório%1 foi recusada: ela chama a função %2, que "
+                           "não está entre as funções que um relatório pode usar.")
+                .arg(ReportName(state_->source), state_->function));
     if (stop == Stop::Refused) throw Exception(QueryRefusedMessage(state_->source, state_->attempt));
     if (stop == Stop::TimeLimit)
         throw Exception(QueryTimeLimitMessage(state_->source, state_->timeLimit));

@@ -15,10 +15,12 @@ class ServerCancel;
 // read:
 //
 // - every statement prepared under the guard is checked by SQLite's
-//   authorizer: reading, functions (but load_extension), recursive queries
-//   and plain BEGIN/COMMIT/ROLLBACK pass; writing, creating and dropping,
-//   ATTACH and DETACH (and so VACUUM and VACUUM INTO), PRAGMA, ANALYZE,
-//   REINDEX and savepoints are refused before they run;
+//   authorizer: reading, the functions reports use (the list and its
+//   reasons are in QueryGuard.cpp: dates, text, aggregates and windows,
+//   mathematics, JSON), recursive queries and plain BEGIN/COMMIT/ROLLBACK
+//   pass; any other function (named in the message), writing, creating and
+//   dropping, ATTACH and DETACH (and so VACUUM and VACUUM INTO), PRAGMA,
+//   ANALYZE, REINDEX and savepoints are refused before they run;
 // - a running statement is interrupted as soon as `*cancel` becomes true or
 //   `timeLimit` (counted from the guard's construction; 0 for none) passes.
 //   SQLite looks every few thousand VM steps, so a cancel takes effect within
@@ -60,6 +62,40 @@ private:
     std::unique_ptr<State> state_;
     std::unique_ptr<ServerCancel> serverCancel_;  // on a server, with a cancel flag
 };
+
+// The SQLite functions a report may call, by what reports do with them;
+// QueryGuard refuses every other by name. Left out on purpose: what reaches
+// outside the query (load_extension; fts3_tokenizer, which hands out a
+// library address), what tells about the connection or the library
+// (changes, total_changes, last_insert_rowid, sqlite_version,
+// sqlite_source_id, sqlite_compileoption_*, sqlite_offset) and what only
+// makes bulk (randomblob, zeroblob: a report has no use for a value of a
+// size it chooses). Lower case; SQLite's names are not case sensitive.
+inline constexpr const char* kReportFunctions[] = {
+    // dates and times
+    "date", "time", "datetime", "julianday", "unixepoch", "strftime", "timediff",
+    "current_date", "current_time", "current_timestamp",
+    // text
+    "length", "octet_length", "lower", "upper", "trim", "ltrim", "rtrim", "substr",
+    "substring", "replace", "instr", "printf", "format", "concat", "concat_ws", "char",
+    "unicode", "hex", "unhex", "quote", "like", "glob", "soundex",
+    // values and conditions
+    "abs", "round", "sign", "coalesce", "ifnull", "iif", "nullif", "typeof", "likely",
+    "unlikely", "likelihood", "min", "max", "random",
+    // aggregates
+    "count", "sum", "total", "avg", "group_concat", "string_agg",
+    // windows
+    "row_number", "rank", "dense_rank", "percent_rank", "cume_dist", "ntile", "lag", "lead",
+    "first_value", "last_value", "nth_value",
+    // mathematics
+    "ceil", "ceiling", "floor", "trunc", "mod", "pow", "power", "sqrt", "exp", "ln", "log",
+    "log2", "log10", "pi", "degrees", "radians", "sin", "cos", "tan", "asin", "acos", "atan",
+    "atan2", "sinh", "cosh", "tanh", "asinh", "acosh", "atanh",
+    // JSON (the lookup list's choices are a JSON array)
+    "json", "json_array", "json_array_length", "json_extract", "json_object", "json_type",
+    "json_valid", "json_quote", "json_group_array", "json_group_object", "json_each",
+    "json_tree", "json_patch", "json_remove", "json_replace", "json_set", "json_insert",
+    "->", "->>"};
 
 // The messages of a report query stopped on any database: refused because it
 // tried `attempt` ("apagar a tabela vendas"), or past its time limit.

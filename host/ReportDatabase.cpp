@@ -198,12 +198,18 @@ void OpenSqlite(QSqlDatabase& db, const HostConfig& config) {
 
 // libpq looks for the password in PGPASSWORD and its password file; when the
 // server wants one it did not find, the person is asked, and what he typed
-// is kept for the session once the server took it.
+// is kept for the session once the server took it. A typed password the
+// server refuses later was changed there meanwhile: it is asked again.
 void OpenServer(QSqlDatabase& db, const HostConfig& config) {
     if (db.open()) return;
-    if (ServerWantsPassword(db.lastError())) {
+    const bool changed = !db.password().isEmpty() && ServerRefusedPassword(db.lastError());
+    if (ServerWantsPassword(db.lastError()) || changed) {
+        KeepDatabasePassword(config, QString());
         QString password;
-        if (!AskDatabasePassword(config, password)) Abort();
+        const QString note = changed ? QStringLiteral("O servidor recusou a senha informada antes; "
+                                                      "ela pode ter sido trocada.")
+                                     : QString();
+        if (!AskDatabasePassword(config, password, note)) Abort();
         db.setPassword(password);
         if (db.open()) return KeepDatabasePassword(config, password);
     }
@@ -214,12 +220,10 @@ void OpenServer(QSqlDatabase& db, const HostConfig& config) {
 }
 
 // A server connection kept from an earlier report may have been dropped
-// since (server restarted, network): asking once tells.
+// since (server restarted, network), or its password changed there (which
+// only a new connection tells): a server is connected to anew each time.
 bool StillConnected(QSqlDatabase& db) {
-    if (!db.isOpen()) return false;
-    if (db.driverName() != QLatin1String("QPSQL")) return true;
-    QSqlQuery query(db);
-    return query.exec(QStringLiteral("SELECT 1"));
+    return db.isOpen() && db.driverName() != QLatin1String("QPSQL");
 }
 
 // Reports only read: SQLite opens the file read-only besides QueryGuard; a
@@ -293,8 +297,10 @@ QSqlDatabase OpenReportConnection(const HostConfig& config, const QString& name)
         OpenSqlite(db, config);
         return db;
     }
-    if (!db.open()) throw Exception(ServerConnectionFailure(config, db.lastError()));
-    return db;
+    if (db.open()) return db;
+    // Asked again on the next report (ReportDatabase), not on this thread.
+    if (ServerRefusedPassword(db.lastError())) KeepDatabasePassword(config, QString());
+    throw Exception(ServerConnectionFailure(config, db.lastError()));
 }
 
 // Made whole under a name of its own in the same folder, then linked into

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
 #include <functional>
@@ -15,6 +16,7 @@
 #include "ReportHeader.h"
 #include "ReportQuery.h"
 #include "SafeFile.h"
+#include "SqlStatements.h"
 
 namespace {
 
@@ -238,6 +240,49 @@ void RequireHeaderParams(const ReportDefinition& report, const DefinitionObject&
     }
 }
 
+// What makes `sql` other than one statement in `dialect`, as the database
+// reads it: the text as written and as sent (parameters as '?', comments as
+// spaces) are both read, so that no difference between this reading and the
+// parameters' one can hide a second statement. On PostgreSQL Qt's driver
+// numbers each '?' ($1, $2...), so a '$' and a name right before one would
+// become a dollar quote's tag.
+QString StatementProblem(const QString& sql, SqlDialect dialect) {
+    static const QRegularExpression tagBeforeParam(QStringLiteral("\\$[\\w\\x{80}-\\x{10FFFF}]*\\?"));
+    const QString sent = ToPositional(sql).sql;
+    if (dialect == SqlDialect::PostgreSQL && sent.contains(tagBeforeParam))
+        return QStringLiteral("tem um '$' colado a um parâmetro");
+    for (const QString* text : {&sql, &sent}) {
+        const SqlStatementCount count = CountStatements(*text, dialect);
+        if (!count.problem.isEmpty())
+            return QStringLiteral("não pode ser lida: tem %1").arg(count.problem);
+        if (count.statements == 0)
+            return QStringLiteral("não tem nenhum comando, só comentários ou espaços");
+        if (count.statements > 1) {
+            QString second = text->mid(count.secondStart, 40).simplified();
+            if (second.size() > 30) second = second.left(30) + u'…';
+            return QStringLiteral("tem mais de um comando (o segundo começa em \"%1\"); um "
+                                  "relatório roda um só comando")
+                .arg(second);
+        }
+    }
+    return {};
+}
+
+// Each query holds exactly one statement for each database it runs on:
+// `sql` on SQLite, and on PostgreSQL too unless SQLPostgreSQL is given.
+void RequireOneStatement(const ReportDefinition& report, const DefinitionObject& root) {
+    const auto check = [&](const QString& sql, const char* property, SqlDialect dialect) {
+        if (const QString problem = StatementProblem(sql, dialect); !problem.isEmpty())
+            throw EDefinitionError(report.file, root.line, root.column, root.name,
+                                   QStringLiteral("a consulta %1 %2").arg(QLatin1String(property), problem));
+    };
+    check(report.sql, "SQL.Strings", SqlDialect::SQLite);
+    if (report.sqlPostgreSQL.isEmpty())
+        check(report.sql, "SQL.Strings", SqlDialect::PostgreSQL);
+    else
+        check(report.sqlPostgreSQL, "SQLPostgreSQL.Strings", SqlDialect::PostgreSQL);
+}
+
 ReportDefinition FromTree(const DefinitionObject& root, const QString& path) {
     RequireClass(root, kReportClass, path, root.name);
     ReportDefinition report;
@@ -246,6 +291,7 @@ ReportDefinition FromTree(const DefinitionObject& root, const QString& path) {
     RequireText(report.code, QStringLiteral("Code"), root, path, root.name);
     RequireText(report.title, QStringLiteral("Title"), root, path, root.name);
     RequireText(report.sql, QStringLiteral("SQL.Strings"), root, path, root.name);
+    RequireOneStatement(report, root);
     RequireHeaderParams(report, root);
     for (const DefinitionObject& child : root.children)
         report.columns << ReadColumn(child, path, root.name);

@@ -27,6 +27,10 @@
 // SQL.Strings is the query; SQLPostgreSQL.Strings, when given, is the one
 // run on a PostgreSQL database instead (the same parameters, the same
 // result columns), for what the two write differently (dates, JSON).
+// Each query holds exactly one statement as each database it runs on reads
+// it (SqlStatements.h): SQL.Strings on SQLite, and on PostgreSQL too when
+// there is no SQLPostgreSQL.Strings. Comments and a trailing ';' are
+// allowed; two statements, or none (comments only), fail the read.
 //
 // HeaderLine is the line printed under the title on every page, a template:
 // text with placeholders in braces. A placeholder is one or more

@@ -3,6 +3,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include "DatabaseError.h"
 #include "SysUtils.h"
 
 namespace {
@@ -10,22 +11,23 @@ namespace {
 void Run(QSqlDatabase& db, const QString& statement) {
     QSqlQuery query(db);
     if (!query.exec(statement))
-        throw EDatabaseError(QStringLiteral("Não foi possível começar a leitura do relatório: %1")
-                                 .arg(query.lastError().text()));
+        throw EDatabaseError(DatabaseFailure(QStringLiteral("Não foi possível começar a leitura do relatório"),
+                                             query.lastError(), query.driver()));
 }
 
 }  // namespace
 
+// The session's own settings come first, outside any transaction: whatever a
+// report's text does to its transaction, what runs after it on this
+// connection is still read-only, still under the limit, and its strings are
+// read as the definition check reads them (SqlStatements.h).
 ReportSnapshot::ReportSnapshot(QSqlDatabase& db, std::chrono::milliseconds timeLimit) : db_(db) {
     if (db.driverName() != QLatin1String("QPSQL")) return;
+    Run(db_, QStringLiteral("SET SESSION default_transaction_read_only = on"));
+    Run(db_, QStringLiteral("SET SESSION statement_timeout = %1").arg(timeLimit.count()));
+    Run(db_, QStringLiteral("SET SESSION standard_conforming_strings = on"));
     began_ = true;
     Run(db_, QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ, READ ONLY"));
-    try {
-        Run(db_, QStringLiteral("SET LOCAL statement_timeout = %1").arg(timeLimit.count()));
-    } catch (...) {
-        QSqlQuery(db_).exec(QStringLiteral("ROLLBACK"));
-        throw;
-    }
 }
 
 ReportSnapshot::~ReportSnapshot() {

@@ -10,7 +10,10 @@
 // beside them come from the same moment:
 // - PostgreSQL: a read-only REPEATABLE READ transaction whose statements the
 //   server stops after `timeLimit` (statement_timeout; 0 for none); a report
-//   statement that tries to write fails.
+//   statement that tries to write fails. The session itself is set read-only
+//   (default_transaction_read_only), under the limit and with
+//   standard_conforming_strings before the transaction begins, so that
+//   neither ends with the transaction.
 // - SQLite: nothing to begin. A report reads its rows with one statement,
 //   and SQLite reads a statement in one read transaction of its own, from
 //   one snapshot; ReportDatabase makes its files in WAL mode, so a cleanup

@@ -27,8 +27,9 @@ declare -A corpus=(
   [script_reader]=script_reader
   [report_definition]=report_definition
   [config_file]=config_file
+  [sql_statements]=sql_statements
 )
-targets="${FUZZ_TARGETS:-definition_reader date_text date_edit script_reader report_definition config_file}"
+targets="${FUZZ_TARGETS:-definition_reader date_text date_edit script_reader report_definition config_file sql_statements}"
 
 cmake -S "$root/fuzz" -B "$build" -DCMAKE_CXX_COMPILER="$cxx" >/dev/null
 cmake --build "$build" -j "${JOBS:-2}" >/dev/null

@@ -52,6 +52,26 @@
 //                                            está cheio."; status 2
 //   standard output full, or a pipe        status 1; standard error: "Não foi possível     -
 //     nobody reads                           escrever os eventos do script ..."
+//   query of two statements, of comments   "Estes arquivos de relatório..." + file,        the database, the
+//     only, or a quote left open             "a consulta SQL.Strings tem mais de um           other reports
+//                                            comando (o segundo começa em ...)"
+//   query calling fts3_tokenizer (or any   "... foi recusada: ela chama a função           the database
+//     function reports do not use)           fts3_tokenizer, que não está entre ..."
+//   ATTACH in a query                      "... ela tenta anexar outro arquivo, <file>"    the database
+//   server rows (tests/pg/test_pg_failures.cpp):
+//   SELECT; COMMIT; DELETE (or pg_sleep)   "... SQLPostgreSQL.Strings tem mais de um       the rows, even where
+//     on PostgreSQL                          comando"; past a COMMIT the session is still    the user may delete
+//                                            read-only and under the limit
+//   table the user may not read            "O usuário relatorio não tem permissão para     the next report works
+//                                            ler a tabela segredo ... (permission denied"
+//   syntax error on the server             "...: syntax error at or near "SELEC"", no      -
+//                                            "PREPARE qpsqlpstmt_1"
+//   sslmod= in the address                 "... tem o parâmetro 'sslmod', que o            -
+//                                            PostgreSQL não conhece ..."
+//   wrong password in ~/.pgpass            "... recusou a senha ... guardada no arquivo     -
+//                                            de senhas <file> ..."
+//   ~/.pgpass that others may read         the prompt names the file, 0644, chmod 600      the screen
+//   password changed while the host runs   the prompt again, saying why                    the screen
 // clang-format on
 //
 // Broken form definitions (unknown class, property or handler, a truncated
@@ -74,6 +94,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTest>
@@ -579,31 +600,33 @@ TEST_F(HostileReports, SpecialAndHugeFilesAreNamedSkippedAndNeverRead) {
 TEST_F(HostileReports, DefinitionsThatWriteAreRefusedAndTheDatabaseKept) {
     ASSERT_EQ(RunWith(kCorrectPeriod).exitCode, 0);  // creates the database
     const QString out = workspace_.Output();
+    const QString reads = Text(", e um relatório só pode ler os dados.");
     const struct {
         const char* file;
         const char* title;
         QString sql;
-        QString attempt;
+        QString why;  // after "foi recusada: "
     } rows[] = {
-        {"RCL047_drop.rpt", "Apaga", "'DROP TABLE limpeza'", "apagar a tabela limpeza"},
+        {"RCL047_drop.rpt", "Apaga", "'DROP TABLE limpeza'", "ela tenta apagar a tabela limpeza" + reads},
         {"RCL047_update.rpt", "Altera",
          "'WITH x AS (SELECT 1) UPDATE limpeza SET registros = 0 WHERE :P_DATAINI IS NOT NULL'",
-         "alterar registros da tabela limpeza"},
+         "ela tenta alterar registros da tabela limpeza" + reads},
         {"RCL047_vacuum.rpt", "Copia", "'VACUUM INTO ''" + out + "/copia.db'''",
-         "gravar no arquivo " + out + "/copia.db"},
+         "ela tenta gravar no arquivo " + out + "/copia.db" + reads},
         {"RCL047_attach.rpt", "Anexa", "'ATTACH ''" + out + "/anexo.db'' AS a'",
-         "gravar no arquivo " + out + "/anexo.db"},
+         "ela tenta anexar outro arquivo, " + out + "/anexo.db" + reads},
         {"RCL047_pragma.rpt", "Pragma", "'PRAGMA journal_mode = WAL'",
-         "executar o comando PRAGMA journal_mode"},
+         "ela tenta executar o comando PRAGMA journal_mode" + reads},
+        {"RCL047_funcao.rpt", "Funcao", "'SELECT hex(fts3_tokenizer(''simple'')) AS A'",
+         Text("ela chama a função fts3_tokenizer, que não está entre as funções que um "
+              "relatório pode usar.")},
     };
     QString script = kCorrectPeriod.section('\n', 0, 1) + '\n';
     QStringList refusals;
     for (const auto& row : rows) {
         WriteFile(Reports(row.file), Report(row.title, row.sql.toUtf8().constData()));
         script += QString("select cbbReportNames %1\nclick sbtPreview\n").arg(row.title);
-        refusals << Text("A consulta do relatório %1 foi recusada: ela tenta %2, e um relatório só "
-                         "pode ler os dados.")
-                        .arg(Reports(row.file), row.attempt);
+        refusals << Text("A consulta do relatório %1 foi recusada: %2").arg(Reports(row.file), row.why);
     }
     const QByteArray before = ReadFile(workspace_.Database());
     const HostRun run = RunWith(script + kCorrectPeriod);
@@ -612,6 +635,43 @@ TEST_F(HostileReports, DefinitionsThatWriteAreRefusedAndTheDatabaseKept) {
     EXPECT_EQ(ReadFile(workspace_.Database()), before);
     EXPECT_FALSE(QFile::exists(out + "/copia.db"));
     EXPECT_FALSE(QFile::exists(out + "/anexo.db"));
+}
+
+// A definition runs exactly one statement: the rest of a longer text would be
+// dropped (SQLite) or run (a server), and a text of comments only runs
+// nothing. Such files are named with the cause and left out of the list.
+TEST_F(HostileReports, DefinitionsOfMoreOrLessThanOneStatementAreNamedAndLeftOut) {
+    const struct {
+        const char* file;
+        const char* sql;
+        QString says;
+    } rows[] = {
+        {"RCL047_dois.rpt", "'SELECT 1 AS A; DELETE FROM limpeza'",
+         Text("tem mais de um comando (o segundo começa em \"DELETE FROM limpeza\"); um relatório "
+              "roda um só comando")},
+        {"RCL047_comentario.rpt", "'-- nada aqui' '/* nem aqui */ ;'",
+         Text("não tem nenhum comando, só comentários ou espaços")},
+        {"RCL047_variavel.rpt", "'SELECT $a(''x);DELETE FROM limpeza;--'') AS A'",
+         Text("tem mais de um comando (o segundo começa em \"DELETE FROM limpeza;--') AS A\"); um "
+              "relatório roda um só comando")},
+        {"RCL047_aspas.rpt", "'SELECT ''sem fim AS A'",
+         Text("não pode ser lida: tem um texto entre aspas (') que não termina")},
+    };
+    for (const auto& row : rows) WriteFile(Reports(row.file), Report(row.file, row.sql));
+    WriteFile(Reports("RCL047_um.rpt"), Report("Um", "'SELECT '';'' AS A; -- o fim' '/* ; */'"));
+    const HostRun run = RunWith(kCorrectPeriod.section('\n', 0, 1) +
+                                "\nstate\nselect cbbReportNames Um\nclick sbtPreview\n" + kCorrectPeriod);
+    EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    const QStringList messages = Messages(run);
+    ASSERT_EQ(messages.size(), 1) << messages.join('\n').toStdString();
+    for (const auto& row : rows)
+        EXPECT_TRUE(messages[0].contains(QRegularExpression(
+            QRegularExpression::escape(Reports(row.file)) + ":\\d+:\\d+: Report: a consulta SQL.Strings " +
+            QRegularExpression::escape(row.says) + "(\n|$)")))
+            << row.file << "\n" << messages[0].toStdString();
+    EXPECT_EQ(Control(run.Only("state"), "cbbReportNames")["items"].toArray().size(), 3);
+    ASSERT_EQ(run.Events("report").size(), 2) << "the one statement and its comments run";
+    EXPECT_EQ(run.Events("report")[0]["rows"].toInt(), 1);
 }
 
 TEST_F(HostileReports, EndlessQueryStopsAtTheConfiguredTimeLimit) {

@@ -93,7 +93,7 @@ INSTANTIATE_TEST_SUITE_P(
 INSTANTIATE_TEST_SUITE_P(
     FilesAndSettings, RefusedStatement,
     ::testing::Values(
-        Hostile{"ATTACH '%DIR%/copia.db' AS c", "gravar no arquivo %DIR%/copia.db"},
+        Hostile{"ATTACH '%DIR%/copia.db' AS c", "anexar outro arquivo, %DIR%/copia.db"},
         Hostile{"VACUUM INTO '%DIR%/copia.db'", "gravar no arquivo %DIR%/copia.db"},
         Hostile{"VACUUM", "reescrever o banco de dados (VACUUM)"},
         Hostile{"PRAGMA journal_mode = WAL", "executar o comando PRAGMA journal_mode"},
@@ -101,8 +101,27 @@ INSTANTIATE_TEST_SUITE_P(
         Hostile{"SELECT * FROM pragma_table_info('limpeza')",
                 "executar o comando PRAGMA table_info"},
         Hostile{"ANALYZE", "executar o comando ANALYZE"},
-        Hostile{"SAVEPOINT s", "abrir um ponto de salvamento"},
-        Hostile{"SELECT load_extension('/tmp/x.so')", "chamar a função load_extension"}));
+        Hostile{"SAVEPOINT s", "abrir um ponto de salvamento"}));
+
+// Functions no report needs, refused by name: the list says what may run.
+class RefusedFunction : public QueryGuardTest, public ::testing::WithParamInterface<Hostile> {};
+
+TEST_P(RefusedFunction, IsNamedAndNothingRuns) {
+    EXPECT_EQ(RunMessage(QString::fromUtf8(GetParam().sql), {kSource, nullptr, 0ms}).toStdString(),
+              QStringLiteral("A consulta do relatório /relatorios/RCL047_hostil.rpt foi recusada: ela "
+                             "chama a função %1, que não está entre as funções que um relatório pode "
+                             "usar.")
+                  .arg(GetParam().attempt)
+                  .toStdString());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Unlisted, RefusedFunction,
+    ::testing::Values(Hostile{"SELECT load_extension('/tmp/x.so')", "load_extension"},
+                      Hostile{"SELECT hex(fts3_tokenizer('simple')) AS A", "fts3_tokenizer"},
+                      Hostile{"SELECT length(zeroblob(999999999)) AS A", "zeroblob"},
+                      Hostile{"SELECT sqlite_version() AS A", "sqlite_version"},
+                      Hostile{"SELECT count(*) FROM limpeza WHERE registros = changes()", "changes"}));
 
 // The schema table's changes pass the guard on the way to the statement's
 // own action; written directly, SQLite refuses them itself.

@@ -126,6 +126,88 @@ INSTANTIATE_TEST_SUITE_P(
                       "a linha de cabeçalho usa o parâmetro 'P_DATAINI', que a consulta não tem"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Query texts that hold one statement for every database they run on, and
+// texts that hide a second one from a reader that knows less than that
+// database does. `sqlite` runs on SQLite (and on PostgreSQL when `postgres`
+// is empty); `refused` is the end of the message, empty when read.
+struct StatementText {
+    const char* name;
+    QString sqlite;
+    QString postgres;
+    QString refused;
+};
+
+void PrintTo(const StatementText& row, std::ostream* os) { *os << row.name; }
+
+QByteArray WithQueries(const StatementText& row) {
+    const auto lines = [](const QString& sql) {
+        QStringList quoted;
+        for (QString line : sql.split('\n')) quoted << "'" + line.replace("'", "''") + "'";
+        return quoted.join(' ').toUtf8();
+    };
+    QByteArray text = "object Report: TReportDefinition\n  Code = 'RCL047'\n  Title = 'T'\n"
+                      "  SQL.Strings = (" + lines(row.sqlite) + ")\n";
+    if (!row.postgres.isEmpty()) text += "  SQLPostgreSQL.Strings = (" + lines(row.postgres) + ")\n";
+    // Windows-1252, as definitions are written: U+00A0 is one byte.
+    text += "  object colA: TReportColumn\n    FieldName = 'A'\n  end\nend\n";
+    return text.replace("\xC2\xA0", "\xA0");
+}
+
+class OneStatement : public ::testing::TestWithParam<StatementText> {};
+
+TEST_P(OneStatement, IsReadAndAnyOtherCountRefusedNamingTheQuery) {
+    const StatementText& row = GetParam();
+    QString error;
+    try {
+        ReportDefinition::ReadFromText(WithQueries(row), "x.rpt");
+    } catch (const EDefinitionError& e) {
+        error = e.Message();
+    }
+    if (row.refused.isEmpty())
+        EXPECT_TRUE(error.isEmpty()) << error.toStdString();
+    else
+        EXPECT_TRUE(error.startsWith("x.rpt:1:1: Report: a consulta ") && error.endsWith(row.refused))
+            << error.toStdString();
+}
+
+const QString kTwo = QString::fromUtf8("; um relatório roda um só comando");
+const QString kDollar = QString::fromUtf8("tem um '$' colado a um parâmetro");
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, OneStatement,
+    ::testing::Values(
+        StatementText{"SemicolonsInStringsNamesAndComments",
+                      "SELECT ';' AS \"a;\", 'it''s;' AS A -- ;\nFROM t /* ; */", "", ""},
+        StatementText{"UnterminatedComment", "SELECT 1 AS A /* ; DELETE FROM t", "",
+                      "SQL.Strings não pode ser lida: tem um comentário /* sem o */ que o fecha"},
+        StatementText{"SqliteBracketNameHidesNothingOnSqlite", "SELECT [a;b] AS A FROM t",
+                      "SELECT 1 AS A", ""},
+        StatementText{"SqliteBracketNameIsTwoStatementsOnPostgres", "SELECT [a;b] AS A FROM t", "",
+                      "SQL.Strings tem mais de um comando (o segundo começa em \"b] AS A FROM t\")" + kTwo},
+        StatementText{"DollarQuoteOnPostgres", "SELECT 1 AS A", "SELECT $x$;'$x$ AS A, $$;$$", ""},
+        StatementText{"DollarQuoteLeftOpen", "SELECT 1 AS A", "SELECT $x$ AS A; DELETE FROM t",
+                      "SQLPostgreSQL.Strings não pode ser lida: tem uma cadeia $x$ sem o $x$ que a fecha"},
+        StatementText{"EscapedQuoteInAnEString", "SELECT 1 AS A", "SELECT E'\\';' AS A; DELETE FROM t",
+                      "SQLPostgreSQL.Strings tem mais de um comando (o segundo começa em \"DELETE FROM "
+                      "t\")" + kTwo},
+        StatementText{"NestedCommentOnPostgres", "SELECT 1 AS A",
+                      "SELECT 1 AS A /* /* */ ; DELETE FROM t */",
+                      "SQLPostgreSQL.Strings tem mais de um comando (o segundo começa em \"DELETE "
+                      "FROM t */\")" + kTwo},
+        StatementText{"CommentInAnEStringHidesADelete", "SELECT 1 AS A",
+                      "SELECT E'\\'--', $a$ \nx';DELETE FROM limpeza;--$a$",
+                      "SQLPostgreSQL.Strings tem mais de um comando (o segundo começa em \"DELETE "
+                      "FROM limpeza;--$a$\")" + kTwo},
+        StatementText{"ParameterBecomingADollarTag", "SELECT 1 AS A",
+                      "SELECT $a:P_X, $a$;DELETE FROM t; -- $a$", "SQLPostgreSQL.Strings " + kDollar},
+        StatementText{"DollarInANameAfterADigit", "SELECT 1 AS A", "SELECT 1$a$;DELETE$a$",
+                      "SQLPostgreSQL.Strings não pode ser lida: tem um '$' colado a um número"},
+        StatementText{"NoBreakSpaceIsPartOfAName", "SELECT 1 AS A",
+                      "SELECT\u00A0$a$;DELETE FROM t;SELECT\u00A0$a$ AS A",
+                      "SQLPostgreSQL.Strings tem mais de um comando (o segundo começa em \"DELETE "
+                      "FROM t;SELECT $a$ AS A\")" + kTwo}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(ReportDefinitionSyntax, ReaderErrorKeepsItsLine) {
     QTemporaryDir dir;
     const QString path = dir.filePath("bad.rpt");

@@ -28,7 +28,7 @@ const char* const kEndless =
     "SELECT 'x' AS SISTEMA, count(*) AS LIMPEZAS, 0 AS REGISTROS FROM n";
 const char* const kTrickling =
     "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100000) "
-    "SELECT 'Sistema ' || (i / 1000) AS SISTEMA, i AS LIMPEZAS, length(randomblob(3000000)) AS REGISTROS "
+    "SELECT 'Sistema ' || (i / 1000) AS SISTEMA, i AS LIMPEZAS, length(printf('%3000000d', i)) AS REGISTROS "
     "FROM n";
 // Thousands of pages, read at once.
 const char* const kThousandsOfPages =

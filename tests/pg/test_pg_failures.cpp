@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QStringList>
 #include <atomic>
 #include <functional>
@@ -57,12 +59,26 @@ void EndTheSleepingReport(const std::atomic<bool>& stop) {
     }
 }
 
+// Answers each password prompt of the database with what `typed` holds at
+// the time (Cancel when it is empty), noting the prompt's text in `asked`.
+void AnswerPasswordPrompts(QStringList& asked, const QString& typed) {
+    Application->SetModalHook([&asked, &typed](QDialog& dialog) {
+        auto* prompt = qobject_cast<TfrmSenhaBanco*>(&dialog);
+        if (!prompt) return int(QDialog::Rejected);
+        asked << prompt->Prompt();
+        if (typed.isEmpty()) return int(QDialog::Rejected);
+        prompt->SetValue(typed);
+        return int(QDialog::Accepted);
+    });
+}
+
 struct FailureCase {
     const char* name;
     std::function<QString(const PgDatabase&)> url;  // where the report reads
     QString definition;                             // definition text on PostgreSQL; "" RCL047
     std::chrono::milliseconds timeLimit;
     std::function<QString(const PgDatabase&)> says;  // the message
+    std::function<void(const PgDatabase&)> setup = {};  // what the administrator did first
 };
 
 class ServerFailure : public ::testing::TestWithParam<FailureCase> {
@@ -72,6 +88,7 @@ protected:
 
 TEST_P(ServerFailure, SaysWhyWritesNothingAndTheNextReportWorks) {
     const FailureCase& c = GetParam();
+    if (c.setup) c.setup(db_);
     ReportAsk ask{c.definition.isEmpty() ? "RCL047_resumo.rpt" : kSlowDefinitionFile,
                   EncodeDate(2024, 1, 1),
                   EncodeDate(2025, 12, 31),
@@ -109,9 +126,49 @@ INSTANTIATE_TEST_SUITE_P(
             "", 5min,
             [](const PgDatabase&) {
                 return QStringLiteral(
-                           "O servidor de banco de dados %1 recusou a senha do usuário errada.")
-                    .arg(Server());
+                           "O servidor de banco de dados %1 recusou a senha do usuário errada "
+                           "guardada no arquivo de senhas %2: corrija-a nesse arquivo (password "
+                           "authentication failed for user \"errada\").")
+                    .arg(Server(), qEnvironmentVariable("PGPASSFILE"));
             }},
+        FailureCase{
+            "UnknownConnectionOption",
+            [](const PgDatabase& db) { return db.Url() + "?sslmod=require"; }, "", 5min,
+            [](const PgDatabase&) {
+                return QStringLiteral(
+                    "O endereço do banco de dados de relatórios tem o parâmetro 'sslmod', que o "
+                    "PostgreSQL não conhece: confira como ele se escreve (sslmode, "
+                    "connect_timeout...) (invalid connection option \"sslmod\").");
+            }},
+        FailureCase{"TableTheUserMayNotRead", [](const PgDatabase& db) { return db.Url(); },
+                    "SELECT sistema AS SISTEMA FROM segredo", 5min,
+                    [](const PgDatabase& db) {
+                        return QStringLiteral(
+                                   "O usuário %1 não tem permissão para ler a tabela segredo no "
+                                   "banco de dados de relatórios %2 (permission denied for table "
+                                   "segredo).")
+                            .arg(kReportUser, db.Name());
+                    },
+                    [](const PgDatabase& db) { db.Exec("CREATE TABLE segredo (sistema text)"); }},
+        FailureCase{"SyntaxErrorWithoutTheDriversStatement",
+                    [](const PgDatabase& db) { return db.Url(); },
+                    "SELEC sistema AS SISTEMA FROM limpeza", 5min,
+                    [](const PgDatabase&) {
+                        return QStringLiteral(
+                            "Erro na consulta do relatório: syntax error at or near \"SELEC\"");
+                    }},
+        FailureCase{"CommitAndDeleteAfterASelect", [](const PgDatabase& db) { return db.Url(); },
+                    "SELECT sistema AS SISTEMA FROM limpeza; COMMIT; DELETE FROM limpeza", 5min,
+                    [](const PgDatabase&) {
+                        return QStringLiteral(
+                                   "%1:1:1: Report: a consulta SQLPostgreSQL.Strings tem mais de um "
+                                   "comando (o segundo começa em \"COMMIT; DELETE FROM limpeza\"); "
+                                   "um relatório roda um só comando")
+                            .arg(Slow(kSlowDefinitionFile));
+                    },
+                    [](const PgDatabase& db) {
+                        db.Exec(QStringLiteral("GRANT DELETE ON limpeza TO %1").arg(kReportUser));
+                    }},
         FailureCase{
             "NoSuchServer",
             [](const PgDatabase& db) {
@@ -233,18 +290,12 @@ TEST_F(ServerFailure, PasswordAskedOfThePerson) {
         "RCL047_resumo.rpt", EncodeDate(2024, 1, 1), EncodeDate(2025, 12, 31), true, {}};
     QStringList asked;
     QString typed;
-    Application->SetModalHook([&](QDialog& dialog) {
-        auto* prompt = qobject_cast<TfrmSenhaBanco*>(&dialog);
-        if (!prompt) return int(QDialog::Rejected);
-        asked << prompt->Prompt();
-        if (typed.isEmpty()) return int(QDialog::Rejected);
-        prompt->SetValue(typed);
-        return int(QDialog::Accepted);
-    });
+    AnswerPasswordPrompts(asked, typed);
     EXPECT_TRUE(PrintReport(url, ask).aborted);
     typed = "chute";
     EXPECT_EQ(PrintReport(url, ask).error,
-              QStringLiteral("O servidor de banco de dados %1 recusou a senha do usuário %2.")
+              QStringLiteral("O servidor de banco de dados %1 recusou a senha do usuário %2 "
+                             "(password authentication failed for user \"%2\").")
                   .arg(Server(), kPromptedUser));
     typed = kPromptedPassword;
     EXPECT_EQ(PrintReport(url, ask).rows, 4);
@@ -254,6 +305,89 @@ TEST_F(ServerFailure, PasswordAskedOfThePerson) {
     EXPECT_EQ(asked.size(), 3);
     EXPECT_EQ(asked.value(0), QStringLiteral("Senha do usuário %1 em postgresql://%1@%2/%3:")
                                   .arg(kPromptedUser, Server(), db_.Name()));
+}
+
+// The report session is read-only and under the time limit on the server's
+// side too, not only inside its transaction: a text that commits that
+// transaction (Qt's driver runs every statement of a text it prepares) can
+// neither write nor run past the limit. Definitions never get such a text to
+// the server; this holds for any other way one might.
+TEST_F(ServerFailure, SessionStaysReadOnlyAndLimitedPastACommit) {
+    db_.Exec(QStringLiteral("GRANT DELETE ON limpeza TO %1").arg(kReportUser));
+    const QVariant before = db_.Scalar("SELECT count(*) FROM limpeza");
+    HostConfig config;
+    ApplyDatabaseUrl(db_.Url(), config);
+    QSqlDatabase db = ReportDatabase(config);
+    const auto run = [&db](const QString& sql) {
+        try {
+            const ReportSnapshot snapshot(db, 300ms);
+            RunReportQuery(db, sql, TParams(), {}, {kSlowDefinitionFile, nullptr, 300ms});
+        } catch (const Exception& e) {
+            return e.Message();
+        }
+        return QString();
+    };
+    EXPECT_FALSE(run("SELECT 1 AS X; COMMIT; DELETE FROM limpeza").isEmpty());
+    EXPECT_EQ(db_.Scalar("SELECT count(*) FROM limpeza"), before);
+    EXPECT_EQ(run("SELECT 1 AS X; COMMIT; SELECT pg_sleep(30)"),
+              QStringLiteral("A consulta do relatório %1 foi interrompida: passou do tempo limite "
+                             "de 300 ms.")
+                  .arg(kSlowDefinitionFile));
+}
+
+// The administrator changes the password of a user whose password the person
+// typed earlier in the session: the next report asks for it again, saying
+// why, instead of failing until the host is restarted.
+TEST_F(ServerFailure, PasswordChangedWhileTheHostRunsIsAskedAgain) {
+    const QString url = QString(db_.Url()).replace(kReportUser, kPromptedUser);
+    db_.Exec(QStringLiteral("GRANT SELECT ON limpeza TO %1").arg(kPromptedUser));
+    const ReportAsk ask{
+        "RCL047_resumo.rpt", EncodeDate(2024, 1, 1), EncodeDate(2025, 12, 31), true, {}};
+    QStringList asked;
+    QString typed = kPromptedPassword;
+    AnswerPasswordPrompts(asked, typed);
+    EXPECT_EQ(PrintReport(url, ask).rows, 4);
+    db_.Exec(QStringLiteral("ALTER ROLE %1 PASSWORD 'trocada'").arg(kPromptedUser));
+    typed = "trocada";
+    const ReportOutcome after = PrintReport(url, ask);
+    db_.Exec(QStringLiteral("ALTER ROLE %1 PASSWORD '%2'").arg(kPromptedUser, kPromptedPassword));
+    Application->SetModalHook(nullptr);
+    EXPECT_EQ(after.rows, 4) << after.error.toStdString();
+    ASSERT_EQ(asked.size(), 2);
+    EXPECT_TRUE(asked[1].startsWith(
+        QStringLiteral("O servidor recusou a senha informada antes; ela pode ter sido trocada.\n")))
+        << asked[1].toStdString();
+    KeepDatabasePassword([&url] {
+        HostConfig config;
+        ApplyDatabaseUrl(url, config);
+        return config;
+    }(), QString());
+}
+
+// libpq ignores a password file that others may read (it says so only on
+// standard error): the prompt that follows names the file and the cure.
+TEST_F(ServerFailure, PasswordFileOthersMayReadIsNamedInThePrompt) {
+    const QString original = qEnvironmentVariable("PGPASSFILE");
+    QTemporaryDir dir;
+    const QString open = dir.filePath("pgpass");
+    ASSERT_TRUE(QFile::copy(original, open));
+    ASSERT_TRUE(QFile::setPermissions(open, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                                QFile::ReadOther));
+    qputenv("PGPASSFILE", QFile::encodeName(open));
+    QStringList asked;
+    const QString typed;
+    AnswerPasswordPrompts(asked, typed);
+    const ReportOutcome outcome = PrintReport(
+        db_.Url(), {"RCL047_resumo.rpt", EncodeDate(2024, 1, 1), EncodeDate(2025, 12, 31), true, {}});
+    Application->SetModalHook(nullptr);
+    qputenv("PGPASSFILE", QFile::encodeName(original));
+    EXPECT_TRUE(outcome.aborted) << outcome.error.toStdString();
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_TRUE(asked[0].startsWith(
+        QStringLiteral("O arquivo de senhas %1 foi ignorado: outros usuários podem lê-lo "
+                       "(permissões 0644); deixe-o só para o dono (chmod 600 %1).\n")
+            .arg(open)))
+        << asked[0].toStdString();
 }
 
 }  // namespace

@@ -1,0 +1,1 @@
+SELECT 1 AS X; COMMIT; DELETE FROM limpeza WHERE id > 0

@@ -1,0 +1,2 @@
+SELECT [a;b], `c;`, "d;", $v('x);y') FROM t -- ;
+;
