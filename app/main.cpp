@@ -5,7 +5,9 @@
 #include <QFile>
 #include <QIcon>
 #include <QTextStream>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 
 #include "BoundedFile.h"
 #include "ConfigFile.h"
@@ -16,6 +18,7 @@
 #include "HostLocale.h"
 #include "HostOptions.h"
 #include "HostWindow.h"
+#include "ReportWorker.h"
 #include "ScriptReader.h"
 #include "ScriptRunner.h"
 
@@ -93,6 +96,17 @@ int RunScript(HostWindow& window, const HostOptions& options) {
     }
 }
 
+
+// A report abandoned while its database kept it busy may still be running:
+// it is given a moment, and when it still runs the program ends without its
+// destructors, which would take away what that work still uses (Qt's
+// database connections) under it. What the host wrote is flushed first.
+int Ended(int status) {
+    if (WaitForAbandonedWork(std::chrono::milliseconds(500))) return status;
+    std::fflush(nullptr);
+    std::_Exit(status);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -136,6 +150,5 @@ int main(int argc, char** argv) {
     }
     window.show();
     QApplication::setActiveWindow(&window);
-    if (scripted) return RunScript(window, options);
-    return QApplication::exec();
+    return Ended(scripted ? RunScript(window, options) : QApplication::exec());
 }

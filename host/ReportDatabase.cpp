@@ -15,6 +15,7 @@
 #include "DatabaseMessages.h"
 #include "DatabasePassword.h"
 #include "DatabaseScripts.h"
+#include "SqliteRows.h"
 #include "SysUtils.h"
 #include "SystemError.h"
 
@@ -114,10 +115,7 @@ bool FinishedUnfinishedWrite(const QSqlError& error, const QString& path) {
 }
 
 [[noreturn]] void Unreadable(const QSqlError& error, const QString& path, const QSqlDriver* driver) {
-    if (IsLocked(error))
-        throw Exception(QStringLiteral("O banco de dados de relatórios %1 está bloqueado por "
-                                       "outro programa. Tente de novo em instantes.")
-                            .arg(Shown(path)));
+    if (IsLocked(error)) throw EDatabaseLocked(DatabaseLockedMessage(path));
     const int code = SqliteCode(error);
     if (code == SQLITE_NOTADB || code == SQLITE_CORRUPT)
         throw Exception(DatabaseFailure(
@@ -180,7 +178,7 @@ void CreateSqliteFile(const HostConfig& config) {
 }
 
 void OpenSqlite(QSqlDatabase& db, const HostConfig& config) {
-    if (db.open()) return;
+    if (db.open()) return LimitReportValues(db);
     const QString problem = AccessProblem(config.databaseName, R_OK);
     const QString sentence = QStringLiteral("Não foi possível abrir o banco de dados de relatórios %1")
                                  .arg(Shown(config.databaseName));
@@ -214,10 +212,11 @@ bool StillConnected(QSqlDatabase& db) {
     return query.exec(QStringLiteral("SELECT 1"));
 }
 
-// Reports only read: SQLite opens the file read-only besides QueryGuard; a
-// server gets the options of its address (its snapshot is read-only).
+// Reports only read: SQLite opens the file read-only besides QueryGuard, and
+// waits for no lock on the thread that opens it; a server gets the options
+// of its address (its snapshot is read-only).
 QString ConnectOptions(const HostConfig& config) {
-    return config.databaseDriver == QLatin1String("QSQLITE") ? QStringLiteral("QSQLITE_OPEN_READONLY")
+    return config.databaseDriver == QLatin1String("QSQLITE") ? QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=0")
                                                              : config.databaseOptions;
 }
 
@@ -282,4 +281,10 @@ QSqlDatabase OpenReportConnection(const HostConfig& config, const QString& name)
     }
     if (!db.open()) throw Exception(ServerConnectionFailure(config, db.lastError()));
     return db;
+}
+
+QString DatabaseLockedMessage(const QString& path) {
+    return QStringLiteral("O banco de dados de relatórios %1 está bloqueado por outro programa. "
+                          "Tente de novo em instantes.")
+        .arg(Shown(path));
 }
