@@ -38,6 +38,11 @@
 //     (instr over megabytes)                 the next report at once                         normally, status 0
 // clang-format on
 //
+// A PostgreSQL server that stops answering in the middle of a report
+// (SIGSTOP) is the row ServerFailure.CancelGivesTheScreenBackWhileTheServerIsFrozen
+// (tests/pg/test_pg_failures.cpp, which has the tests' own server): Cancelar
+// gives the screen back while it is still frozen, nothing is written.
+//
 // Broken form definitions (unknown class, property or handler, a truncated
 // file, a value of the wrong kind, a name used twice, an inherited component
 // missing from the base) are the rows of
