@@ -38,7 +38,8 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 QByteArray Definition(const QByteArray& sqlLines) {
-    return "object Report: TReportDefinition\n  Code = 'RCL047'\n  Title = 'Cancelar'\n  SQL.Strings = (" +
+    return "object Report: TReportDefinition\n  Code = 'RCL047'\n  Title = 'Cancelar'\n  "
+           "SQL.Strings = (" +
            sqlLines + ")\n  object colA: TReportColumn\n    FieldName = 'A'\n  end\nend\n";
 }
 
@@ -81,7 +82,8 @@ Cancelled PreviewAndCancel(const ReportDefinition& report) {
     QTimer tick;
     QObject::connect(&tick, &QTimer::timeout, [&] {
         const Clock::time_point now = Clock::now();
-        result.stall = std::max(result.stall, std::chrono::duration<double>(now - lastTick).count());
+        result.stall =
+            std::max(result.stall, std::chrono::duration<double>(now - lastTick).count());
         lastTick = now;
         if (clicked != Clock::time_point{}) return;
         for (QWidget* widget : QApplication::topLevelWidgets()) {
@@ -97,7 +99,8 @@ Cancelled PreviewAndCancel(const ReportDefinition& report) {
     } catch (const EAbort&) {
     }
     const Clock::time_point returned = Clock::now();
-    result.stall = std::max(result.stall, std::chrono::duration<double>(returned - lastTick).count());
+    result.stall =
+        std::max(result.stall, std::chrono::duration<double>(returned - lastTick).count());
     result.latency = std::chrono::duration<double>(returned - clicked).count();
     return result;
 }
@@ -108,14 +111,15 @@ void Run(benchmark::State& state, bool stall, bool locked) {
     config.databaseName = Database();
     config.reportsDir = Folder().path();
     config.outputDir = Folder().filePath("out");
-    const ReportDefinition report = ReportDefinition::ReadFromText(locked ? kReadsTable : kLongStep, "cancelar.rpt");
+    const ReportDefinition report =
+        ReportDefinition::ReadFromText(locked ? kReadsTable : kLongStep, "cancelar.rpt");
     QSqlDatabase lock;
     if (locked) {
         lock = QSqlDatabase::addDatabase("QSQLITE", "trava");
         lock.setDatabaseName(config.databaseName);
         QSqlQuery query(lock);
-        if (!lock.open() || !query.exec("PRAGMA locking_mode=EXCLUSIVE") || !query.exec("BEGIN EXCLUSIVE") ||
-            !query.exec("INSERT INTO limpeza VALUES (1)"))
+        if (!lock.open() || !query.exec("PRAGMA locking_mode=EXCLUSIVE") ||
+            !query.exec("BEGIN EXCLUSIVE") || !query.exec("INSERT INTO limpeza VALUES (1)"))
             state.SkipWithError("a trava falhou");
     }
     for (auto _ : state) {
@@ -128,7 +132,8 @@ void Run(benchmark::State& state, bool stall, bool locked) {
         lock = QSqlDatabase();
         QSqlDatabase::removeDatabase("trava");
     }
-    if (!WaitForAbandonedWork(std::chrono::minutes(2))) state.SkipWithError("o trabalho abandonado não terminou");
+    if (!WaitForAbandonedWork(std::chrono::minutes(2)))
+        state.SkipWithError("o trabalho abandonado não terminou");
 }
 
 void BM_LongStep_Cancel(benchmark::State& state) { Run(state, false, false); }
@@ -145,9 +150,10 @@ BENCHMARK(BM_Locked_Stall)->Unit(benchmark::kMillisecond)->UseManualTime()->Iter
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    return RunBenchmarks(argc, argv,
-                         {{"Cancelar num passo longo", "BM_LongStep_Cancel", "", 0.200},
-                          {"maior parada da janela, passo longo", "BM_LongStep_Stall", "", 0.100},
-                          {"Cancelar com o banco bloqueado", "BM_Locked_Cancel", "", 0.200},
-                          {"maior parada da janela, banco bloqueado", "BM_Locked_Stall", "", 0.100}});
+    return RunBenchmarks(
+        argc, argv,
+        {{"Cancelar num passo longo", "BM_LongStep_Cancel", "", 0.200},
+         {"maior parada da janela, passo longo", "BM_LongStep_Stall", "", 0.100},
+         {"Cancelar com o banco bloqueado", "BM_Locked_Cancel", "", 0.200},
+         {"maior parada da janela, banco bloqueado", "BM_Locked_Stall", "", 0.100}});
 }

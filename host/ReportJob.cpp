@@ -48,10 +48,12 @@ void Run(ReportJob::Shared& job, WorkerState& worker) {
     ThreadConnection connection(job.config);
     worker.CheckCancel();
     job.waiting.store(false);
-    const QueryLimits limits{job.report.file, &worker.CancelFlag(), job.config.queryTimeLimit, &job.waiting};
+    const QueryLimits limits{job.report.file, &worker.CancelFlag(), job.config.queryTimeLimit,
+                             &job.waiting};
     {
         const ReportSnapshot snapshot(connection.Db(), job.config.queryTimeLimit);
-        ReadReportRows(connection.Db(), job.bound, job.renderer.Data(), [&] { Batch(job, worker); }, limits);
+        ReadReportRows(
+            connection.Db(), job.bound, job.renderer.Data(), [&] { Batch(job, worker); }, limits);
     }
     worker.QueryEnded();
     worker.CheckCancel();
@@ -64,12 +66,13 @@ void Run(ReportJob::Shared& job, WorkerState& worker) {
 
 ReportJob::ReportJob(const ReportDefinition& report, const TParams& params, QString parametersLine,
                      const HostConfig& config)
-    : shared_(new Shared{report, BindReportQuery(report.QueryFor(config.databaseDriver), params), config,
-                         ReportRenderer(report, std::move(parametersLine))}) {}
+    : shared_(new Shared{report, BindReportQuery(report.QueryFor(config.databaseDriver), params),
+                         config, ReportRenderer(report, std::move(parametersLine))}) {}
 
 void ReportJob::Start() {
-    worker_.SetTimeLimit(shared_->config.queryTimeLimit,
-                         QueryTimeLimitMessage(shared_->report.file, shared_->config.queryTimeLimit));
+    worker_.SetTimeLimit(
+        shared_->config.queryTimeLimit,
+        QueryTimeLimitMessage(shared_->report.file, shared_->config.queryTimeLimit));
     worker_.Start([shared = shared_](WorkerState& worker) { Run(*shared, worker); },
                   ReportWorker::Ending::Abandon);
 }

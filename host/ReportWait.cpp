@@ -101,7 +101,8 @@ void WaitForWorker(ReportWorker& worker, const std::function<bool()>& enough, Re
         worker.Cancel();
         if (worker.MayAbandon() && !giveUp.isActive()) giveUp.start(MsUntil(worker.GiveUpAt()));
     };
-    if (worker.Cancelled()) cancel();
+    const bool cancelledBefore = worker.Cancelled();
+    if (cancelledBefore) cancel();
     bool overdue = false;
     QTimer limit;
     limit.setSingleShot(true);
@@ -111,7 +112,7 @@ void WaitForWorker(ReportWorker& worker, const std::function<bool()>& enough, Re
         if (dialog) dialog->ShowCancelling();
         cancel();
     });
-    if (worker.Deadline() != std::chrono::steady_clock::time_point::max())
+    if (!cancelledBefore && worker.Deadline() != std::chrono::steady_clock::time_point::max())
         limit.start(MsUntil(worker.Deadline() + ReportWorker::kAbandonAfter));
     QElapsedTimer waited;
     waited.start();

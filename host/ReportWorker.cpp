@@ -59,7 +59,8 @@ void WorkerState::Notify(bool now) {
     if (owner_) emit owner_->Progressed();
 }
 
-ReportWorker::ReportWorker(QObject* parent) : QObject(parent), state_(std::make_shared<WorkerState>()) {
+ReportWorker::ReportWorker(QObject* parent)
+    : QObject(parent), state_(std::make_shared<WorkerState>()) {
     state_->owner_ = this;
 }
 
@@ -71,7 +72,8 @@ ReportWorker::~ReportWorker() {
     }
     if (!thread_.joinable()) return;
     if (ending_ == Ending::Abandon) {
-        while (!Ended() && Clock::now() < GiveUpAt()) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        while (!Ended() && Clock::now() < GiveUpAt())
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
         if (!Ended()) {
             AbandonedList& list = AbandonedWork();
             const std::lock_guard<std::mutex> lock(list.mutex);
@@ -116,7 +118,8 @@ void ReportWorker::SetTimeLimit(std::chrono::milliseconds limit, const QString& 
 }
 
 bool ReportWorker::Overdue() const {
-    if (deadline_ == Clock::time_point::max() || Ended() || state_->queryEnded_.load()) return false;
+    if (deadline_ == Clock::time_point::max() || Ended() || state_->queryEnded_.load())
+        return false;
     return Clock::now() >= deadline_ + kAbandonAfter;
 }
 

@@ -22,15 +22,16 @@ constexpr auto kLookEvery = std::chrono::milliseconds(10);
 PGconn* ServerHandle(const QSqlDatabase& db) {
     if (!db.isOpen() || !db.driver()) return nullptr;
     const QVariant handle = db.driver()->handle();
-    if (!handle.isValid() || (qstrcmp(handle.typeName(), "pg_conn*") != 0 &&
-                              qstrcmp(handle.typeName(), "PGconn*") != 0))
+    if (!handle.isValid() ||
+        (qstrcmp(handle.typeName(), "pg_conn*") != 0 && qstrcmp(handle.typeName(), "PGconn*") != 0))
         return nullptr;
     return *static_cast<PGconn* const*>(handle.constData());
 }
 
 }  // namespace
 
-ServerCancel::ServerCancel(const QSqlDatabase& db, const std::atomic<bool>& cancel) : cancel_(cancel) {
+ServerCancel::ServerCancel(const QSqlDatabase& db, const std::atomic<bool>& cancel)
+    : cancel_(cancel) {
     if (PGconn* connection = ServerHandle(db)) {
         server_ = connection;
         request_ = PQgetCancel(connection);
