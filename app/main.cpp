@@ -11,8 +11,10 @@
 #include <QJsonObject>
 #include <QMessageBox>
 #include <QTextStream>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 
 #include "BoundedFile.h"
 #include "ConfigFile.h"
@@ -24,6 +26,7 @@
 #include "HostLocale.h"
 #include "HostOptions.h"
 #include "HostWindow.h"
+#include "ReportWorker.h"
 #include "SafeFile.h"
 #include "ScriptReader.h"
 #include "ScriptRunner.h"
@@ -130,6 +133,16 @@ int RunScript(HostWindow& window, const HostOptions& options) {
     return 1;
 }
 
+// A report abandoned while its database kept it busy may still be running:
+// it is given a moment, and when it still runs the program ends without its
+// destructors, which would take away what that work still uses (Qt's
+// database connections) under it. What the host wrote is flushed first.
+int Ended(int status) {
+    if (WaitForAbandonedWork(std::chrono::milliseconds(500))) return status;
+    std::fflush(nullptr);
+    std::_Exit(status);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -179,6 +192,5 @@ int main(int argc, char** argv) {
     }
     window.show();
     QApplication::setActiveWindow(&window);
-    if (scripted) return RunScript(window, options);
-    return QApplication::exec();
+    return Ended(scripted ? RunScript(window, options) : QApplication::exec());
 }

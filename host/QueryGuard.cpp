@@ -211,11 +211,9 @@ QueryGuard::QueryGuard(QSqlDatabase& db, const QString& source, const std::atomi
     state_->cancel = cancel;
     state_->timeLimit = timeLimit;
     state_->deadline = std::chrono::steady_clock::now() + timeLimit;
+    if (cancel) serverCancel_ = std::make_unique<ServerCancel>(db, *cancel);
     sqlite3* handle = SqliteHandle(db);
-    if (!handle) {
-        if (cancel) serverCancel_ = std::make_unique<ServerCancel>(db, *cancel);
-        return;
-    }
+    if (!handle) return;
     handle_ = handle;
     state_->handle = handle;
     state_->inTransactionBefore = sqlite3_get_autocommit(handle) == 0;

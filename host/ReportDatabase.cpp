@@ -18,6 +18,7 @@
 #include "DatabaseMessages.h"
 #include "DatabasePassword.h"
 #include "DatabaseScripts.h"
+#include "SqliteRows.h"
 #include "SysUtils.h"
 #include "SystemError.h"
 
@@ -116,10 +117,7 @@ bool FinishedUnfinishedWrite(const QSqlError& error, const QString& path) {
 }
 
 [[noreturn]] void Unreadable(const QSqlError& error, const QString& path, const QSqlDriver* driver) {
-    if (IsLocked(error))
-        throw Exception(QStringLiteral("O banco de dados de relatórios %1 está bloqueado por "
-                                       "outro programa. Tente de novo em instantes.")
-                            .arg(Shown(path)));
+    if (IsLocked(error)) throw EDatabaseLocked(DatabaseLockedMessage(path));
     const int code = SqliteCode(error);
     if (code == SQLITE_NOTADB || code == SQLITE_CORRUPT)
         throw Exception(DatabaseFailure(
@@ -188,7 +186,7 @@ void FillNewFile(const QString& temporary, const QString& path, const QString& r
 }
 
 void OpenSqlite(QSqlDatabase& db, const HostConfig& config) {
-    if (db.open()) return;
+    if (db.open()) return LimitReportValues(db);
     const QString problem = AccessProblem(config.databaseName, R_OK);
     const QString sentence = QStringLiteral("Não foi possível abrir o banco de dados de relatórios %1")
                                  .arg(Shown(config.databaseName));
@@ -226,10 +224,11 @@ bool StillConnected(QSqlDatabase& db) {
     return db.isOpen() && db.driverName() != QLatin1String("QPSQL");
 }
 
-// Reports only read: SQLite opens the file read-only besides QueryGuard; a
-// server gets the options of its address (its snapshot is read-only).
+// Reports only read: SQLite opens the file read-only besides QueryGuard, and
+// waits for no lock on the thread that opens it; a server gets the options
+// of its address (its snapshot is read-only).
 QString ConnectOptions(const HostConfig& config) {
-    return config.databaseDriver == QLatin1String("QSQLITE") ? QStringLiteral("QSQLITE_OPEN_READONLY")
+    return config.databaseDriver == QLatin1String("QSQLITE") ? QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=0")
                                                              : config.databaseOptions;
 }
 
@@ -323,4 +322,10 @@ bool CreateSqliteDatabase(const QString& path, const QString& reportsDir, bool w
     if (errno == EEXIST) return false;
     throw Exception(QStringLiteral("Não foi possível criar o banco de dados de relatórios em %1: %2.")
                         .arg(Shown(path), SystemReason(errno)));
+}
+
+QString DatabaseLockedMessage(const QString& path) {
+    return QStringLiteral("O banco de dados de relatórios %1 está bloqueado por outro programa. "
+                          "Tente de novo em instantes.")
+        .arg(Shown(path));
 }

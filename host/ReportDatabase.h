@@ -6,6 +6,7 @@
 
 #include "HostConfig.h"
 #include "HostExport.h"
+#include "SysUtils.h"
 
 // The report database. With the SQLite driver the file must exist, except
 // the host's own sample (HostConfig::sampleDatabase), which is created on
@@ -18,7 +19,19 @@
 //
 // The connection is the named one "relatorios"; throws Exception with a
 // message in Portuguese when the database cannot be opened or created.
+//
+// SQLite connections, this one and OpenReportConnection's, never wait for a
+// lock another program holds (the report's query does, on its own thread,
+// with Cancelar: ReadSqliteRows), and make no value longer than
+// kMaxReportValueBytes. A SQLite file locked by another program throws
+// EDatabaseLocked (DatabaseLockedMessage).
 HOST_EXPORT QSqlDatabase ReportDatabase(const HostConfig& config);
+
+class HOST_EXPORT EDatabaseLocked : public Exception {
+public:
+    using Exception::Exception;
+};
+HOST_EXPORT QString DatabaseLockedMessage(const QString& path);
 // A connection of its own to the same database, named `name`, opened on the
 // calling thread, which alone may use it (Qt's rule); the caller removes it
 // (QSqlDatabase::removeDatabase) when done. For a thread that runs a report

@@ -34,6 +34,7 @@ std::unique_ptr<ReportProgressDialog> ProgressFor(const ReportDefinition& report
 }
 
 WaitStatus ReadingStatus(const ReportJob& job) {
+    if (job.WaitingForDatabase()) return {QStringLiteral("Aguardando o banco de dados…"), 0, 0};
     const int pages = job.Pages();
     QString text = QStringLiteral("Lendo os dados do relatório: %1 linhas").arg(FormatCount(job.Rows()));
     if (pages > 0) text += QStringLiteral(", %1 páginas").arg(FormatCount(pages));
@@ -69,7 +70,10 @@ std::unique_ptr<ReportJob> TReportDesignerDialog::StartJob(const ReportDefinitio
     bool flag = false;
     if (BeforeGetQueryParams) BeforeGetQueryParams(params, flag);
     if (auto& ready = ReportEvents::ParamsReady()) ready(params);
-    ReportDatabase(HostConfig::Instance());
+    try {
+        ReportDatabase(HostConfig::Instance());
+    } catch (const EDatabaseLocked&) {  // the job waits for the lock, with Cancelar
+    }
     auto job = std::make_unique<ReportJob>(report, params, FillHeaderLine(report.headerLine, params), HostConfig::Instance());
     job->Start();
     return job;
@@ -108,6 +112,7 @@ void TReportDesignerDialog::ShowPreview(ReportJob& job, const ReportDefinition& 
     Application->ExecModal(preview);
     job.Worker().Cancel();
     if (preview.JobFailed()) job.Worker().Rethrow();
+    LetWorkerGo(job.Worker());
     Notify(QStringLiteral("preview"), report, job.Rows(), QString());
 }
 

@@ -3,6 +3,7 @@
 #include <QAtomicInt>
 #include <QSqlDatabase>
 
+#include "QueryGuard.h"
 #include "ReportDatabase.h"
 #include "ReportSnapshot.h"
 
@@ -28,43 +29,51 @@ private:
     QSqlDatabase db_;
 };
 
+// The layout starts with the first rows (the fields are known by then); the
+// GUI thread hears at once of the first page, then now and then.
+void Batch(ReportJob::Shared& job, WorkerState& worker) {
+    worker.CheckCancel();
+    job.waiting.store(false);
+    if (!job.layoutStarted) {
+        job.renderer.StartLayout();
+        job.layoutStarted = true;
+    }
+    job.renderer.LayOutNewRows();
+    const int pages = job.renderer.PageCount();
+    worker.Notify(job.pagesSeen == 0 && pages > 0);
+    job.pagesSeen = pages;
+}
+
+void Run(ReportJob::Shared& job, WorkerState& worker) {
+    ThreadConnection connection(job.config);
+    worker.CheckCancel();
+    job.waiting.store(false);
+    const QueryLimits limits{job.report.file, &worker.CancelFlag(), job.config.queryTimeLimit,
+                             &job.waiting};
+    {
+        const ReportSnapshot snapshot(connection.Db(), job.config.queryTimeLimit);
+        ReadReportRows(
+            connection.Db(), job.bound, job.renderer.Data(), [&] { Batch(job, worker); }, limits);
+    }
+    worker.QueryEnded();
+    worker.CheckCancel();
+    if (!job.layoutStarted) job.renderer.StartLayout();
+    job.renderer.Finish();
+    worker.Notify(true);
+}
+
 }  // namespace
 
 ReportJob::ReportJob(const ReportDefinition& report, const TParams& params, QString parametersLine,
                      const HostConfig& config)
-    : report_(report),
-      bound_(BindReportQuery(report.QueryFor(config.databaseDriver), params)),
-      config_(config),
-      renderer_(report, std::move(parametersLine),
-                config.sampleDatabase ? QStringLiteral("Dados de demonstração") : QString()) {}
+    : shared_(new Shared{report, BindReportQuery(report.QueryFor(config.databaseDriver), params),
+                         config, ReportRenderer(report, std::move(parametersLine),
+                                        config.sampleDatabase ? QStringLiteral("Dados de demonstração") : QString())}) {}
 
 void ReportJob::Start() {
-    worker_.Start([this](ReportWorker&) { Run(); });
-}
-
-void ReportJob::Run() {
-    ThreadConnection connection(config_);
-    const QueryLimits limits{report_.file, &worker_.CancelFlag(), config_.queryTimeLimit};
-    {
-        const ReportSnapshot snapshot(connection.Db(), config_.queryTimeLimit);
-        ReadReportRows(connection.Db(), bound_, renderer_.Data(), [this] { Batch(); }, limits);
-    }
-    worker_.CheckCancel();
-    if (!layoutStarted_) renderer_.StartLayout();
-    renderer_.Finish();
-    worker_.Notify(true);
-}
-
-// The layout starts with the first rows (the fields are known by then); the
-// GUI thread hears at once of the first page, then now and then.
-void ReportJob::Batch() {
-    worker_.CheckCancel();
-    if (!layoutStarted_) {
-        renderer_.StartLayout();
-        layoutStarted_ = true;
-    }
-    renderer_.LayOutNewRows();
-    const int pages = renderer_.PageCount();
-    worker_.Notify(pagesSeen_ == 0 && pages > 0);
-    pagesSeen_ = pages;
+    worker_.SetTimeLimit(
+        shared_->config.queryTimeLimit,
+        QueryTimeLimitMessage(shared_->report.file, shared_->config.queryTimeLimit));
+    worker_.Start([shared = shared_](WorkerState& worker) { Run(*shared, worker); },
+                  ReportWorker::Ending::Abandon);
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <atomic>
+#include <memory>
 
 #include "HostConfig.h"
 #include "Params.h"
@@ -13,6 +15,12 @@
 // connection of its own, while the GUI thread paints its complete pages,
 // shows its progress and may cancel it. The query runs under a QueryGuard
 // (only reading; the job's cancel and the configured time limit stop it).
+//
+// A job that goes while its thread is still busy (cancelled, or past its
+// time limit, while the database keeps it in one long step, holds it waiting
+// for a lock or does not answer) is abandoned after a moment
+// (ReportWorker::kAbandonAfter): the thread keeps what it uses, ends on its
+// own and closes its connection; nobody hears of it again.
 class ReportJob {
 public:
     // Binds the parameters now, on the calling thread: throws EDatabaseError
@@ -22,20 +30,26 @@ public:
     void Start();
 
     ReportWorker& Worker() { return worker_; }
-    const ReportRenderer& Renderer() const { return renderer_; }
-    qsizetype Rows() const { return renderer_.RowCount(); }
-    int Pages() const { return renderer_.PageCount(); }
-    bool LaidOut() const { return renderer_.Finished(); }
+    const ReportRenderer& Renderer() const { return shared_->renderer; }
+    qsizetype Rows() const { return shared_->renderer.RowCount(); }
+    int Pages() const { return shared_->renderer.PageCount(); }
+    bool LaidOut() const { return shared_->renderer.Finished(); }
+    // The connection is being opened, or the database keeps the query
+    // waiting (a lock held by another program).
+    bool WaitingForDatabase() const { return shared_->waiting.load(); }
+
+    // What the job's thread uses.
+    struct Shared {
+        ReportDefinition report;
+        BoundQuery bound;
+        HostConfig config;
+        ReportRenderer renderer;
+        std::atomic<bool> waiting{true};
+        bool layoutStarted = false;
+        int pagesSeen = 0;
+    };
 
 private:
-    void Run();
-    void Batch();
-
-    ReportDefinition report_;
-    BoundQuery bound_;
-    HostConfig config_;
-    ReportRenderer renderer_;
-    bool layoutStarted_ = false;
-    int pagesSeen_ = 0;
-    ReportWorker worker_;  // last: its thread ends before the rest goes
+    std::shared_ptr<Shared> shared_;
+    ReportWorker worker_;  // last: it ends before the rest goes
 };

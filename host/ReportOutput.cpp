@@ -33,7 +33,7 @@ void PaintInBackground(const ReportDefinition& report, QWidget* host, const QStr
                        const std::function<void(const std::function<void(int)>& progress)>& paint) {
     std::atomic<int> page{first};
     ReportWorker worker;
-    worker.Start([&](ReportWorker& self) {
+    worker.Start([&](WorkerState& self) {
         paint([&](int n) {
             self.CheckCancel();
             page.store(n);

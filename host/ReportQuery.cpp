@@ -221,7 +221,7 @@ void ReadReportRows(QSqlDatabase& db, const BoundQuery& bound, ReportData& data,
     QueryGuard guard(db, limits.source, limits.cancel, limits.timeLimit);
     try {
         if (sqlite3* handle = SharedSqliteHandle(db))
-            return ReadSqliteRows(handle, bound.query, bound.values, data, batch);
+            return ReadSqliteRows(handle, bound.query, bound.values, data, batch, limits);
         ReadThroughQt(db, bound, data, batch, limits);
     } catch (const EDatabaseError&) {
         guard.Check();

@@ -51,11 +51,13 @@ HOST_EXPORT BoundQuery BindReportQuery(const QString& sql, const TParams& params
 
 // What bounds a report query (see QueryGuard): the definition's file, named
 // in messages; a flag that cancels it when it becomes true (may be null); a
-// time limit (0 for none).
+// time limit (0 for none); a flag the query holds true while the database
+// keeps it waiting for a lock (may be null).
 struct HOST_EXPORT QueryLimits {
     QString source;
     const std::atomic<bool>* cancel = nullptr;
     std::chrono::milliseconds timeLimit{0};
+    std::atomic<bool>* waiting = nullptr;
 };
 
 // Runs `bound` on `db` under a QueryGuard (only reading is allowed) and

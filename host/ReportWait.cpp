@@ -7,6 +7,8 @@
 #include <QKeyEvent>
 #include <QTimer>
 #include <QWidget>
+#include <algorithm>
+#include <chrono>
 
 #include "ReportProgressDialog.h"
 #include "ReportWorker.h"
@@ -35,6 +37,23 @@ bool IsUserInput(QEvent::Type type) {
             return true;
         default:
             return false;
+    }
+}
+
+// Milliseconds from now until `at`, at least 0.
+int MsUntil(std::chrono::steady_clock::time_point at) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(at - std::chrono::steady_clock::now());
+    return static_cast<int>(std::clamp<std::chrono::milliseconds::rep>(left.count() + 1, 0, 24 * 3600 * 1000));
+}
+
+// The GUI thread held the query to its time limit: what the work says, when
+// it has ended and said it; else the limit.
+void ThrowOverdue(const ReportWorker& worker) {
+    if (!worker.Ended()) throw Exception(worker.OverdueMessage());
+    try {
+        worker.Rethrow();
+    } catch (const EAbort&) {
+        throw Exception(worker.OverdueMessage());
     }
 }
 
@@ -74,6 +93,27 @@ void WaitForWorker(ReportWorker& worker, const std::function<bool()>& enough, Re
     };
     QObject::connect(&worker, &ReportWorker::Progressed, &loop, check);
     QObject::connect(&worker, &ReportWorker::Finished, &loop, check);
+    // Cancelled work that may be abandoned is waited for only a moment.
+    QTimer giveUp;
+    giveUp.setSingleShot(true);
+    QObject::connect(&giveUp, &QTimer::timeout, &loop, &QEventLoop::quit);
+    const auto cancel = [&] {
+        worker.Cancel();
+        if (worker.MayAbandon() && !giveUp.isActive()) giveUp.start(MsUntil(worker.GiveUpAt()));
+    };
+    const bool cancelledBefore = worker.Cancelled();
+    if (cancelledBefore) cancel();
+    bool overdue = false;
+    QTimer limit;
+    limit.setSingleShot(true);
+    QObject::connect(&limit, &QTimer::timeout, &loop, [&] {
+        if (!worker.Overdue()) return limit.start(10);
+        overdue = true;
+        if (dialog) dialog->ShowCancelling();
+        cancel();
+    });
+    if (!cancelledBefore && worker.Deadline() != std::chrono::steady_clock::time_point::max())
+        limit.start(MsUntil(worker.Deadline() + ReportWorker::kAbandonAfter));
     QElapsedTimer waited;
     waited.start();
     QTimer tick;
@@ -86,14 +126,24 @@ void WaitForWorker(ReportWorker& worker, const std::function<bool()>& enough, Re
         }
         if (!dialog->isVisible() && waited.elapsed() >= kShowAfterMs) dialog->show();
     });
-    if (dialog) QObject::connect(dialog, &ReportProgressDialog::CancelRequested, &loop, [&] { worker.Cancel(); });
+    if (dialog) QObject::connect(dialog, &ReportProgressDialog::CancelRequested, &loop, cancel);
     tick.start(100);
     {
         const InputBlock block({dialog});
         if (!done()) loop.exec();
     }
     if (dialog) dialog->hide();
+    if (overdue) return ThrowOverdue(worker);
     if (!done()) worker.Cancel();  // the application is quitting
     if (worker.Cancelled()) Abort();
     if (worker.Ended()) worker.Rethrow();
+}
+
+void LetWorkerGo(ReportWorker& worker) {
+    worker.Cancel();
+    if (worker.Ended()) return;
+    try {
+        WaitForWorker(worker, {}, nullptr, {});
+    } catch (const EAbort&) {  // what a cancel ends in
+    }
 }

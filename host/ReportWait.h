@@ -42,10 +42,19 @@ struct WaitStatus {
 // worker has ended. With a `dialog` (none in unattended runs) the progress
 // shows once the wait has lasted a moment, updated from `status` ten times a
 // second; its Cancelar cancels the worker, and the wait goes on until the
-// worker has stopped. Input to other windows is blocked meanwhile.
+// worker has stopped, or, for work it may abandon, at most
+// ReportWorker::kAbandonAfter. Work past its time limit
+// (ReportWorker::SetTimeLimit) is cancelled the same way. Input to other
+// windows is blocked meanwhile.
 //
 // Throws EAbort when the work was cancelled, here or by the application
-// quitting (the worker is then stopped); else what the worker threw, once it
+// quitting (the worker is then stopped); Exception with the worker's
+// OverdueMessage past its time limit; else what the worker threw, once it
 // has ended; else returns.
 void WaitForWorker(ReportWorker& worker, const std::function<bool()>& enough,
                    ReportProgressDialog* dialog, const std::function<WaitStatus()>& status);
+
+// Cancels `worker` and keeps the host answering until it has stopped, or
+// for work it may abandon, at most ReportWorker::kAbandonAfter; what it threw
+// is dropped.
+void LetWorkerGo(ReportWorker& worker);

@@ -72,7 +72,18 @@
 //                                            de senhas <file> ..."
 //   ~/.pgpass that others may read         the prompt names the file, 0644, chmod 600      the screen
 //   password changed while the host runs   the prompt again, saying why                    the screen
+//   database locked by another program,    "Aguardando o banco de dados…" with Cancelar;   the screen, no report, the
+//     on screen                              Cancelar gives the screen back at once          other program's lock
+//   a value past 4 MB (hex, replace        "... um valor passou do tamanho máximo de 4     the screen
+//     over megabytes)                        MB que um relatório aceita ..."
+//   one step longer than the time limit    "... passou do tempo limite de 500 ms.", and    the screen; the host ends
+//     (instr over megabytes)                 the next report at once                         normally, status 0
 // clang-format on
+//
+// A PostgreSQL server that stops answering in the middle of a report
+// (SIGSTOP) is the row ServerFailure.CancelGivesTheScreenBackWhileTheServerIsFrozen
+// (tests/pg/test_pg_failures.cpp, which has the tests' own server): Cancelar
+// gives the screen back while it is still frozen, nothing is written.
 //
 // Broken form definitions (unknown class, property or handler, a truncated
 // file, a value of the wrong kind, a name used twice, an inherited component
@@ -93,6 +104,9 @@
 #include <QJsonArray>
 #include <QLineEdit>
 #include <QMenu>
+#include <QTimer>
+#include <QPushButton>
+#include <QLabel>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSqlDatabase>
@@ -115,6 +129,7 @@
 #include "ReportDatabase.h"
 #include "ReportDefinition.h"
 #include "ReportDesigner.h"
+#include "ReportWorker.h"
 #include "SmallFileSystem.h"
 
 namespace {
@@ -1348,5 +1363,142 @@ INSTANTIATE_TEST_SUITE_P(
                   "Não foi possível escrever os eventos do script na saída padrão: o outro lado do "
                   "pipe foi fechado."}),
     [](const ::testing::TestParamInfo<ScriptEnd>& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------------------
+// Waits and single steps that the database makes long.
+
+// A program that keeps the whole database file to itself while it lives.
+class DatabaseLock {
+public:
+    explicit DatabaseLock(const QString& path) : db_(QSqlDatabase::addDatabase("QSQLITE", "locker")) {
+        db_.setDatabaseName(path);
+        QSqlQuery query(db_);
+        held_ = db_.open() && query.exec("CREATE TABLE IF NOT EXISTS limpeza (x)") &&
+                query.exec("PRAGMA locking_mode=EXCLUSIVE") && query.exec("BEGIN EXCLUSIVE") &&
+                query.exec("INSERT INTO limpeza VALUES (1)");
+    }
+    ~DatabaseLock() {
+        QSqlQuery(db_).exec("ROLLBACK");
+        db_.close();
+        db_ = QSqlDatabase();
+        QSqlDatabase::removeDatabase("locker");
+    }
+    DatabaseLock(const DatabaseLock&) = delete;
+    DatabaseLock& operator=(const DatabaseLock&) = delete;
+    bool Held() const { return held_; }
+    // Another connection still cannot read the file.
+    static bool Keeps(const QString& path) {
+        bool readable = false;
+        {
+            QSqlDatabase probe = QSqlDatabase::addDatabase("QSQLITE", "probe");
+            probe.setDatabaseName(path);
+            probe.setConnectOptions("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=0");
+            readable = probe.open() && QSqlQuery(probe).exec("SELECT count(*) FROM sqlite_master");
+        }
+        QSqlDatabase::removeDatabase("probe");
+        return !readable;
+    }
+
+private:
+    QSqlDatabase db_;
+    bool held_ = false;
+};
+
+// The visible progress dialog, or null.
+QDialog* ShownProgress() {
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->isVisible() && widget->inherits("ReportProgressDialog")) return qobject_cast<QDialog*>(widget);
+    return nullptr;
+}
+
+// Before the fix the window froze in the lock for 5 s, showed no progress
+// and then said the file was locked.
+TEST_F(HostileScreen, LockedDatabaseShowsTheWaitAndCancelGivesTheScreenBack) {
+    HostConfig::Instance().unattended = false;
+    DatabaseLock lock(HostConfig::Instance().databaseName);
+    ASSERT_TRUE(lock.Held());
+    QStringList reports;
+    ReportEvents::ReportDone() = [&](const QString& action, const QString&, int, const QString&) { reports << action; };
+    Application->SetModalHook([&](QDialog& dialog) {
+        reports << dialog.windowTitle();
+        return int(QDialog::Rejected);
+    });
+    QString status;
+    bool cancelled = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        QDialog* progress = ShownProgress();
+        if (!progress || cancelled) return;
+        for (QLabel* label : progress->findChildren<QLabel*>())
+            if (label->text().startsWith(Text("Aguardando"))) status = label->text();
+        auto* cancel = progress->findChild<QPushButton*>();
+        if (status.isEmpty() || !cancel) return;
+        cancelled = true;
+        QTest::mouseClick(cancel, Qt::LeftButton);
+    });
+    watch.start(20);
+    QTest::keyClicks(screen->depDtIni, "10032025");
+    QTest::keyClicks(screen->depDtFim, "10032025");
+    QTimer::singleShot(60000, [] { if (QDialog* progress = ShownProgress()) progress->reject(); });
+    QTest::mouseClick(screen->sbtPreview, Qt::LeftButton);
+    watch.stop();
+    EXPECT_EQ(status, Text("Aguardando o banco de dados…"));
+    EXPECT_TRUE(cancelled);
+    EXPECT_TRUE(DatabaseLock::Keeps(HostConfig::Instance().databaseName))
+        << "the screen answers while the other program still holds the file";
+    EXPECT_EQ(ShownProgress(), nullptr);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+    EXPECT_TRUE(reports.isEmpty()) << reports.join('\n').toStdString();
+    EXPECT_TRUE(QDir(HostConfig::Instance().outputDir).isEmpty());
+    EXPECT_EQ(screen->depDtIni->Text(), "10/03/2025");
+    EXPECT_TRUE(WaitForAbandonedWork(std::chrono::seconds(30)));
+}
+
+struct HugeValue {
+    const char* what;
+    const char* sql;
+};
+
+class HostileValue : public ::testing::TestWithParam<HugeValue> {};
+
+// Before the fix a value of a gigabyte took the host down (zeroblob, which
+// reports may no longer call), and these made values of 6 and 8 MB, printed
+// as if nothing were amiss.
+TEST_P(HostileValue, IsRefusedWithItsMessage) {
+    HostWorkspace workspace;
+    const QString file = workspace.ReportsCopy() + "/RCL047_enorme.rpt";
+    WriteFile(file, Report("Enorme", GetParam().sql));
+    const HostRun run = workspace.Run("open\n" + kCorrectPeriod.section('\n', 0, 1) +
+                                      "\nselect cbbReportNames \"Enorme\"\nclick sbtPreview\n" + kCorrectPeriod);
+    ExpectUsableAfterwards(run);
+    EXPECT_EQ(Messages(run), QStringList{Text("A consulta do relatório %1 foi interrompida: um valor passou do "
+                                              "tamanho máximo de 4 MB que um relatório aceita (string or blob "
+                                              "too big).")
+                                             .arg(file)});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, HostileValue,
+    ::testing::Values(HugeValue{"hex", "'SELECT hex(printf(''%.*c'', 3000000, ''x'')) AS A'"},
+                      HugeValue{"replace", "'SELECT length(replace(printf(''%.*c'', 3000000, ''x''), ''x'', ''ab'')) AS A'"}),
+    [](const auto& info) { return std::string(info.param.what); });
+
+// One instr() over megabytes is one step of SQLite's, minutes long, where it
+// looks at no time limit: the host gives up on it at the limit and goes on;
+// the step still running does not keep the host from ending normally.
+TEST(HostileStep, LongerThanTheTimeLimitEndsTheReportAndTheHostStillEndsNormally) {
+    HostWorkspace workspace;
+    const QString file = workspace.ReportsCopy() + "/RCL047_passo.rpt";
+    WriteFile(file, Report("Passo", "'WITH t(a) AS (SELECT printf(''%.*c'', 4000000, ''a''))' "
+                                    "'SELECT instr(a, substr(a, 1, 1000000) || ''b'') AS A FROM t'"));
+    QDir().mkpath(QFileInfo(workspace.ConfigFile()).path());
+    WriteFile(workspace.ConfigFile(), "[reports]\nquery_time_limit = 0.5\n");
+    const HostRun run = workspace.Run("open\n" + kCorrectPeriod.section('\n', 0, 1) +
+                                      "\nselect cbbReportNames \"Passo\"\nclick sbtPreview\n" + kCorrectPeriod);
+    ExpectUsableAfterwards(run);
+    EXPECT_EQ(Messages(run), QStringList{Text("A consulta do relatório %1 foi interrompida: passou "
+                                              "do tempo limite de 500 ms.")
+                                             .arg(file)});
+}
 
 }  // namespace

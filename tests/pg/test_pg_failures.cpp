@@ -3,10 +3,16 @@
 // no file written, and the next report works once the cause is gone.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
+#include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
+#include <QPushButton>
 #include <QStringList>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 #include <atomic>
 #include <functional>
 #include <thread>
@@ -18,8 +24,11 @@
 #include "PgFixture.h"
 #include "QtPrinters.h"
 #include "ReportDatabase.h"
+#include "ReportDefinition.h"
+#include "ReportDesigner.h"
 #include "ReportQuery.h"
 #include "ReportSnapshot.h"
+#include "ReportWorker.h"
 
 namespace {
 
@@ -278,6 +287,86 @@ TEST_F(ServerFailure, CancelStopsAStatementTheServerIsStillRunning) {
     EXPECT_TRUE(aborted) << error.toStdString();
     EXPECT_EQ(RunReportQuery(db, "SELECT count(*) AS N FROM limpeza", TParams()).RowCount(), 1)
         << "the connection serves the next report";
+}
+
+// The backend of the report user that sleeps in a query, stopped (SIGSTOP)
+// as a server that no longer answers; 0 when none was found in time.
+qint64 StopTheSleepingBackend() {
+    const QString sql = QStringLiteral("SELECT pid FROM pg_stat_activity WHERE usename = '%1' AND "
+                                       "wait_event = 'PgSleep'")
+                            .arg(kReportUser);
+    for (int i = 0; i < 400; ++i) {
+        QString output;
+        TestServer().Psql("postgres", "\\pset tuples_only on\n" + sql, &output);
+        if (const qint64 pid = output.trimmed().toLongLong(); pid > 0)
+            return ::kill(static_cast<pid_t>(pid), SIGSTOP) == 0 ? pid : 0;
+        std::this_thread::sleep_for(50ms);
+    }
+    return 0;
+}
+
+// The process's state in /proc is "T", stopped.
+bool ProcessStopped(qint64 pid) {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly)) return false;
+    const QByteArray line = stat.readAll();
+    const qsizetype end = line.lastIndexOf(')');
+    return end > 0 && line.mid(end + 2, 1) == "T";
+}
+
+// A server that stops answering in the middle of a report: Cancelar gives
+// the screen back while the server is still frozen, nothing is written, and
+// the next report works once it answers again. Before, "Cancelando..."
+// stayed on screen for as long as the server was frozen.
+TEST_F(ServerFailure, CancelGivesTheScreenBackWhileTheServerIsFrozen) {
+    HostConfig& config = HostConfig::Instance();
+    const HostConfig saved = config;
+    QTemporaryDir out;
+    ApplyDatabaseUrl(db_.Url(), config);
+    config.reportsDir = QStringLiteral(REPORTS_DIR);
+    config.outputDir = out.path();
+    config.unattended = false;
+    std::atomic<qint64> frozen = 0;
+    std::thread freezer([&frozen] { frozen = StopTheSleepingBackend(); });
+    bool clicked = false;
+    QTimer person;
+    QObject::connect(&person, &QTimer::timeout, [&] {
+        if (clicked || frozen == 0) return;
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (widget->isVisible() && widget->inherits("ReportProgressDialog")) {
+                clicked = true;
+                QTest::mouseClick(widget->findChild<QPushButton*>(), Qt::LeftButton);
+            }
+    });
+    person.start(20);
+    // Should the screen wait for the server after all, the server answers
+    // again in a while, so that the test fails instead of hanging.
+    QTimer::singleShot(60000, [&frozen] { ::kill(static_cast<pid_t>(frozen.load()), SIGCONT); });
+    bool aborted = false;
+    TReportDesignerDialog designer;
+    try {
+        designer.Print(ReportDefinition::ReadFromText(
+            DefinitionRunning("SELECT sistema AS SISTEMA FROM limpeza, pg_sleep(20)"),
+            QDir(REPORTS_DIR).filePath(kSlowDefinitionFile)));
+    } catch (const EAbort&) {
+        aborted = true;
+    } catch (const Exception& e) {
+        ADD_FAILURE() << e.Message().toStdString();
+    }
+    person.stop();
+    freezer.join();
+    ASSERT_GT(frozen.load(), 0) << "no backend sleeping in the report's query";
+    const bool stillFrozen = ProcessStopped(frozen.load());
+    ::kill(static_cast<pid_t>(frozen.load()), SIGCONT);
+    config = saved;
+    EXPECT_TRUE(clicked);
+    EXPECT_TRUE(aborted);
+    EXPECT_TRUE(stillFrozen) << "the screen answered while the server was still frozen";
+    EXPECT_TRUE(QDir(out.path()).isEmpty());
+    EXPECT_TRUE(WaitForAbandonedWork(30s));
+    const ReportOutcome next = PrintReport(
+        db_.Url(), {"RCL047_resumo.rpt", EncodeDate(2024, 1, 1), EncodeDate(2025, 12, 31), true, {}});
+    EXPECT_EQ(next.rows, 4) << next.error.toStdString();
 }
 
 // The password the server asks for and libpq did not find: the person types
