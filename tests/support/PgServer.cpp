@@ -1,9 +1,6 @@
 #include "PgServer.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <signal.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -15,6 +12,8 @@
 #include <QUuid>
 #include <algorithm>
 #include <cerrno>
+
+#include "FreePort.h"
 
 namespace {
 
@@ -33,21 +32,6 @@ QString ServerBinaries() {
     }
     const QString initdb = QStandardPaths::findExecutable(QStringLiteral("initdb"));
     return initdb.isEmpty() ? QString() : QFileInfo(initdb).absolutePath();
-}
-
-// A port of 127.0.0.1 that nobody listens on now.
-int FreePort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    int port = 0;
-    if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-        port = ntohs(address.sin_port);
-    if (fd >= 0) ::close(fd);
-    return port;
 }
 
 bool Alive(qint64 pid) {
