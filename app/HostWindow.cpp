@@ -27,7 +27,7 @@ HostWindow::HostWindow() : mdiArea_(new QMdiArea(this)) {
 HostWindow::~HostWindow() { Application->SetHelpHook(nullptr); }
 
 bool HostWindow::ShowHelp(const QString& file, int context) {
-    QString page;
+    HelpPage page;
     try {
         page = ReadHelpTopic(HostConfig::Instance().helpDir, file, context);
     } catch (const Exception& e) {
@@ -35,7 +35,7 @@ bool HostWindow::ShowHelp(const QString& file, int context) {
         return false;
     }
     if (!help_) help_ = new HelpWindow(this);
-    help_->ShowPage(page);
+    help_->ShowPage(page, HostConfig::Instance().helpDir);
     emit HelpShown(file, context, help_->PageTitle());
     return true;
 }
