@@ -6,9 +6,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QKeyEvent>
 #include <QRegularExpression>
 #include <QScreen>
-#include <QKeyEvent>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -42,8 +42,9 @@ QByteArray DataAddressBytes(const QUrl& url) {
     const qsizetype comma = text.indexOf(u',');
     if (comma < 0 || text.size() > MaxDataAddress) return {};
     const QByteArray payload = text.mid(comma + 1).toLatin1();
-    return text.left(comma).endsWith(QLatin1String(";base64")) ? QByteArray::fromBase64(QByteArray::fromPercentEncoding(payload))
-                                                               : QByteArray::fromPercentEncoding(payload);
+    return text.left(comma).endsWith(QLatin1String(";base64"))
+               ? QByteArray::fromBase64(QByteArray::fromPercentEncoding(payload))
+               : QByteArray::fromPercentEncoding(payload);
 }
 
 }  // namespace
@@ -62,8 +63,10 @@ public:
     // itself, and given a null image, Qt's image handler loads the name
     // itself, whatever it is. An image not fetched is one transparent pixel.
     QVariant loadResource(int type, const QUrl& name) override {
-        const QVariant nothing = type == QTextDocument::ImageResource ? QVariant(Transparent()) : QVariant(QString());
-        if (type != QTextDocument::ImageResource && type != QTextDocument::StyleSheetResource) return nothing;
+        const QVariant nothing =
+            type == QTextDocument::ImageResource ? QVariant(Transparent()) : QVariant(QString());
+        if (type != QTextDocument::ImageResource && type != QTextDocument::StyleSheetResource)
+            return nothing;
         QByteArray bytes;
         if (name.scheme() == QLatin1String("data")) {
             bytes = DataAddressBytes(name);
@@ -76,9 +79,9 @@ public:
                 return nothing;
             }
         }
-        if (bytes.isEmpty()) return nothing;
         if (type == QTextDocument::StyleSheetResource) return QString::fromUtf8(bytes);
-        return bytes;
+        const QImage image = QImage::fromData(bytes);  // bytes of no image too must not be null
+        return image.isNull() ? nothing : QVariant(image);
     }
 
 private:
@@ -118,7 +121,8 @@ HelpPage ReadHelpTopic(const QString& helpDir, const QString& file, int context)
     }
 }
 
-HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window), browser_(new HelpBrowser(this)) {
+HelpWindow::HelpWindow(QWidget* parent)
+    : QWidget(parent, Qt::Window), browser_(new HelpBrowser(this)) {
     browser_->setOpenLinks(false);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -146,7 +150,8 @@ void HelpWindow::Place(const QWidget& main) {
     const QScreen* screen = main.screen();
     if (!screen) return;
     const QSize frame = frameGeometry().size() - geometry().size();
-    const QRect placed = PlaceBeside(main.frameGeometry(), screen->availableGeometry(), frameGeometry().size());
+    const QRect placed =
+        PlaceBeside(main.frameGeometry(), screen->availableGeometry(), frameGeometry().size());
     resize(placed.size() - frame);
     move(placed.topLeft());
 }

@@ -1175,8 +1175,7 @@ INSTANTIATE_TEST_SUITE_P(
                       HelpResource{"DotDotOut", "../../fora.png", false},
                       HelpResource{"LinkOut", "img/link.png", false},
                       HelpResource{"AbsoluteOutside", "%1/fora.png", false},
-                      HelpResource{"Network", "http://127.0.0.1:9/x.png", false},
-                      HelpResource{"Passwords", "/etc/passwd", false}),
+                      HelpResource{"Network", "http://127.0.0.1:9/x.png", false}),
     [](const ::testing::TestParamInfo<HelpResource>& info) { return std::string(info.param.name); });
 
 struct HelpTopic {

@@ -33,7 +33,8 @@ mv "$dir/.$1.options" "$dir/$1.options" && mv "$dir/.$1.part" "$dir/$1.pdf"
 )";
 
 http_t* Connect(int port) {
-    return httpConnect2("127.0.0.1", port, nullptr, AF_INET, HTTP_ENCRYPTION_NEVER, 1, 5000, nullptr);
+    return httpConnect2("127.0.0.1", port, nullptr, AF_INET, HTTP_ENCRYPTION_NEVER, 1, 5000,
+                        nullptr);
 }
 
 int CountJobs(int port, int which) {
@@ -54,8 +55,9 @@ CupsServer::CupsServer() : dir_(QDir::tempPath() + QStringLiteral("/rcl-cups-XXX
         return;
     }
     // The backend runs as "nobody" under root: it must reach the folder.
-    QFile::setPermissions(dir_.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
-                                           QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
+    QFile::setPermissions(dir_.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                           QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther |
+                                           QFile::ExeOther);
     port_ = FreePort();
     if (!dir_.isValid() || port_ == 0 || !WriteConfiguration()) {
         if (error_.isEmpty()) error_ = QStringLiteral("cannot prepare the server's folder");
@@ -64,10 +66,11 @@ CupsServer::CupsServer() : dir_(QDir::tempPath() + QStringLiteral("/rcl-cups-XXX
     process_ = std::make_unique<QProcess>();
     process_->setStandardOutputFile(dir_.filePath(QStringLiteral("log/stdout")));
     process_->setStandardErrorFile(dir_.filePath(QStringLiteral("log/stdout")), QIODevice::Append);
-    process_->start(QStringLiteral("setpriv"),
-                    {QStringLiteral("--pdeathsig=TERM"), QStringLiteral("--"), QString::fromLatin1(kDaemon),
-                     QStringLiteral("-f"), QStringLiteral("-c"), dir_.filePath(QStringLiteral("cupsd.conf")),
-                     QStringLiteral("-s"), dir_.filePath(QStringLiteral("cups-files.conf"))});
+    process_->start(
+        QStringLiteral("setpriv"),
+        {QStringLiteral("--pdeathsig=TERM"), QStringLiteral("--"), QString::fromLatin1(kDaemon),
+         QStringLiteral("-f"), QStringLiteral("-c"), dir_.filePath(QStringLiteral("cupsd.conf")),
+         QStringLiteral("-s"), dir_.filePath(QStringLiteral("cups-files.conf"))});
     process_->waitForStarted(30000);
     QElapsedTimer waited;
     waited.start();
@@ -79,8 +82,10 @@ CupsServer::CupsServer() : dir_(QDir::tempPath() + QStringLiteral("/rcl-cups-XXX
         QThread::msleep(100);
     }
     QFile log(dir_.filePath(QStringLiteral("log/error_log")));
-    error_ = QStringLiteral("cupsd did not start: %1")
-                 .arg(log.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(log.readAll().right(2000)) : QString());
+    error_ =
+        QStringLiteral("cupsd did not start: %1")
+            .arg(log.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(log.readAll().right(2000))
+                                               : QString());
 }
 
 CupsServer::~CupsServer() {
@@ -100,35 +105,39 @@ CupsServer::~CupsServer() {
 
 bool CupsServer::WriteConfiguration() {
     const QDir root(dir_.path());
-    for (const char* folder : {"spool/tmp", "cache", "state", "log", "ppd", "bin/backend", "bin/daemon",
-                               "bin/filter", "bin/cgi-bin", "out"})
+    for (const char* folder : {"spool/tmp", "cache", "state", "log", "ppd", "bin/backend",
+                               "bin/daemon", "bin/filter", "bin/cgi-bin", "out"})
         if (!root.mkpath(QString::fromLatin1(folder))) return false;
     ::chmod(QFile::encodeName(OutputDir()).constData(), 01777);
     // cupsd runs its backends through its own helper.
-    if (!QFile::link(QStringLiteral("/usr/lib/cups/daemon/cups-exec"), root.filePath(QStringLiteral("bin/daemon/cups-exec"))))
+    if (!QFile::link(QStringLiteral("/usr/lib/cups/daemon/cups-exec"),
+                     root.filePath(QStringLiteral("bin/daemon/cups-exec"))))
         return false;
-    const QString files = QStringLiteral(
-                              "FileDevice Yes\nServerRoot %1\nServerBin %1/bin\nRequestRoot %1/spool\n"
-                              "TempDir %1/spool/tmp\nCacheDir %1/cache\nStateDir %1/state\n"
-                              "ErrorLog %1/log/error_log\nAccessLog %1/log/access_log\nPageLog %1/log/page_log\n")
-                              .arg(dir_.path()) +
-                          (::geteuid() == 0 ? QStringLiteral("User nobody\nGroup nogroup\n") : QString());
-    const QString printers = QStringLiteral(
-                                 "<Printer %1>\nState Idle\nAccepting Yes\nDeviceURI testfile:%3\n</Printer>\n"
-                                 "<Printer %2>\nState Idle\nAccepting No\nDeviceURI testfile:%3\n</Printer>\n")
-                                 .arg(QString::fromLatin1(kPrinter), QString::fromLatin1(kRefusing), OutputDir());
+    const QString files =
+        QStringLiteral(
+            "FileDevice Yes\nServerRoot %1\nServerBin %1/bin\nRequestRoot %1/spool\n"
+            "TempDir %1/spool/tmp\nCacheDir %1/cache\nStateDir %1/state\n"
+            "ErrorLog %1/log/error_log\nAccessLog %1/log/access_log\nPageLog %1/log/page_log\n")
+            .arg(dir_.path()) +
+        (::geteuid() == 0 ? QStringLiteral("User nobody\nGroup nogroup\n") : QString());
+    const QString printers =
+        QStringLiteral(
+            "<Printer %1>\nState Idle\nAccepting Yes\nDeviceURI testfile:%3\n</Printer>\n"
+            "<Printer %2>\nState Idle\nAccepting No\nDeviceURI testfile:%3\n</Printer>\n")
+            .arg(QString::fromLatin1(kPrinter), QString::fromLatin1(kRefusing), OutputDir());
     return WriteFile(root.filePath(QStringLiteral("cupsd.conf")),
-                     QStringLiteral("Listen 127.0.0.1:%1\nLogLevel warn\nBrowsing No\nWebInterface No\n"
-                                    "DefaultAuthType None\n<Location />\n  Order allow,deny\n  Allow all\n"
-                                    "</Location>\n<Policy default>\n  <Limit All>\n    Order deny,allow\n"
-                                    "  </Limit>\n</Policy>\n")
+                     QStringLiteral(
+                         "Listen 127.0.0.1:%1\nLogLevel warn\nBrowsing No\nWebInterface No\n"
+                         "DefaultAuthType None\n<Location />\n  Order allow,deny\n  Allow all\n"
+                         "</Location>\n<Policy default>\n  <Limit All>\n    Order deny,allow\n"
+                         "  </Limit>\n</Policy>\n")
                          .arg(port_)
                          .toUtf8()) &&
            WriteFile(root.filePath(QStringLiteral("cups-files.conf")), files.toUtf8()) &&
            WriteFile(root.filePath(QStringLiteral("printers.conf")), printers.toUtf8()) &&
            WriteFile(root.filePath(QStringLiteral("bin/backend/testfile")), kBackend,
-                     QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup |
-                         QFile::ReadOther | QFile::ExeOther);
+                     QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
+                         QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
 }
 
 void CupsServer::UseForThisProcess() {
