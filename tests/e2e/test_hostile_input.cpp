@@ -996,7 +996,7 @@ int PdfPages(const QString& file) {
 
 TEST_P(HostilePrint, NothingReachesThePrinterUntilTheJobIsWhole) {
     const PrintCase& row = GetParam();
-    FillManyCleanups(HostConfig::Instance().databaseName, row.cancel ? 40000 : 300);
+    FillManyCleanups(HostConfig::Instance().databaseName, row.cancel ? 120000 : 300);
     screen->depDtIni->SetText("10/03/2025");
     screen->depDtFim->SetText("10/03/2025");
     int asked = 0;
