@@ -11,6 +11,7 @@
 #include <QThread>
 
 #include "FreePort.h"
+#include "ServerFolders.h"
 
 namespace {
 
@@ -58,8 +59,13 @@ CupsServer::CupsServer() : dir_(QDir::tempPath() + QStringLiteral("/rcl-cups-XXX
     QFile::setPermissions(dir_.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
                                            QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther |
                                            QFile::ExeOther);
+    if (!dir_.isValid()) {
+        error_ = QStringLiteral("cannot make a temporary folder: %1").arg(dir_.errorString());
+        return;
+    }
+    ClaimServerFolder(dir_.path(), QStringLiteral("rcl-cups-*"), {QStringLiteral("owner.pid")});
     port_ = FreePort();
-    if (!dir_.isValid() || port_ == 0 || !WriteConfiguration()) {
+    if (port_ == 0 || !WriteConfiguration()) {
         if (error_.isEmpty()) error_ = QStringLiteral("cannot prepare the server's folder");
         return;
     }
