@@ -30,7 +30,7 @@ HostWindow::HostWindow() : mdiArea_(new QMdiArea(this)) {
 HostWindow::~HostWindow() { Application->SetHelpHook(nullptr); }
 
 bool HostWindow::ShowHelp(const QString& file, int context) {
-    QString page;
+    HelpPage page;
     try {
         page = ReadHelpTopic(HostConfig::Instance().helpDir, file, context);
     } catch (const Exception& e) {
@@ -38,7 +38,7 @@ bool HostWindow::ShowHelp(const QString& file, int context) {
         return false;
     }
     if (!help_) help_ = new HelpWindow(this);
-    help_->ShowPage(page);
+    help_->ShowPage(page, HostConfig::Instance().helpDir);
     emit HelpShown(file, context, help_->PageTitle());
     return true;
 }

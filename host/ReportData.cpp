@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 // The texts of a ReportData: copied into large blocks that never move, and a
 // text that a column already holds is stored once. A column that turns out
@@ -229,7 +230,23 @@ void ReportData::AddReal(double value) {
 void ReportData::AddText(std::string_view utf8) { AddStored(utf8, ReportCell::Type::Text); }
 void ReportData::AddBlob(std::string_view bytes) { AddStored(bytes, ReportCell::Type::Blob); }
 
+std::size_t KeptCellBytes(std::string_view utf8) {
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const bool continues = (static_cast<unsigned char>(utf8[i]) & 0xC0) == 0x80;
+        if (!continues && ++characters > kMaxCellChars) return i;
+    }
+    return utf8.size();
+}
+
 void ReportData::AddStored(std::string_view bytes, ReportCell::Type type) {
+    const std::size_t kept = KeptCellBytes(bytes);
+    std::string cut;
+    if (kept < bytes.size()) {
+        cut.reserve(kept + 3);
+        cut.append(bytes.data(), kept).append("\xE2\x80\xA6");  // "…"
+        bytes = cut;
+    }
     ReportCell cell;
     cell.type = type;
     cell.bytes = texts_->Store(cells_.Size() % columns_, bytes);

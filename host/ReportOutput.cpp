@@ -1,11 +1,15 @@
 #include "ReportOutput.h"
 
+#include <cups/cups.h>
+
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QTemporaryDir>
 #include <atomic>
 #include <cerrno>
 #include <memory>
@@ -80,11 +84,10 @@ std::pair<int, int> ChosenPages(const QPrinter& printer, int pages, int current)
     }
 }
 
-}  // namespace
-
-void ReportOutput::WritePdf(const ReportRenderer& renderer, const ReportDefinition& report, SafeFile& file,
-                            QWidget* host, int first, int last) {
-    PaintInBackground(report, host, QStringLiteral("Gerando o arquivo PDF"), first, last,
+// Pages `first` to `last` into `file` as a PDF, with "<doing>: página n de m".
+void PaintPdf(const ReportRenderer& renderer, const ReportDefinition& report, SafeFile& file, QWidget* host,
+              const QString& doing, int first, int last) {
+    PaintInBackground(report, host, doing, first, last,
                       [&](const std::function<void(int)>& progress) {
                           QPdfWriter writer(&file.Device());
                           writer.setTitle(report.title);
@@ -93,6 +96,52 @@ void ReportOutput::WritePdf(const ReportRenderer& renderer, const ReportDefiniti
                           renderer.Render(writer, first, last, progress);
                       });
     file.Commit();
+}
+
+// The choices of the print dialog that the pages themselves do not carry, as
+// the print system names them. The range is not among them: only the pages
+// chosen are in the job.
+int JobOptions(const QPrinter& printer, cups_option_t** options) {
+    int count = 0;
+    count = cupsAddIntegerOption("copies", std::max(printer.copyCount(), 1), count, options);
+    count = cupsAddOption("Collate", printer.collateCopies() ? "True" : "False", count, options);
+    const char* sides = "one-sided";
+    if (printer.duplex() == QPrinter::DuplexLongSide) sides = "two-sided-long-edge";
+    if (printer.duplex() == QPrinter::DuplexShortSide) sides = "two-sided-short-edge";
+    count = cupsAddOption("sides", sides, count, options);
+    if (printer.colorMode() == QPrinter::GrayScale)
+        count = cupsAddOption("print-color-mode", "monochrome", count, options);
+    return count;
+}
+
+// Hands the whole spooled job to the print system.
+void SendToPrinter(const QPrinter& printer, const QString& pdf, const QString& title) {
+    const QByteArray name = printer.printerName().toUtf8();
+    if (name.isEmpty()) throw Exception(QStringLiteral("Nenhuma impressora foi escolhida; nada foi impresso."));
+    cups_option_t* options = nullptr;
+    const int count = JobOptions(printer, &options);
+    const int job = cupsPrintFile2(CUPS_HTTP_DEFAULT, name.constData(), QFile::encodeName(pdf).constData(),
+                                   title.toUtf8().constData(), count, options);
+    cupsFreeOptions(count, options);
+    if (job <= 0)
+        throw Exception(QStringLiteral("A impressora %1 não aceitou o relatório; nada foi impresso (%2).")
+                            .arg(printer.printerName(), QString::fromUtf8(cupsLastErrorString())));
+}
+
+// A folder only the user can read, for the spool file; removed with it.
+QTemporaryDir SpoolFolder() {
+    QTemporaryDir dir(QDir::temp().filePath(QStringLiteral("rclhost-impressao-XXXXXX")));
+    if (!dir.isValid())
+        throw Exception(QStringLiteral("Não foi possível criar a pasta temporária da impressão em %1: %2.")
+                            .arg(QDir::toNativeSeparators(QDir::tempPath()), dir.errorString()));
+    return dir;
+}
+
+}  // namespace
+
+void ReportOutput::WritePdf(const ReportRenderer& renderer, const ReportDefinition& report, SafeFile& file,
+                            QWidget* host, int first, int last) {
+    PaintPdf(renderer, report, file, host, QStringLiteral("Gerando o arquivo PDF"), first, last);
 }
 
 QString ReportOutput::WriteToOutputFolder(const ReportRenderer& renderer, const ReportDefinition& report,
@@ -132,9 +181,11 @@ QString ReportOutput::Print(const ReportRenderer& renderer, const ReportDefiniti
         WritePdf(renderer, report, file, host, first, last);
         return printer.outputFileName();
     }
-    PaintInBackground(report, host, QStringLiteral("Imprimindo"), first, last,
-                      [&](const std::function<void(int)>& progress) {
-                          renderer.Render(printer, first, last, progress);
-                      });
+    // Every page is spooled before the print system hears of the job, so a
+    // cancel, a failure or a host that dies on the way prints nothing.
+    const QTemporaryDir spool = SpoolFolder();
+    SafeFile file(spool.filePath(QStringLiteral("relatorio.pdf")));
+    PaintPdf(renderer, report, file, host, QStringLiteral("Imprimindo"), first, last);
+    SendToPrinter(printer, file.Target(), report.title);
     return {};
 }

@@ -30,6 +30,14 @@ QString AskAndWritePdf(const ReportRenderer& renderer, const ReportDefinition& r
 // The print dialog, then the pages it asks for (all, a range, or `current`,
 // the page on view, for "Página atual"), on the printer or, printing to a
 // file, into a PDF. Gives the PDF's path, or "" on a printer.
+//
+// For a printer the pages are first spooled into a PDF of the host's own, in
+// a temporary folder only the user can read; only once the last page is
+// written is the job handed to the print system (CUPS), whole, with the
+// printer, copies, collation, sides and colour the dialog chose. A cancel or
+// a failure before that sends nothing. The spool file is removed in every
+// case. A print system that refuses the job throws Exception naming the
+// printer and its reason.
 QString Print(const ReportRenderer& renderer, const ReportDefinition& report, QWidget* host, int current = 0);
 
 }  // namespace ReportOutput

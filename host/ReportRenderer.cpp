@@ -8,6 +8,7 @@
 #include <QPrinter>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "DateUtils.h"
 #include "ReportPainter.h"
@@ -37,23 +38,37 @@ QString IsoDateText(std::string_view text) {
     return DateToStr(date);
 }
 
-// "hh:mm" from "yyyy-mm-dd hh:mm..."; empty when there is no time there.
-QString IsoTimeText(std::string_view text) {
-    if (text.size() < 16 || (text[10] != ' ' && text[10] != 'T') || text[13] != ':') return {};
-    for (std::size_t i : {11, 12, 14, 15})
-        if (text[i] < '0' || text[i] > '9') return {};
+// A two-digit number at `from` of `text` below `bound`; -1 when there is none.
+int TwoDigits(std::string_view text, std::size_t from, int bound) {
+    if (text.size() < from + 2) return -1;
+    const char high = text[from], low = text[from + 1];
+    if (high < '0' || high > '9' || low < '0' || low > '9') return -1;
+    const int value = (high - '0') * 10 + (low - '0');
+    return value < bound ? value : -1;
+}
+
+// "hh:mm" from "yyyy-mm-dd hh:mm[:ss]..."; empty when nothing follows the
+// day; nothing when what follows is no time of day (hours to 23, minutes and
+// seconds to 59).
+std::optional<QString> IsoTimeText(std::string_view text) {
+    if (text.size() == 10) return QString();
+    if (text.size() < 16 || (text[10] != ' ' && text[10] != 'T') || text[13] != ':' ||
+        TwoDigits(text, 11, 24) < 0 || TwoDigits(text, 14, 60) < 0)
+        return std::nullopt;
+    if (text.size() > 16 && text[16] == ':' && TwoDigits(text, 17, 60) < 0) return std::nullopt;
     return QString::fromLatin1(text.data() + 11, 5);
 }
 
 QString Utf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
-// A text that is no date is shown as it came.
+// A text that is no date, or whose time is no time of day, is shown as it
+// came: never as a day or an hour it does not hold.
 QString DateCellText(const ReportCell& cell, bool withTime) {
     const std::string_view text = cell.Text();
     const QString date = IsoDateText(text);
-    if (date.isEmpty()) return Utf8(text);
-    const QString time = withTime ? IsoTimeText(text) : QString();
-    return time.isEmpty() ? date : date + u' ' + time;
+    const std::optional<QString> time = IsoTimeText(text);
+    if (date.isEmpty() || !time) return Utf8(text);
+    return !withTime || time->isEmpty() ? date : date + u' ' + *time;
 }
 
 // 1234567 as "1.234.567", exactly, for every 64-bit integer.

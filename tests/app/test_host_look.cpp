@@ -11,8 +11,10 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 #include <memory>
 #include <utility>
 
@@ -118,6 +120,44 @@ TEST_F(HostLook, MissingTopicIsReportedAndLeavesTheShownPageAlone) {
     EXPECT_EQ(window->Help()->PageTitle(), "Relatório de Limpeza de Dados (RCL04700)");
 }
 
+// Esc closes the help window, from the page too; the window opens within the
+// screen's available area even when the main window leaves no room beside it.
+TEST_F(HostLook, HelpWindowOpensOnTheScreenAndEscClosesIt) {
+    const QRect available = window->screen()->availableGeometry();
+    window->setGeometry(QRect(available.topLeft(), available.size()));
+    ASSERT_TRUE(window->ShowHelp("Cmphelp.hlp", 10404900));
+    EXPECT_TRUE(available.contains(window->Help()->frameGeometry()))
+        << window->Help()->frameGeometry().x() << "," << window->Help()->frameGeometry().width();
+    QTest::keyClick(window->Help()->findChild<QTextBrowser*>(), Qt::Key_Escape);
+    EXPECT_FALSE(window->Help()->isVisible());
+}
+
+struct Placement {
+    const char* name;
+    QRect main, available, expected;
+};
+
+class HelpPlacement : public ::testing::TestWithParam<Placement> {};
+
+TEST_P(HelpPlacement, BesideTheMainWindowAndInsideTheAvailableArea) {
+    const QRect placed = HelpWindow::PlaceBeside(GetParam().main, GetParam().available, QSize(640, 560));
+    EXPECT_EQ(placed, GetParam().expected);
+    EXPECT_TRUE(GetParam().available.contains(placed));
+}
+
+// the main window | the screen's available area | where the help goes
+INSTANTIATE_TEST_SUITE_P(
+    Table, HelpPlacement,
+    ::testing::Values(
+        Placement{"RoomOnTheRight", {0, 0, 600, 700}, {0, 0, 1280, 800}, {600, 0, 640, 560}},
+        Placement{"RoomOnlyOnTheLeft", {700, 100, 580, 600}, {0, 0, 1280, 800}, {60, 100, 640, 560}},
+        Placement{"MainFillsTheScreen", {0, 0, 1280, 800}, {0, 0, 1280, 800}, {640, 0, 640, 560}},
+        Placement{"LowOnTheScreen", {0, 500, 600, 300}, {0, 0, 1280, 800}, {600, 240, 640, 560}},
+        Placement{"PanelAtTheTop", {0, 0, 600, 700}, {0, 30, 1280, 770}, {600, 30, 640, 560}},
+        Placement{"ScreenSmallerThanTheWindow", {0, 0, 300, 300}, {0, 0, 600, 400}, {0, 0, 600, 400}},
+        Placement{"SecondScreen", {1300, 0, 600, 700}, {1280, 0, 1280, 800}, {1900, 0, 640, 560}}),
+    [](const ::testing::TestParamInfo<Placement>& info) { return std::string(info.param.name); });
+
 // A help folder holding what a person may have put there, and the message
 // each request gets.
 struct BadTopic {
@@ -159,8 +199,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadTopic{"Cmphelp.hlp", 10,
                  "o tópico 10 do arquivo de ajuda \"Cmphelp.hlp\" não foi encontrado"},
         BadTopic{"Outro.hlp", 10404900, "não foi encontrado"},
-        BadTopic{"Cmphelp.hlp", 20, "não foi encontrado"},
-        BadTopic{"Cmphelp.hlp", 30, "grande demais"},
+        BadTopic{"Cmphelp.hlp", 20, "20.html\" não pôde ser lida: é uma pasta"},
+        BadTopic{"Cmphelp.hlp", 30, "passa do limite de 1.048.576 bytes"},
         BadTopic{"../segredo.hlp", 1, "não foi encontrado"},
         BadTopic{"Cmphelp.hlp", 0, "não foi encontrado"}));
 

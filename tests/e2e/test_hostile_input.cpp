@@ -78,6 +78,18 @@
 //     over megabytes)                        MB que um relatório aceita ..."
 //   one step longer than the time limit    "... passou do tempo limite de 500 ms.", and    the screen; the host ends
 //     (instr over megabytes)                 the next report at once                         normally, status 0
+//   print cancelled at "Imprimindo: página  nothing (no job on the server)                 no spool file left
+//     n de m"
+//   printer that refuses the job           "A impressora X não aceitou o relatório; nada   no spool file left
+//                                            foi impresso (...)"
+//   10 MB text, 1 MB of "ç", zeroblob in    the first 500 characters and "…"               the page
+//     a cell
+//   time that is no time of day            the stored text ("2025-03-10 99:99:00")         -
+//   help image or style sheet: /dev/zero,  the page without it                             the window
+//     FIFO, .., a link out, http:, file:
+//     outside the help folder
+//   help topic that is a FIFO, a device    "A página de ajuda ... não pôde ser lida: é um  the page shown before
+//     or a folder                            FIFO ..."
 // clang-format on
 //
 // A PostgreSQL server that stops answering in the middle of a report
@@ -96,19 +108,26 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QBuffer>
 #include <QClipboard>
 #include <QFile>
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
+#include <QImage>
+#include <QPixmap>
 #include <QJsonArray>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QTimer>
-#include <QPushButton>
-#include <QLabel>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
+#include <QTextBrowser>
+#include <QTextDocument>
+#include <QTimer>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTest>
@@ -120,11 +139,16 @@
 #include <vector>
 
 #include "Cli_rcl04700.h"
+#include "CupsServer.h"
 #include "DatabaseScripts.h"
+#include "HelpWindow.h"
 #include "Funcoes.h"
 #include "HostConfig.h"
 #include "HostRun.h"
 #include "PesquisaLista.h"
+#include "ReportProgressDialog.h"
+#include "ReportQuery.h"
+#include "ReportRenderer.h"
 #include "QtPrinters.h"
 #include "ReportDatabase.h"
 #include "ReportDefinition.h"
@@ -1500,5 +1524,278 @@ TEST(HostileStep, LongerThanTheTimeLimitEndsTheReportAndTheHostStillEndsNormally
                                               "do tempo limite de 500 ms.")
                                              .arg(file)});
 }
+
+// ---------------------------------------------------------------------------
+// Printing, against a CUPS server of the test's own: the job reaches the
+// print system only whole, and a cancel or a refusal prints nothing.
+
+struct PrintCase {
+    const char* name;
+    const char* printer;
+    bool cancel;        // Cancelar once the progress says "Imprimindo"
+    int jobs;           // what the server receives
+    const char* sees;   // the message; "" for none
+};
+
+class HostilePrint : public HostileScreen, public ::testing::WithParamInterface<PrintCase> {
+protected:
+    void SetUp() override {
+        HostileScreen::SetUp();
+        if (!cups_.Running()) GTEST_SKIP() << cups_.Error().toStdString();
+        cups_.UseForThisProcess();
+        HostConfig::Instance().unattended = false;
+    }
+    // Folders of print spool files in the temporary folder.
+    static QStringList Spools() {
+        return QDir::temp().entryList({"rclhost-impressao-*"}, QDir::Dirs | QDir::Files | QDir::Hidden);
+    }
+    CupsServer cups_;
+};
+
+void FillManyCleanups(const QString& path, int rows) {
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "many");
+        db.setDatabaseName(path);
+        ASSERT_TRUE(db.open());
+        CreateReportTables(db, REPORTS_DIR, false);
+        db.transaction();
+        QSqlQuery insert(db);
+        insert.prepare(
+            "INSERT INTO limpeza (data_hora, sistema, tabela, registros, usuario) "
+            "VALUES ('2025-03-10 08:00:00', ?, ?, ?, 'ADMIN')");
+        for (int i = 0; i < rows; ++i) {
+            insert.addBindValue(QString("Sistema %1").arg(i % 7));
+            insert.addBindValue(QString("TABELA_%1").arg(i));
+            insert.addBindValue(i);
+            ASSERT_TRUE(insert.exec());
+        }
+        db.commit();
+    }
+    QSqlDatabase::removeDatabase("many");
+}
+
+int PdfPages(const QString& file) {
+    QProcess info;
+    info.start("pdfinfo", {file});
+    if (!info.waitForFinished(30000)) return -1;
+    const QString text = QString::fromUtf8(info.readAllStandardOutput());
+    const QRegularExpressionMatch pages = QRegularExpression("Pages:\\s+(\\d+)").match(text);
+    return pages.hasMatch() ? pages.captured(1).toInt() : -1;
+}
+
+TEST_P(HostilePrint, NothingReachesThePrinterUntilTheJobIsWhole) {
+    const PrintCase& row = GetParam();
+    FillManyCleanups(HostConfig::Instance().databaseName, row.cancel ? 120000 : 300);
+    screen->depDtIni->SetText("10/03/2025");
+    screen->depDtFim->SetText("10/03/2025");
+    int asked = 0;
+    Application->SetModalHook([&](QDialog& dialog) {
+        auto* print = qobject_cast<QPrintDialog*>(&dialog);
+        if (!print) return int(QDialog::Rejected);
+        ++asked;
+        print->printer()->setPrinterName(row.printer);
+        print->printer()->setCopyCount(2);
+        if (!row.cancel) {  // a whole job of pages 2 and 3; a cancel, of all of them
+            print->printer()->setPrintRange(QPrinter::PageRange);
+            print->printer()->setFromTo(2, 3);
+        }
+        return int(QDialog::Accepted);
+    });
+    bool cancelled = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* progress = qobject_cast<ReportProgressDialog*>(widget);
+            if (!row.cancel || cancelled || !progress || !progress->isVisible()) continue;
+            bool printing = false;
+            for (const QLabel* label : progress->findChildren<QLabel*>())
+                printing = printing || label->text().startsWith("Imprimindo");
+            if (!printing) continue;
+            QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
+            cancelled = true;
+        }
+    });
+    watch.start(20);
+    QTest::keyClick(screen->depDtFim, Qt::Key_P, Qt::ControlModifier);
+    watch.stop();
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(cancelled, row.cancel) << "the cancel came before the job was whole";
+    EXPECT_EQ(messages, QString(row.sees).isEmpty() ? QStringList() : QStringList{Text(row.sees)})
+        << messages.join('\n').toStdString();
+    ASSERT_TRUE(cups_.WaitUntilIdle());
+    EXPECT_EQ(cups_.Jobs(), row.jobs) << "jobs the server heard of";
+    const QStringList outputs = cups_.Outputs();
+    ASSERT_EQ(outputs.size(), row.jobs);
+    if (row.jobs == 1) {
+        const QString pdf = cups_.OutputDir() + "/" + outputs[0];
+        EXPECT_EQ(PdfPages(pdf), 2) << "pages 2 and 3, whole";
+        EXPECT_TRUE(ReadFile(pdf).trimmed().endsWith("%%EOF"));
+        EXPECT_TRUE(ReadFile(QString(pdf).replace(".pdf", ".options")).startsWith("copies=2\n"));
+    }
+    EXPECT_TRUE(Spools().isEmpty()) << Spools().join(' ').toStdString();
+}
+
+// printer | cancel | jobs on the server | what the user sees
+INSTANTIATE_TEST_SUITE_P(
+    Table, HostilePrint,
+    ::testing::Values(
+        PrintCase{"WholeJob", CupsServer::kPrinter, false, 1, ""},
+        PrintCase{"CancelledWhilePrinting", CupsServer::kPrinter, true, 0, ""},
+        PrintCase{"PrinterRefuses", CupsServer::kRefusing, false, 0,
+                  "A impressora rcl-recusa não aceitou o relatório; nada foi impresso "
+                  "(Destination \"rcl-recusa\" is not accepting jobs.)."}),
+    [](const ::testing::TestParamInfo<PrintCase>& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------------------
+// A cell's value as the report receives it from the database and prints it
+// (before fitting it to its column): bounded, and never a time it does not
+// hold.
+
+struct CellValue {
+    const char* name;
+    const char* sql;     // one value, A
+    const char* format;  // the column's format
+    QString prints;
+};
+
+class HostileCellValue : public ::testing::TestWithParam<CellValue> {};
+
+QString Repeated(const char* utf8, int times) { return Text(utf8).repeated(times); }
+
+TEST_P(HostileCellValue, IsPrintedBoundedAndAsStored) {
+    QTemporaryDir dir;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "cells");
+        db.setDatabaseName(dir.filePath("cells.db"));
+        ASSERT_TRUE(db.open());
+        const ReportData data = RunReportQuery(db, GetParam().sql, TParams());
+        ASSERT_EQ(data.RowCount(), 1);
+        EXPECT_LE(data.Cell(0, 0).size, 4 * kMaxCellChars + 3);
+        EXPECT_EQ(FormatReportCell(data.Cell(0, 0), ReportFormatOf(GetParam().format)), GetParam().prints);
+    }
+    QSqlDatabase::removeDatabase("cells");
+}
+
+// value | the column's format | what the cell prints
+INSTANTIATE_TEST_SUITE_P(
+    Table, HostileCellValue,
+    ::testing::Values(
+        CellValue{"TenMegabytes", "SELECT printf('%.*c', 10000000, 'x') AS A", "",
+                  Repeated("x", 500) + Text("…")},
+        CellValue{"MultibyteCutWhole", "SELECT replace(printf('%.*c', 1000000, 'x'), 'x', 'ç') AS A", "",
+                  Repeated("ç", 500) + Text("…")},
+        CellValue{"ZeroBlob", "SELECT CAST(replace(printf('%.*c', 3000000, 'x'), 'x', char(0)) AS BLOB) AS A",
+                  "", QString(500, QChar(0)) + Text("…")},
+        CellValue{"JustTheBound", "SELECT printf('%.*c', 500, 'y') AS A", "", Repeated("y", 500)},
+        CellValue{"NoTimeOfDay", "SELECT '2025-03-10 99:99:00' AS A", "datetime", "2025-03-10 99:99:00"},
+        CellValue{"HourTwentyFour", "SELECT '2025-03-10 24:00' AS A", "datetime", "2025-03-10 24:00"},
+        CellValue{"BadSeconds", "SELECT '2025-03-10 10:00:61' AS A", "date", "2025-03-10 10:00:61"},
+        CellValue{"GoodTime", "SELECT '2025-03-10 23:59:59' AS A", "datetime", "10/03/2025 23:59"}),
+    [](const ::testing::TestParamInfo<CellValue>& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------------------
+// Help pages: what a page may fetch, and topics that are no page.
+
+// A PNG of 2 x 2 pixels.
+QByteArray TinyPng() {
+    QImage image(2, 2, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+class HostileHelp : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QDir root(dir_.path());
+        ASSERT_TRUE(root.mkpath("ajuda/cmphelp/img") && root.mkpath("ajuda/cmphelp/pasta.html"));
+        WriteFile(root.filePath("ajuda/cmphelp/img/dentro.png"), TinyPng());
+        WriteFile(root.filePath("fora.png"), TinyPng());
+        ASSERT_EQ(::mkfifo(QFile::encodeName(root.filePath("ajuda/cmphelp/fifo.png")).constData(), 0600), 0);
+        ASSERT_EQ(::mkfifo(QFile::encodeName(root.filePath("ajuda/cmphelp/fifo.html")).constData(), 0600), 0);
+        ASSERT_TRUE(QFile::link("/dev/zero", root.filePath("ajuda/cmphelp/zero.png")));
+        ASSERT_TRUE(QFile::link("/dev/zero", root.filePath("ajuda/cmphelp/zero.html")));
+        ASSERT_TRUE(QFile::link(root.filePath("fora.png"), root.filePath("ajuda/cmphelp/img/link.png")));
+    }
+    QString Help() const { return dir_.filePath("ajuda"); }
+    QTemporaryDir dir_;
+};
+
+struct HelpResource {
+    const char* name;
+    QString src;  // %1: the test's folder, beside the help folder
+    bool loaded;
+};
+
+class HostileHelpResource : public HostileHelp, public ::testing::WithParamInterface<HelpResource> {};
+
+TEST_P(HostileHelpResource, ComesOnlyFromARegularFileInsideTheHelpFolder) {
+    const QString src = QString(GetParam().src).replace("%1", dir_.path());
+    HelpWindow window;
+    window.ShowPage({Help() + "/cmphelp/1.html",
+                     QString("<html><head><title>T</title><link rel=stylesheet href=\"%1\"></head>"
+                             "<body><p>texto</p><img src=\"%1\"></body></html>")
+                         .arg(src)},
+                    Help());
+    QTextDocument* page = window.findChild<QTextBrowser*>()->document();
+    const QVariant image = page->resource(QTextDocument::ImageResource, QUrl(src));
+    const QImage shown = image.typeId() == QMetaType::QPixmap  ? image.value<QPixmap>().toImage()
+                         : image.typeId() == QMetaType::QImage ? image.value<QImage>()
+                                                               : QImage::fromData(image.toByteArray());
+    EXPECT_EQ(shown.size() == QSize(2, 2), GetParam().loaded);
+    EXPECT_EQ(window.PageText().trimmed().startsWith("texto"), true);
+}
+
+// src | loaded
+INSTANTIATE_TEST_SUITE_P(
+    Table, HostileHelpResource,
+    ::testing::Values(HelpResource{"Inside", "img/dentro.png", true},
+                      HelpResource{"InsideByAbsolutePath", "%1/ajuda/cmphelp/img/dentro.png", true},
+                      HelpResource{"InsideAsFileUrl", "file://%1/ajuda/cmphelp/img/dentro.png", true},
+                      HelpResource{"SmallDataAddress",
+                                   "data:image/png;base64," + QString::fromLatin1(TinyPng().toBase64()), true},
+                      HelpResource{"DevZero", "/dev/zero", false},
+                      HelpResource{"LinkToDevZero", "zero.png", false},
+                      HelpResource{"Fifo", "fifo.png", false},
+                      HelpResource{"FifoByAbsolutePath", "%1/ajuda/cmphelp/fifo.png", false},
+                      HelpResource{"LinkToDevZeroByAbsolutePath", "%1/ajuda/cmphelp/zero.png", false},
+                      HelpResource{"DotDotOut", "../../fora.png", false},
+                      HelpResource{"LinkOut", "img/link.png", false},
+                      HelpResource{"AbsoluteOutside", "%1/fora.png", false},
+                      HelpResource{"Network", "http://127.0.0.1:9/x.png", false}),
+    [](const ::testing::TestParamInfo<HelpResource>& info) { return std::string(info.param.name); });
+
+struct HelpTopic {
+    int context;  // the page <context>.html, here a name of what it is
+    const char* file;
+    const char* sees;
+};
+
+class HostileHelpTopic : public HostileHelp, public ::testing::WithParamInterface<HelpTopic> {};
+
+TEST_P(HostileHelpTopic, IsNamedForWhatItIs) {
+    const QString page = Help() + "/cmphelp/" + GetParam().file;
+    ASSERT_TRUE(QDir().rename(page, Help() + QString("/cmphelp/%1.html").arg(GetParam().context)));
+    try {
+        ReadHelpTopic(Help(), "Cmphelp.hlp", GetParam().context);
+        ADD_FAILURE() << "a page was read";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), Text("A página de ajuda \"%1/cmphelp/%2.html\" não pôde ser lida: %3.")
+                                   .arg(Help())
+                                   .arg(GetParam().context)
+                                   .arg(Text(GetParam().sees)));
+    }
+}
+
+// what the topic is | what the user sees
+INSTANTIATE_TEST_SUITE_P(
+    Table, HostileHelpTopic,
+    ::testing::Values(HelpTopic{1, "fifo.html", "é um FIFO (pipe), não um arquivo comum"},
+                      HelpTopic{2, "zero.html", "é um dispositivo, não um arquivo comum"},
+                      HelpTopic{3, "pasta.html", "é uma pasta"}),
+    [](const ::testing::TestParamInfo<HelpTopic>& info) { return std::to_string(info.param.context); });
 
 }  // namespace

@@ -1,9 +1,6 @@
 #include "PgServer.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <signal.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -15,6 +12,9 @@
 #include <QUuid>
 #include <algorithm>
 #include <cerrno>
+
+#include "FreePort.h"
+#include "ServerFolders.h"
 
 namespace {
 
@@ -33,43 +33,6 @@ QString ServerBinaries() {
     }
     const QString initdb = QStandardPaths::findExecutable(QStringLiteral("initdb"));
     return initdb.isEmpty() ? QString() : QFileInfo(initdb).absolutePath();
-}
-
-// A port of 127.0.0.1 that nobody listens on now.
-int FreePort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    int port = 0;
-    if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-        port = ntohs(address.sin_port);
-    if (fd >= 0) ::close(fd);
-    return port;
-}
-
-bool Alive(qint64 pid) {
-    return pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
-}
-
-qint64 PidIn(const QString& file) {
-    QFile in(file);
-    if (!in.open(QIODevice::ReadOnly)) return 0;
-    return in.readLine().trimmed().toLongLong();
-}
-
-// Folders of servers whose test process died and whose server is gone too.
-void RemoveLeftovers(const QString& own) {
-    const QDir temp(QDir::tempPath());
-    for (const QString& name : temp.entryList({QStringLiteral("rcl-pg-*")}, QDir::Dirs)) {
-        const QString path = temp.filePath(name);
-        if (path == own || Alive(PidIn(path + QStringLiteral("/owner.pid"))) ||
-            Alive(PidIn(path + QStringLiteral("/data/postmaster.pid"))))
-            continue;
-        QDir(path).removeRecursively();
-    }
 }
 
 bool WriteFile(const QString& path, const QByteArray& text) {
@@ -92,9 +55,8 @@ PgServer::PgServer()
         error_ = QStringLiteral("cannot make a temporary folder: %1").arg(dir_.errorString());
         return;
     }
-    RemoveLeftovers(dir_.path());
-    WriteFile(dir_.filePath(QStringLiteral("owner.pid")),
-              QByteArray::number(QCoreApplication::applicationPid()));
+    ClaimServerFolder(dir_.path(), QStringLiteral("rcl-pg-*"),
+                      {QStringLiteral("owner.pid"), QStringLiteral("data/postmaster.pid")});
     if (root_ && ::chown(QFile::encodeName(dir_.path()).constData(), kNobody, kNobody) != 0) {
         error_ = QStringLiteral("cannot give the temporary folder to nobody");
         return;
