@@ -68,6 +68,7 @@ void Configure(const HostOptions& options) {
     const bool fromFile = config.databaseDriver != QLatin1String("QSQLITE") || !config.databaseName.isEmpty();
     if (!options.database.isEmpty() || !fromFile)
         ApplyDatabaseUrl(options.database.isEmpty() ? options.sampleDatabase : options.database, config);
+    config.sampleDatabase = options.database.isEmpty() && !fromFile;
     config.outputDir = options.outputDir;
     config.unattended = !options.script.isEmpty();
     if (config.databaseDriver == QLatin1String("QSQLITE")) QDir().mkpath(QFileInfo(config.databaseName).absolutePath());

@@ -30,6 +30,9 @@ struct HOST_EXPORT HostConfig {
     // session; never written anywhere. Otherwise libpq reads PGPASSWORD or
     // its password file.
     QString databasePassword;
+    // The reports read the sample database the host made itself (no --db,
+    // no configured url): exports name it "dados de demonstração".
+    bool sampleDatabase = false;
     // Unattended (scripted) runs: reports are written as PDF files into
     // outputDir instead of being shown or sent to a printer.
     bool unattended = false;

@@ -33,6 +33,7 @@ private:
 ReportJob::ReportJob(const ReportDefinition& report, const TParams& params, QString parametersLine,
                      const HostConfig& config)
     : report_(report),
+      params_(params),
       bound_(BindReportQuery(report.QueryFor(config.databaseDriver), params)),
       config_(config),
       renderer_(report, std::move(parametersLine)) {}

@@ -23,6 +23,9 @@ public:
 
     ReportWorker& Worker() { return worker_; }
     const ReportRenderer& Renderer() const { return renderer_; }
+    const ReportDefinition& Report() const { return report_; }
+    // The parameters as the query was bound to them.
+    const TParams& Params() const { return params_; }
     qsizetype Rows() const { return renderer_.RowCount(); }
     int Pages() const { return renderer_.PageCount(); }
     bool LaidOut() const { return renderer_.Finished(); }
@@ -32,6 +35,7 @@ private:
     void Batch();
 
     ReportDefinition report_;
+    TParams params_;
     BoundQuery bound_;
     HostConfig config_;
     ReportRenderer renderer_;

@@ -10,6 +10,7 @@ packages=(
   fonts-dejavu-core poppler-utils binutils sqlite3 clang libclang-rt-14-dev
   dpkg-dev libqt6svg6 qt6-translations-l10n fonts-liberation2
   libqt6sql6-psql libpq-dev postgresql
+  libxlsxwriter-dev python3-openpyxl
 )
 if [ "${1:-}" = "--list" ]; then
   printf '%s\n' "${packages[@]}"
