@@ -50,7 +50,18 @@ QString ColumnLetters(int column) {
     return letters;
 }
 
-int Digits(double value) { return static_cast<int>(QString::number(value, 'f', 0).size()); }
+// The characters of a whole number, its sign included.
+int Digits(std::int64_t value) {
+    int digits = value < 0 ? 2 : 1;
+    for (std::uint64_t rest = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+         rest >= 10; rest /= 10)
+        ++digits;
+    return digits;
+}
+
+int Digits(double value) {
+    return std::fabs(value) < 9.2e18 ? Digits(static_cast<std::int64_t>(value)) : 20;
+}
 
 lxw_format* NumberFormat(lxw_workbook* book, ReportFormat format, bool bold) {
     lxw_format* result = workbook_add_format(book);
@@ -125,7 +136,7 @@ void XlsxSink::Write(int index, const ExportValue& value) {
             if (value.integer > kExactWhole || value.integer < -kExactWhole)
                 return WriteText(index, QByteArray::number(static_cast<qlonglong>(value.integer)).toStdString());
             column.sum += static_cast<double>(value.integer);
-            column.width = std::max(column.width, Digits(static_cast<double>(value.integer)) + 2);
+            column.width = std::max(column.width, Digits(value.integer) + 2);
             worksheet_write_number(sheet, row, col, static_cast<double>(value.integer), column.number);
             return;
         case ExportValue::Kind::Real:
