@@ -7,7 +7,8 @@ double ResidentMb(const char* key) {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly)) return -1;
     for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith(key)) return line.mid(line.indexOf(':') + 1).trimmed().split(' ').first().toDouble() / 1024;
+        if (line.startsWith(key))
+            return line.mid(line.indexOf(':') + 1).trimmed().split(' ').first().toDouble() / 1024;
     return -1;
 }
 

@@ -42,13 +42,16 @@ qint64 Rows() {
     return ok && rows > 0 ? rows : 1'000'000;
 }
 
-ReportDefinition DetailedReport() { return ReportDefinition::Read(QStringLiteral(REPORTS_DIR "/RCL047_detalhado.rpt")); }
+ReportDefinition DetailedReport() {
+    return ReportDefinition::Read(QStringLiteral(REPORTS_DIR "/RCL047_detalhado.rpt"));
+}
 
 // Four systems one after another, each over two years of cleanups, a few
 // tables and users: what the report's query gives.
 ReportData MakeRows(qint64 rows) {
     static const char* const systems[] = {"Compras/Suprimentos", "Estoque", "Financeiro", "Vendas"};
-    static const char* const tables[] = {"clientes_inativos", "log_acesso", "notas_canceladas", "pedidos_temporarios"};
+    static const char* const tables[] = {"clientes_inativos", "log_acesso", "notas_canceladas",
+                                         "pedidos_temporarios"};
     static const char* const users[] = {"ADMIN", "JOÃO", "MARIA", "ROTINA_NOTURNA"};
     ReportData data(QStringList{"SISTEMA", "DATA_HORA", "TABELA", "REGISTROS", "USUARIO"});
     char when[32];
@@ -56,8 +59,9 @@ ReportData MakeRows(qint64 rows) {
         const qint64 system = i * 4 / rows;
         const qint64 minute = (i - system * rows / 4) * (2 * 365 * 24 * 60) / (rows / 4 + 1);
         const int day = static_cast<int>(minute / (24 * 60));
-        std::snprintf(when, sizeof when, "%04d-%02d-%02d %02d:%02d:%02d", 2024 + day / 365, day % 365 / 31 % 12 + 1,
-                      day % 31 % 28 + 1, static_cast<int>(minute / 60 % 24), static_cast<int>(minute % 60),
+        std::snprintf(when, sizeof when, "%04d-%02d-%02d %02d:%02d:%02d", 2024 + day / 365,
+                      day % 365 / 31 % 12 + 1, day % 31 % 28 + 1,
+                      static_cast<int>(minute / 60 % 24), static_cast<int>(minute % 60),
                       static_cast<int>(i % 60));
         data.AddText(systems[system]);
         data.AddText(when);
@@ -70,7 +74,9 @@ ReportData MakeRows(qint64 rows) {
 }
 
 struct Shared {
-    Shared() : rows(MakeRows(Rows())), renderer(report, MakeRows(Rows()), QStringLiteral("Período: 01/01/2024 a 31/12/2025")) {}
+    Shared()
+        : rows(MakeRows(Rows())),
+          renderer(report, MakeRows(Rows()), QStringLiteral("Período: 01/01/2024 a 31/12/2025")) {}
     ReportDefinition report = DetailedReport();
     ReportData rows;
     ReportRenderer renderer;  // its own copy of the rows, laid out once
@@ -87,7 +93,9 @@ Shared& Data() {
 double ProcessCpuSeconds() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+    const auto seconds = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6;
+    };
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
@@ -119,7 +127,8 @@ void Measure(benchmark::State& state, const char* suffix, Write write) {
 void BM_Export_Xlsx(benchmark::State& state) {
     Measure(state, "xlsx", [](Shared& shared, const QString& path) {
         SafeFile file(path);
-        ReportExport::WriteFile({shared.report, shared.rows, shared.params}, ReportExport::Format::Xlsx, file, nullptr);
+        ReportExport::WriteFile({shared.report, shared.rows, shared.params},
+                                ReportExport::Format::Xlsx, file, nullptr);
     });
 }
 BENCHMARK(BM_Export_Xlsx)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -127,7 +136,8 @@ BENCHMARK(BM_Export_Xlsx)->Unit(benchmark::kMillisecond)->UseRealTime();
 void BM_Export_Csv(benchmark::State& state) {
     Measure(state, "csv", [](Shared& shared, const QString& path) {
         SafeFile file(path);
-        ReportExport::WriteFile({shared.report, shared.rows, shared.params}, ReportExport::Format::Csv, file, nullptr);
+        ReportExport::WriteFile({shared.report, shared.rows, shared.params},
+                                ReportExport::Format::Csv, file, nullptr);
     });
 }
 BENCHMARK(BM_Export_Csv)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -152,13 +162,14 @@ void BM_Floor_PlainLibxlsxwriter(benchmark::State& state) {
             lxw_datetime when{};
             double seconds = 0;
             text.assign(rows.Cell(r, 1).Text());
-            std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%lf", &when.year, &when.month, &when.day, &when.hour,
-                        &when.min, &seconds);
+            std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%lf", &when.year, &when.month, &when.day,
+                        &when.hour, &when.min, &seconds);
             when.sec = seconds;
             worksheet_write_datetime(sheet, row, 0, &when, date);
             text.assign(rows.Cell(r, 2).Text());
             worksheet_write_string(sheet, row, 1, text.c_str(), nullptr);
-            worksheet_write_number(sheet, row, 2, static_cast<double>(rows.Cell(r, 3).integer), nullptr);
+            worksheet_write_number(sheet, row, 2, static_cast<double>(rows.Cell(r, 3).integer),
+                                   nullptr);
             text.assign(rows.Cell(r, 4).Text());
             worksheet_write_string(sheet, row, 3, text.c_str(), nullptr);
         }
@@ -189,7 +200,8 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     return RunBenchmarks(argc, argv,
-                         {{"XLSX / libxlsxwriter puro (o piso)", "BM_Export_Xlsx", "BM_Floor_PlainLibxlsxwriter", 1.3},
+                         {{"XLSX / libxlsxwriter puro (o piso)", "BM_Export_Xlsx",
+                           "BM_Floor_PlainLibxlsxwriter", 1.3},
                           {"XLSX / PDF", "BM_Export_Xlsx", "BM_Pdf", 1.0},
                           {"CSV / PDF", "BM_Export_Csv", "BM_Pdf", 1.0}});
 }

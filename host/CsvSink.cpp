@@ -48,7 +48,8 @@ void CsvSink::Field(const ExportValue& value) {
             line_.append(QByteArray::number(static_cast<qlonglong>(value.integer)));
             return;
         case ExportValue::Kind::Real:
-            line_.append(QByteArray::number(value.real, 'f', QLocale::FloatingPointShortest).replace('.', ','));
+            line_.append(QByteArray::number(value.real, 'f', QLocale::FloatingPointShortest)
+                             .replace('.', ','));
             return;
         case ExportValue::Kind::Date:
             AppendTwo(line_, value.day);

@@ -29,7 +29,8 @@ const QString kXlsxFilter = QStringLiteral("Planilha do Excel (XLSX) (*.xlsx)");
 const QString kCsvFilter = QStringLiteral("Texto separado por ponto e vírgula (CSV) (*.csv)");
 
 std::unique_ptr<ReportProgressDialog> Progress(const ReportDefinition& report, QWidget* host) {
-    if (HostConfig::Instance().unattended || !qobject_cast<QApplication*>(QCoreApplication::instance()))
+    if (HostConfig::Instance().unattended ||
+        !qobject_cast<QApplication*>(QCoreApplication::instance()))
         return nullptr;
     return std::make_unique<ReportProgressDialog>(report.title, host);
 }
@@ -62,7 +63,8 @@ QString Action(ReportExport::Format format) { return ReportExport::Extension(for
 
 void Tell(const ReportExport::Written& written, const ReportDefinition& report) {
     if (auto& done = ReportExport::Done())
-        done(Action(written.format), report.title, written.result.rows, written.file, written.result.sheets);
+        done(Action(written.format), report.title, written.result.rows, written.file,
+             written.result.sheets);
 }
 
 // Never a silent cut: rows on further sheets and texts cut to a cell's limit
@@ -70,16 +72,21 @@ void Tell(const ReportExport::Written& written, const ReportDefinition& report) 
 void SayWhatDiffers(const ReportExport::Written& written) {
     QStringList notes;
     if (written.result.sheets > 1)
-        notes << QStringLiteral("As %1 linhas não cabem numa planilha: continuam nas planilhas \"Dados (2)\" a "
-                                "\"Dados (%2)\".")
-                     .arg(FormatCount(written.result.rows))
-                     .arg(written.result.sheets);
+        notes
+            << QStringLiteral(
+                   "As %1 linhas não cabem numa planilha: continuam nas planilhas \"Dados (2)\" a "
+                   "\"Dados (%2)\".")
+                   .arg(FormatCount(written.result.rows))
+                   .arg(written.result.sheets);
     if (written.result.cutCells > 0)
-        notes << QStringLiteral("%1 textos passam do limite de 32.767 caracteres de uma célula e foram cortados.")
+        notes << QStringLiteral(
+                     "%1 textos passam do limite de 32.767 caracteres de uma célula e foram "
+                     "cortados.")
                      .arg(FormatCount(written.result.cutCells));
     if (!notes.isEmpty())
-        Application->ShowMessage(mtInformation, QStringLiteral("Relatório exportado para %1.\n%2")
-                                                    .arg(QDir::toNativeSeparators(written.file), notes.join(u'\n')));
+        Application->ShowMessage(
+            mtInformation, QStringLiteral("Relatório exportado para %1.\n%2")
+                               .arg(QDir::toNativeSeparators(written.file), notes.join(u'\n')));
 }
 
 }  // namespace
@@ -88,8 +95,8 @@ QString ReportExport::Extension(Format format) {
     return format == Format::Xlsx ? QStringLiteral("xlsx") : QStringLiteral("csv");
 }
 
-QString ReportExport::DefaultFileName(const ReportDefinition& report, const TParams& params, Format format,
-                                      int copy) {
+QString ReportExport::DefaultFileName(const ReportDefinition& report, const TParams& params,
+                                      Format format, int copy) {
     QString name = FileNameSafe(report.title);
     if (name.isEmpty()) name = FileNameSafe(report.code);
     if (name.isEmpty()) name = QStringLiteral("Relatório");
@@ -99,7 +106,8 @@ QString ReportExport::DefaultFileName(const ReportDefinition& report, const TPar
     return name + u'.' + Extension(format);
 }
 
-QList<QPair<QString, QString>> ReportExport::AboutLines(const ReportDefinition& report, const TParams& params) {
+QList<QPair<QString, QString>> ReportExport::AboutLines(const ReportDefinition& report,
+                                                        const TParams& params) {
     QList<QPair<QString, QString>> lines;
     static const QRegularExpression gap(QStringLiteral("\\s{2,}"));
     const QString header = FillHeaderLine(report.headerLine, params);
@@ -111,12 +119,14 @@ QList<QPair<QString, QString>> ReportExport::AboutLines(const ReportDefinition& 
             lines.append({QStringLiteral("Parâmetros"), part.trimmed()});
     }
     const HostConfig& config = HostConfig::Instance();
-    lines.append({QStringLiteral("Banco de dados"),
-                  config.sampleDatabase ? QStringLiteral("dados de demonstração") : DatabaseDescription(config)});
+    lines.append({QStringLiteral("Banco de dados"), config.sampleDatabase
+                                                        ? QStringLiteral("dados de demonstração")
+                                                        : DatabaseDescription(config)});
     return lines;
 }
 
-ReportSinkResult ReportExport::Write(const Source& source, ReportSink& sink, SafeFile& file, QWidget* host) {
+ReportSinkResult ReportExport::Write(const Source& source, ReportSink& sink, SafeFile& file,
+                                     QWidget* host) {
     ReportSinkStart start = ReportSinkStart::For(source.report, source.data.Fields());
     start.about = AboutLines(source.report, source.params);
     start.user = User();
@@ -154,37 +164,44 @@ ReportSinkResult ReportExport::Write(const Source& source, ReportSink& sink, Saf
         if (closing.load()) return WaitStatus{QStringLiteral("Gravando o arquivo..."), 0, 0};
         const qint64 n = done.load();
         const int scale = total > 0 ? static_cast<int>(n * 1000 / total) : 0;
-        return WaitStatus{QStringLiteral("Exportando os dados: linha %1 de %2").arg(FormatCount(n), FormatCount(total)),
+        return WaitStatus{QStringLiteral("Exportando os dados: linha %1 de %2")
+                              .arg(FormatCount(n), FormatCount(total)),
                           scale, 1000};
     });
     file.Commit();
     return result;
 }
 
-ReportSinkResult ReportExport::WriteFile(const Source& source, Format format, SafeFile& file, QWidget* host) {
+ReportSinkResult ReportExport::WriteFile(const Source& source, Format format, SafeFile& file,
+                                         QWidget* host) {
     if (format == Format::Csv) {
         CsvSink sink(file.Device());
         return Write(source, sink, file, host);
     }
-    const QString shown = file.Target().isEmpty() ? HostConfig::Instance().outputDir : file.Target();
+    const QString shown =
+        file.Target().isEmpty() ? HostConfig::Instance().outputDir : file.Target();
     XlsxSink sink(file.PathForWriter(), shown, source.rowsPerSheet);
     return Write(source, sink, file, host);
 }
 
 ReportExport::Written ReportExport::AskAndWrite(const Source& source, QWidget* host) {
-    QFileDialog dialog(host, QStringLiteral("Exportar relatório"),
-                       QDir::home().filePath(DefaultFileName(source.report, source.params, Format::Xlsx)),
-                       kXlsxFilter + QStringLiteral(";;") + kCsvFilter);
+    QFileDialog dialog(
+        host, QStringLiteral("Exportar relatório"),
+        QDir::home().filePath(DefaultFileName(source.report, source.params, Format::Xlsx)),
+        kXlsxFilter + QStringLiteral(";;") + kCsvFilter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("xlsx"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
-    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
-        const QString suffix = filter == kCsvFilter ? QStringLiteral("csv") : QStringLiteral("xlsx");
-        dialog.setDefaultSuffix(suffix);
-        const QString name = QFileInfo(dialog.selectedFiles().value(0)).completeBaseName();
-        if (!name.isEmpty()) dialog.selectFile(name + u'.' + suffix);
-    });
-    if (Application->ExecModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) Abort();
+    QObject::connect(
+        &dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+            const QString suffix =
+                filter == kCsvFilter ? QStringLiteral("csv") : QStringLiteral("xlsx");
+            dialog.setDefaultSuffix(suffix);
+            const QString name = QFileInfo(dialog.selectedFiles().value(0)).completeBaseName();
+            if (!name.isEmpty()) dialog.selectFile(name + u'.' + suffix);
+        });
+    if (Application->ExecModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        Abort();
     Written written;
     written.file = dialog.selectedFiles().constFirst();
     const bool csv = written.file.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive) ||
@@ -200,7 +217,8 @@ ReportExport::Written ReportExport::AskAndWrite(const Source& source, QWidget* h
 
 ReportExport::Written ReportExport::WriteToOutputFolder(const Source& source, Format format) {
     const QString dir = HostConfig::Instance().outputDir;
-    if (dir.isEmpty()) throw Exception(QStringLiteral("A pasta de saída dos relatórios não foi configurada."));
+    if (dir.isEmpty())
+        throw Exception(QStringLiteral("A pasta de saída dos relatórios não foi configurada."));
     QDir().mkpath(dir);
     SafeFile file = SafeFile::ClaimNew(
         dir, [&](int n) { return DefaultFileName(source.report, source.params, format, n); });
@@ -213,7 +231,8 @@ ReportExport::Written ReportExport::WriteToOutputFolder(const Source& source, Fo
     return written;
 }
 
-std::function<void(const QString& action, const QString& title, qint64 rows, const QString& file, int sheets)>&
+std::function<void(const QString& action, const QString& title, qint64 rows, const QString& file,
+                   int sheets)>&
 ReportExport::Done() {
     static std::function<void(const QString&, const QString&, qint64, const QString&, int)> hook;
     return hook;

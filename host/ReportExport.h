@@ -42,8 +42,8 @@ struct Source {
 // ('/', '\', ':', '*', '?', '"', '<', '>', '|' and control characters) become
 // '-', leading dots and spaces go, and the title is cut at 120 characters.
 // `copy` above 1 adds " (copy)" before the extension.
-HOST_EXPORT QString DefaultFileName(const ReportDefinition& report, const TParams& params, Format format,
-                                    int copy = 1);
+HOST_EXPORT QString DefaultFileName(const ReportDefinition& report, const TParams& params,
+                                    Format format, int copy = 1);
 
 // The lines the Parâmetros sheet gives of the run, in order: the report's
 // header line (HeaderLine) split where two or more spaces separate its parts,
@@ -51,14 +51,17 @@ HOST_EXPORT QString DefaultFileName(const ReportDefinition& report, const TParam
 // 31/03/2025"; a part without ": " under "Parâmetros"), then "Banco de
 // dados": the server and database name (never a password), the file, or
 // "dados de demonstração" for the sample.
-HOST_EXPORT QList<QPair<QString, QString>> AboutLines(const ReportDefinition& report, const TParams& params);
+HOST_EXPORT QList<QPair<QString, QString>> AboutLines(const ReportDefinition& report,
+                                                      const TParams& params);
 
 // Feeds every row of `source` to `sink`, on a thread of its own, with
 // progress over `host`; then commits `file`. Aborts the sink when cancelled
 // or when anything fails.
-HOST_EXPORT ReportSinkResult Write(const Source& source, ReportSink& sink, SafeFile& file, QWidget* host);
+HOST_EXPORT ReportSinkResult Write(const Source& source, ReportSink& sink, SafeFile& file,
+                                   QWidget* host);
 // Writes `source` in `format` into `file` (XlsxSink or CsvSink).
-HOST_EXPORT ReportSinkResult WriteFile(const Source& source, Format format, SafeFile& file, QWidget* host);
+HOST_EXPORT ReportSinkResult WriteFile(const Source& source, Format format, SafeFile& file,
+                                       QWidget* host);
 
 struct Written {
     QString file;
@@ -77,8 +80,8 @@ HOST_EXPORT Written WriteToOutputFolder(const Source& source, Format format);
 // Told of every export done, for scripted runs and tests: the action ("xlsx"
 // or "csv"), the report's title, its rows, the file and the data sheets (0
 // for CSV).
-HOST_EXPORT std::function<void(const QString& action, const QString& title, qint64 rows, const QString& file,
-                               int sheets)>&
+HOST_EXPORT std::function<void(const QString& action, const QString& title, qint64 rows,
+                               const QString& file, int sheets)>&
 Done();
 
 }  // namespace ReportExport

@@ -30,12 +30,14 @@ bool ReadIsoDate(std::string_view text, ExportValue& value) {
     if (text.size() < 16 || (text[10] != ' ' && text[10] != 'T') || text[13] != ':') return false;
     value.hour = Digits(text, 11, 2);
     value.minute = Digits(text, 14, 2);
-    if (text.size() >= 19 && text[16] == ':') value.second = Digits(text, 17, 2);
-    else if (text.size() != 16) return false;
+    if (text.size() >= 19 && text[16] == ':')
+        value.second = Digits(text, 17, 2);
+    else if (text.size() != 16)
+        return false;
     if (text.size() > 19 && text[19] != '.') return false;
     value.hasTime = true;
-    return value.hour >= 0 && value.hour < 24 && value.minute >= 0 && value.minute < 60 && value.second >= 0 &&
-           value.second < 60;
+    return value.hour >= 0 && value.hour < 24 && value.minute >= 0 && value.minute < 60 &&
+           value.second >= 0 && value.second < 60;
 }
 
 bool ReadNumber(std::string_view text, ExportValue& value) {
@@ -62,8 +64,9 @@ ReportSinkStart ReportSinkStart::For(const ReportDefinition& report, const QStri
         });
         const int index = found == fields.end() ? -1 : static_cast<int>(found - fields.begin());
         if (index < 0)
-            throw Exception(QStringLiteral("A coluna %1 do relatório %2 não está no resultado da consulta.")
-                                .arg(column.fieldName, report.title));
+            throw Exception(
+                QStringLiteral("A coluna %1 do relatório %2 não está no resultado da consulta.")
+                    .arg(column.fieldName, report.title));
         start.cellOf << index;
     }
     start.made = QDateTime::currentDateTime();

@@ -20,8 +20,8 @@ struct HOST_EXPORT ReportSinkStart {
     ReportDefinition report;
     QList<int> cellOf;  // per column of `report`, its index in a row's cells
     QList<QPair<QString, QString>> about;
-    QDateTime made;     // when the export began, local time
-    QString user;       // who made it (the system's user name)
+    QDateTime made;  // when the export began, local time
+    QString user;    // who made it (the system's user name)
 
     // Throws Exception naming a column whose field the query does not give.
     static ReportSinkStart For(const ReportDefinition& report, const QStringList& fields);

@@ -30,7 +30,10 @@ bool FitsAsIs(std::string_view text, qsizetype& characters) {
             ++i;
             continue;
         }
-        const int length = byte >= 0xF0 && byte < 0xF5 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC2 && byte < 0xE0 ? 2 : 0;
+        const int length = byte >= 0xF0 && byte < 0xF5   ? 4
+                           : byte >= 0xE0                ? 3
+                           : byte >= 0xC2 && byte < 0xE0 ? 2
+                                                         : 0;
         if (length == 0 || (length == 3 && byte >= 0xF0) || i + length > text.size()) return false;
         for (int k = 1; k < length; ++k)
             if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
@@ -53,7 +56,8 @@ QString ColumnLetters(int column) {
 // The characters of a whole number, its sign included.
 int Digits(std::int64_t value) {
     int digits = value < 0 ? 2 : 1;
-    for (std::uint64_t rest = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+    for (std::uint64_t rest = value < 0 ? 0 - static_cast<std::uint64_t>(value)
+                                        : static_cast<std::uint64_t>(value);
          rest >= 10; rest /= 10)
         ++digits;
     return digits;
@@ -74,7 +78,9 @@ lxw_format* NumberFormat(lxw_workbook* book, ReportFormat format, bool bold) {
 }  // namespace
 
 XlsxSink::XlsxSink(QString path, QString shown, qint64 rowsPerSheet)
-    : path_(std::move(path)), shown_(std::move(shown)), rowsPerSheet_(std::max<qint64>(1, std::min(rowsPerSheet, kSheetRows))) {}
+    : path_(std::move(path)),
+      shown_(std::move(shown)),
+      rowsPerSheet_(std::max<qint64>(1, std::min(rowsPerSheet, kSheetRows))) {}
 
 XlsxSink::~XlsxSink() { Abort(); }
 
@@ -107,12 +113,14 @@ void XlsxSink::Begin(const ReportSinkStart& start) {
 void XlsxSink::NewSheet() {
     const QString name = SheetName(static_cast<int>(sheets_.size()) + 1);
     lxw_worksheet* sheet = workbook_add_worksheet(book_, name.toUtf8().constData());
-    if (!sheet) Fail(QStringLiteral("não foi possível criar o arquivo temporário da planilha em %1")
-                         .arg(QDir::toNativeSeparators(QDir::tempPath())));
+    if (!sheet)
+        Fail(QStringLiteral("não foi possível criar o arquivo temporário da planilha em %1")
+                 .arg(QDir::toNativeSeparators(QDir::tempPath())));
     sheets_.push_back({name, sheet, 0});
     for (std::size_t i = 0; i < columns_.size(); ++i)
-        worksheet_write_string(sheet, 0, static_cast<lxw_col_t>(i),
-                               start_.report.columns[static_cast<qsizetype>(i)].header.toUtf8().constData(), bold_);
+        worksheet_write_string(
+            sheet, 0, static_cast<lxw_col_t>(i),
+            start_.report.columns[static_cast<qsizetype>(i)].header.toUtf8().constData(), bold_);
     worksheet_freeze_panes(sheet, 1, 0);
 }
 
@@ -134,19 +142,22 @@ void XlsxSink::Write(int index, const ExportValue& value) {
             return;
         case ExportValue::Kind::Integer:
             if (value.integer > kExactWhole || value.integer < -kExactWhole)
-                return WriteText(index, QByteArray::number(static_cast<qlonglong>(value.integer)).toStdString());
+                return WriteText(
+                    index, QByteArray::number(static_cast<qlonglong>(value.integer)).toStdString());
             column.sum += static_cast<double>(value.integer);
             column.width = std::max(column.width, Digits(value.integer) + 2);
-            worksheet_write_number(sheet, row, col, static_cast<double>(value.integer), column.number);
+            worksheet_write_number(sheet, row, col, static_cast<double>(value.integer),
+                                   column.number);
             return;
         case ExportValue::Kind::Real:
             column.sum += value.real;
-            column.width = std::max(column.width, std::isfinite(value.real) ? Digits(value.real) + 4 : 6);
+            column.width =
+                std::max(column.width, std::isfinite(value.real) ? Digits(value.real) + 4 : 6);
             worksheet_write_number(sheet, row, col, value.real, column.number);
             return;
         case ExportValue::Kind::Date: {
-            lxw_datetime when{value.year, value.month, value.day, value.hour, value.minute,
-                              static_cast<double>(value.second)};
+            lxw_datetime when{value.year, value.month,  value.day,
+                              value.hour, value.minute, static_cast<double>(value.second)};
             column.width = std::max(column.width, value.hasTime ? 17 : 11);
             worksheet_write_datetime(sheet, row, col, &when, value.hasTime ? dateTime_ : date_);
             return;
@@ -165,7 +176,8 @@ void XlsxSink::WriteText(int index, std::string_view text) {
     } else {
         QString fixed = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
         for (QChar& c : fixed)
-            if (c.unicode() < 0x20 && c != u'\t' && c != u'\n' && c != u'\r') c = QChar::ReplacementCharacter;
+            if (c.unicode() < 0x20 && c != u'\t' && c != u'\n' && c != u'\r')
+                c = QChar::ReplacementCharacter;
         if (fixed.size() > kCellCharacters) {
             qsizetype keep = kCellCharacters - 1;
             if (fixed[keep - 1].isHighSurrogate()) --keep;
@@ -175,13 +187,15 @@ void XlsxSink::WriteText(int index, std::string_view text) {
         characters = fixed.size();
         text_ = fixed.toStdString();
     }
-    column.width = std::max(column.width, static_cast<int>(std::min<qsizetype>(characters + 2, kWidestColumn)));
+    column.width = std::max(column.width,
+                            static_cast<int>(std::min<qsizetype>(characters + 2, kWidestColumn)));
     worksheet_write_string(sheets_.back().sheet, static_cast<lxw_row_t>(sheets_.back().rows),
                            static_cast<lxw_col_t>(index), text_.c_str(), nullptr);
 }
 
 ReportSinkResult XlsxSink::End() {
-    const bool anyTotal = std::any_of(columns_.begin(), columns_.end(), [](const Column& c) { return c.total; });
+    const bool anyTotal =
+        std::any_of(columns_.begin(), columns_.end(), [](const Column& c) { return c.total; });
     if (anyTotal && sheets_.back().rows == rowsPerSheet_) NewSheet();
     FinishSheets();  // before the totals: a filter may not end above the last row written
     if (anyTotal) WriteTotals();
@@ -209,17 +223,22 @@ void XlsxSink::WriteTotals() {
         QStringList ranges;
         for (const Sheet& sheet : sheets_)
             if (sheet.rows > 0)
-                ranges << QStringLiteral("'%1'!%2%3:%2%4").arg(sheet.name, letters).arg(2).arg(sheet.rows + 1);
+                ranges << QStringLiteral("'%1'!%2%3:%2%4")
+                              .arg(sheet.name, letters)
+                              .arg(2)
+                              .arg(sheet.rows + 1);
         const auto col = static_cast<lxw_col_t>(i);
         lxw_format* format = NumberFormat(book_, column.format, true);
         if (ranges.isEmpty())
             worksheet_write_number(last.sheet, row, col, 0, format);
         else
-            worksheet_write_formula_num(last.sheet, row, col,
-                                        QStringLiteral("=SUBTOTAL(9,%1)").arg(ranges.join(u',')).toUtf8().constData(),
-                                        format, column.sum);
-        worksheet_set_column(last.sheet, col, col, std::min(std::max(column.width, Digits(column.sum) + 4) + 1, kWidestColumn),
-                             nullptr);
+            worksheet_write_formula_num(
+                last.sheet, row, col,
+                QStringLiteral("=SUBTOTAL(9,%1)").arg(ranges.join(u',')).toUtf8().constData(),
+                format, column.sum);
+        worksheet_set_column(
+            last.sheet, col, col,
+            std::min(std::max(column.width, Digits(column.sum) + 4) + 1, kWidestColumn), nullptr);
     }
 }
 
@@ -256,7 +275,8 @@ void XlsxSink::WriteAbout() {
     if (cut_ > 0) number(QStringLiteral("Textos cortados em 32.767 caracteres"), cut_);
     const QDate day = start_.made.date();
     const QTime time = start_.made.time();
-    lxw_datetime made{day.year(), day.month(), day.day(), time.hour(), time.minute(), static_cast<double>(time.second())};
+    lxw_datetime made{day.year(),  day.month(),   day.day(),
+                      time.hour(), time.minute(), static_cast<double>(time.second())};
     worksheet_write_datetime(sheet, line(QStringLiteral("Gerado em")), 1, &made, dateTime_);
     text(QStringLiteral("Usuário"), start_.user);
     worksheet_set_column(sheet, 0, 0, 36, nullptr);
@@ -270,5 +290,6 @@ void XlsxSink::Abort() {
 
 void XlsxSink::Fail(const QString& reason) {
     Abort();
-    throw Exception(QStringLiteral("Não foi possível gravar %1: %2.").arg(QDir::toNativeSeparators(shown_), reason));
+    throw Exception(QStringLiteral("Não foi possível gravar %1: %2.")
+                        .arg(QDir::toNativeSeparators(shown_), reason));
 }

@@ -4,8 +4,8 @@
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
-#include <QThread>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 #include <atomic>
 
@@ -31,7 +31,8 @@ protected:
     }
     void TearDown() override { HostConfig::Instance() = saved_; }
 
-    QString Export(Format format, const ReportData& data, qint64 rowsPerSheet = XlsxSink::kSheetRows) {
+    QString Export(Format format, const ReportData& data,
+                   qint64 rowsPerSheet = XlsxSink::kSheetRows) {
         const QString path = dir_.filePath("saida." + ReportExport::Extension(format));
         SafeFile file(path);
         ReportExport::WriteFile({report_, data, params_, rowsPerSheet}, format, file, nullptr);
@@ -65,8 +66,10 @@ TEST_P(WorkbookRows, AreTypedInOrderWithTotalsAndNeverCut) {
     const Split& split = GetParam();
     QList<QStringList> rows;
     for (int i = 0; i < split.rows; ++i)
-        rows << QStringList{QStringLiteral("2025-03-%1 10:15:3%2").arg(i + 1, 2, 10, QChar('0')).arg(i % 10),
-                            QStringLiteral("Tabela %1").arg(i), QString::number(10 * (i + 1)), QStringLiteral("JOÃO")};
+        rows << QStringList{
+            QStringLiteral("2025-03-%1 10:15:3%2").arg(i + 1, 2, 10, QChar('0')).arg(i % 10),
+            QStringLiteral("Tabela %1").arg(i), QString::number(10 * (i + 1)),
+            QStringLiteral("JOÃO")};
     const QJsonObject book = ReadXlsx(Export(Format::Xlsx, ExportedRows(rows), split.perSheet));
     const QJsonArray sheets = book["sheets"].toArray();
     ASSERT_EQ(sheets.size(), split.rowsOnSheets.size() + 1);
@@ -74,34 +77,46 @@ TEST_P(WorkbookRows, AreTypedInOrderWithTotalsAndNeverCut) {
     int next = 0;
     for (int s = 0; s < split.rowsOnSheets.size(); ++s) {
         const QJsonObject sheet = sheets[s].toObject();
-        EXPECT_EQ(sheet["name"].toString(), s == 0 ? QString("Dados") : QStringLiteral("Dados (%1)").arg(s + 1));
-        EXPECT_EQ(CellsOf(sheet, 0), (QStringList{"s:Data/Hora", "s:Tabela", "s:Registros", QStringLiteral("s:Usuário")}));
+        EXPECT_EQ(sheet["name"].toString(),
+                  s == 0 ? QString("Dados") : QStringLiteral("Dados (%1)").arg(s + 1));
+        EXPECT_EQ(CellsOf(sheet, 0), (QStringList{"s:Data/Hora", "s:Tabela", "s:Registros",
+                                                  QStringLiteral("s:Usuário")}));
         EXPECT_TRUE(sheet["bold"].toArray()[0].toBool());
         EXPECT_EQ(sheet["freeze"].toString(), "A2");
-        EXPECT_EQ(sheet["filter"].toString(), QStringLiteral("A1:D%1").arg(split.rowsOnSheets[s] + 1));
+        EXPECT_EQ(sheet["filter"].toString(),
+                  QStringLiteral("A1:D%1").arg(split.rowsOnSheets[s] + 1));
         EXPECT_GE(sheet["widths"]["B"].toDouble(), 8) << "columns as wide as their texts";
         for (int r = 1; r <= split.rowsOnSheets[s]; ++r, ++next)
             EXPECT_EQ(CellsOf(sheet, r),
-                      (QStringList{QStringLiteral("d:%1|dd/mm/yyyy hh:mm").arg(rows[next][0]), "s:" + rows[next][1],
-                                   "n:" + rows[next][2], QStringLiteral("s:JOÃO")}));
+                      (QStringList{QStringLiteral("d:%1|dd/mm/yyyy hh:mm").arg(rows[next][0]),
+                                   "s:" + rows[next][1], "n:" + rows[next][2],
+                                   QStringLiteral("s:JOÃO")}));
     }
     EXPECT_EQ(next, split.rows) << "every row, once";
     const QJsonObject last = sheets[split.rowsOnSheets.size() - 1].toObject();
     const QStringList totals = CellsOf(last, split.rowsOnSheets.last() + 1);
     const int sum = 10 * split.rows * (split.rows + 1) / 2;
-    const QString total = *split.totals ? QStringLiteral("f:%1=%2").arg(split.totals).arg(sum) : "n:0";
+    const QString total =
+        *split.totals ? QStringLiteral("f:%1=%2").arg(split.totals).arg(sum) : "n:0";
     EXPECT_EQ(totals, (QStringList{"s:Total", "", total, ""}));
     EXPECT_EQ(About(book, "Linhas"), QStringLiteral("n:%1").arg(split.rows));
-    EXPECT_EQ(About(book, "Planilhas de dados"), QStringLiteral("n:%1").arg(split.rowsOnSheets.size()));
+    EXPECT_EQ(About(book, "Planilhas de dados"),
+              QStringLiteral("n:%1").arg(split.rowsOnSheets.size()));
 }
 
 // rows | data rows a sheet holds | data rows on each sheet | totals
 INSTANTIATE_TEST_SUITE_P(
     Table, WorkbookRows,
     ::testing::Values(Split{"OneSheet", 4, XlsxSink::kSheetRows, {4}, "=SUBTOTAL(9,'Dados'!C2:C5)"},
-                      Split{"ContinuesOnNextSheets", 7, 3, {3, 3, 1},
+                      Split{"ContinuesOnNextSheets",
+                            7,
+                            3,
+                            {3, 3, 1},
                             "=SUBTOTAL(9,'Dados'!C2:C4,'Dados (2)'!C2:C4,'Dados (3)'!C2:C2)"},
-                      Split{"FullLastSheetTotalsOnASheetOfTheirOwn", 6, 3, {3, 3, 0},
+                      Split{"FullLastSheetTotalsOnASheetOfTheirOwn",
+                            6,
+                            3,
+                            {3, 3, 0},
                             "=SUBTOTAL(9,'Dados'!C2:C4,'Dados (2)'!C2:C4)"},
                       Split{"NoRows", 0, XlsxSink::kSheetRows, {0}, ""}),
     [](const ::testing::TestParamInfo<Split>& info) { return std::string(info.param.name); });
@@ -125,7 +140,8 @@ TEST_F(QuietHost, ParametersSheetNamesTheRunButNeverAPassword) {
     EXPECT_EQ(About(book, QStringLiteral("Usuário")), "s:maria");
     EXPECT_TRUE(About(book, "Gerado em").endsWith("|dd/mm/yyyy hh:mm"));
     config.sampleDatabase = true;
-    EXPECT_EQ(ReportExport::AboutLines(report_, params_).last().second, QStringLiteral("dados de demonstração"));
+    EXPECT_EQ(ReportExport::AboutLines(report_, params_).last().second,
+              QStringLiteral("dados de demonstração"));
 }
 
 // ---------------------------------------------------------------------------
@@ -145,7 +161,8 @@ TEST_P(CsvBytes, AreUtf8WithBomSemicolonsCrlfAndQuoting) {
     const QString path = Export(Format::Csv, ExportedRows({GetParam().row}));
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), QByteArray("\xEF\xBB\xBF" "Data/Hora;Tabela;Registros;Usu\xC3\xA1rio\r\n") +
+    EXPECT_EQ(file.readAll(), QByteArray("\xEF\xBB\xBF"
+                                         "Data/Hora;Tabela;Registros;Usu\xC3\xA1rio\r\n") +
                                   GetParam().line + "\r\n");
 }
 
@@ -153,14 +170,19 @@ TEST_P(CsvBytes, AreUtf8WithBomSemicolonsCrlfAndQuoting) {
 INSTANTIATE_TEST_SUITE_P(
     Table, CsvBytes,
     ::testing::Values(
-        CsvLine{"Plain", {"2025-03-01 10:15:00", "Clientes", "1234567", QStringLiteral("JOÃO")},
+        CsvLine{"Plain",
+                {"2025-03-01 10:15:00", "Clientes", "1234567", QStringLiteral("JOÃO")},
                 "01/03/2025 10:15;Clientes;1234567;JO\xC3\x83O"},
         CsvLine{"SecondsKept", {"2025-03-01 10:15:30", "a", "1", "b"}, "01/03/2025 10:15:30;a;1;b"},
-        CsvLine{"SeparatorAndQuotes", {"2025-03-01 10:15:00", "a;b \"c\"", "1", "x"},
+        CsvLine{"SeparatorAndQuotes",
+                {"2025-03-01 10:15:00", "a;b \"c\"", "1", "x"},
                 "01/03/2025 10:15;\"a;b \"\"c\"\"\";1;x"},
-        CsvLine{"LineBreak", {"2025-03-01 10:15:00", "a\r\nb", "1", "x"}, "01/03/2025 10:15;\"a\r\nb\";1;x"},
+        CsvLine{"LineBreak",
+                {"2025-03-01 10:15:00", "a\r\nb", "1", "x"},
+                "01/03/2025 10:15;\"a\r\nb\";1;x"},
         CsvLine{"NotADate", {"ontem", "a", "", "x"}, "ontem;a;;x"},
-        CsvLine{"RealNumberWithDecimalComma", {"2025-03-01 10:15:00", "a", "1234.5", "x"},
+        CsvLine{"RealNumberWithDecimalComma",
+                {"2025-03-01 10:15:00", "a", "1234.5", "x"},
                 "01/03/2025 10:15;a;1234,5;x"}),
     [](const ::testing::TestParamInfo<CsvLine>& info) { return std::string(info.param.name); });
 
@@ -201,7 +223,8 @@ TEST_P(CancelledExport, LeavesNoFileAndKeepsTheEarlierOne) {
     QTimer pressCancel;
     QObject::connect(&pressCancel, &QTimer::timeout, [&] {
         for (QWidget* window : QApplication::topLevelWidgets())
-            if (auto* progress = qobject_cast<ReportProgressDialog*>(window); progress && progress->isVisible()) {
+            if (auto* progress = qobject_cast<ReportProgressDialog*>(window);
+                progress && progress->isVisible()) {
                 progress->findChild<QPushButton*>()->click();
                 release.store(true);
             }
@@ -210,20 +233,24 @@ TEST_P(CancelledExport, LeavesNoFileAndKeepsTheEarlierOne) {
     {
         SafeFile file(path);
         std::unique_ptr<ReportSink> sink;
-        if (GetParam() == Format::Csv) sink = std::make_unique<CsvSink>(file.Device());
-        else sink = std::make_unique<XlsxSink>(file.PathForWriter(), path);
+        if (GetParam() == Format::Csv)
+            sink = std::make_unique<CsvSink>(file.Device());
+        else
+            sink = std::make_unique<XlsxSink>(file.PathForWriter(), path);
         HeldSink held(*sink, release);
         EXPECT_THROW(ReportExport::Write({report, data, params}, held, file, nullptr), EAbort);
     }
     EXPECT_TRUE(release.load()) << "the progress showed Cancelar";
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{path.section('/', -1)});
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{path.section('/', -1)});
     ASSERT_TRUE(earlier.open(QIODevice::ReadOnly));
     EXPECT_EQ(earlier.readAll(), "antigo");
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, CancelledExport, ::testing::Values(Format::Xlsx, Format::Csv),
                          [](const ::testing::TestParamInfo<Format>& info) {
-                             return info.param == Format::Xlsx ? std::string("Xlsx") : std::string("Csv");
+                             return info.param == Format::Xlsx ? std::string("Xlsx")
+                                                               : std::string("Csv");
                          });
 
 }  // namespace

@@ -18,11 +18,13 @@ inline ReportDefinition ExportedReport() {
     ReportDefinition report;
     report.code = QStringLiteral("RCL047");
     report.title = QStringLiteral("Limpeza de Dados - Detalhado");
-    report.headerLine = QStringLiteral("Período: {P_DATAINI} a {P_DATAFIM}   Sistemas: {P_TSISTEMA=T:Todos|P_SISTEMA}");
-    report.columns = {{"colDataHora", "DATA_HORA", QStringLiteral("Data/Hora"), 32, 0, "datetime", false},
-                      {"colTabela", "TABELA", QStringLiteral("Tabela"), 70, 0, "", false},
-                      {"colRegistros", "REGISTROS", QStringLiteral("Registros"), 30, 1, "integer", true},
-                      {"colUsuario", "USUARIO", QStringLiteral("Usuário"), 40, 0, "", false}};
+    report.headerLine = QStringLiteral(
+        "Período: {P_DATAINI} a {P_DATAFIM}   Sistemas: {P_TSISTEMA=T:Todos|P_SISTEMA}");
+    report.columns = {
+        {"colDataHora", "DATA_HORA", QStringLiteral("Data/Hora"), 32, 0, "datetime", false},
+        {"colTabela", "TABELA", QStringLiteral("Tabela"), 70, 0, "", false},
+        {"colRegistros", "REGISTROS", QStringLiteral("Registros"), 30, 1, "integer", true},
+        {"colUsuario", "USUARIO", QStringLiteral("Usuário"), 40, 0, "", false}};
     return report;
 }
 
@@ -36,9 +38,12 @@ inline ReportData ExportedRows(const QList<QStringList>& rows) {
         data.AddText(row[1].toStdString());
         bool whole = false;
         const qlonglong count = row[2].toLongLong(&whole);
-        if (whole) data.AddInteger(count);
-        else if (row[2].isEmpty()) data.AddNull();
-        else data.AddText(row[2].toStdString());
+        if (whole)
+            data.AddInteger(count);
+        else if (row[2].isEmpty())
+            data.AddNull();
+        else
+            data.AddText(row[2].toStdString());
         data.AddText(row[3].toStdString());
     }
     data.Publish();
