@@ -150,12 +150,17 @@ void XlsxSink::Write(int index, const ExportValue& value) {
                                    column.number);
             return;
         case ExportValue::Kind::Real:
+            // The file format has no infinity: written as the text "inf".
+            if (!std::isfinite(value.real))
+                return WriteText(index, QByteArray::number(value.real).toStdString());
             column.sum += value.real;
-            column.width =
-                std::max(column.width, std::isfinite(value.real) ? Digits(value.real) + 4 : 6);
+            column.width = std::max(column.width, Digits(value.real) + 4);
             worksheet_write_number(sheet, row, col, value.real, column.number);
             return;
         case ExportValue::Kind::Date: {
+            // A spreadsheet's dates start in 1900; an earlier one stays the
+            // text the database gave.
+            if (value.year < 1900) return WriteText(index, value.text);
             lxw_datetime when{value.year, value.month,  value.day,
                               value.hour, value.minute, static_cast<double>(value.second)};
             column.width = std::max(column.width, value.hasTime ? 17 : 11);

@@ -38,6 +38,8 @@
 //   text cell starting with = + - @        XLSX: a text cell; CSV: quoted, after an '      the text
 //   text cell of 40,000 characters         XLSX: cut to 32,767 ending in "…", counted on   CSV: the whole text
 //                                            the Parâmetros sheet and said
+//   date a spreadsheet cannot hold (before XLSX: the text as the database gave it         the text
+//     1900) or that is no day
 //   control character in a text cell      XLSX: U+FFFD (the format cannot carry it)        CSV: the byte itself
 //   report title with / \ : * ? and ..     the default file name without them             -
 //   more rows than a sheet holds           the rest on "Dados (2)"...; said                 every row (host tests:
@@ -1030,6 +1032,24 @@ INSTANTIATE_TEST_SUITE_P(
         HostileCell{"ControlCharacter", "a\x01" "b", "s:a" + QString(QChar::ReplacementCharacter) + "b", "a\x01" "b",
                     "<none>"}),
     [](const ::testing::TestParamInfo<HostileCell>& info) { return std::string(info.param.name); });
+
+// Dates in a date column that are no spreadsheet date stay the text they came as.
+class HostileExportDate : public ExportInProcess, public ::testing::WithParamInterface<std::pair<QString, QString>> {};
+
+TEST_P(HostileExportDate, IsADateCellOnlyWhenItIsOne) {
+    const ReportDefinition report = ExportedReport();
+    const ReportData data = ExportedRows({{GetParam().first, "t", "5", "ANA"}});
+    const auto xlsx = ReportExport::WriteToOutputFolder({report, data, TParams()}, ReportExport::Format::Xlsx);
+    EXPECT_EQ(CellsOf(Sheet(ReadXlsx(xlsx.file), "Dados"), 1).value(0), GetParam().second);
+}
+
+// the date's text | the cell
+INSTANTIATE_TEST_SUITE_P(
+    Table, HostileExportDate,
+    ::testing::Values(std::pair<QString, QString>{"1899-12-31 10:00:00", "s:1899-12-31 10:00:00"},
+                      std::pair<QString, QString>{"2025-02-30 10:00:00", "s:2025-02-30 10:00:00"},
+                      std::pair<QString, QString>{"2025-03-10 25:00:00", "s:2025-03-10 25:00:00"},
+                      std::pair<QString, QString>{"9999-12-31 23:59:59", "d:9999-12-31 23:59:59|dd/mm/yyyy hh:mm"}));
 
 TEST(HostileExportName, TitleThatIsNoFileNameGivesOneThatIs) {
     ReportDefinition report = ExportedReport();
