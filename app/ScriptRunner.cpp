@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QTest>
+#include <algorithm>
 #include <utility>
 
 #include "Confirma.h"
@@ -83,7 +84,8 @@ ScriptRunner::ScriptRunner(HostWindow& host, EventOutput& out, QString outputDir
                  {"activate", &ScriptRunner::Activate}, {"minimize", &ScriptRunner::Minimize},
                  {"maximize", &ScriptRunner::Maximize}, {"restore", &ScriptRunner::Restore},
                  {"close", &ScriptRunner::Close},       {"state", &ScriptRunner::State},
-                 {"screenshot", &ScriptRunner::ScreenShot}};
+                 {"screenshot", &ScriptRunner::ScreenShot},
+                 {"export", &ScriptRunner::Export}};
     Application->SetMessageHook([this](TMsgDlgType type, const QString& text) {
         Emit({{"event", "message"}, {"kind", KindName(type)}, {"text", text}});
     });
@@ -97,6 +99,13 @@ ScriptRunner::ScriptRunner(HostWindow& host, EventOutput& out, QString outputDir
         Emit({{"event", "report"}, {"action", action}, {"title", title}, {"rows", rows}, {"file", file},
               {"sample", HostConfig::Instance().sampleDatabase}});
     };
+    ReportExport::Done() = [this](const QString& action, const QString& title, qint64 rows, const QString& file,
+                                  int sheets) {
+        QJsonObject event{{"event", "report"}, {"action", action}, {"title", title},
+                          {"rows", static_cast<double>(rows)}, {"file", file}};
+        if (sheets > 0) event["sheets"] = sheets;
+        Emit(event);
+    };
 }
 
 ScriptRunner::~ScriptRunner() {
@@ -105,6 +114,7 @@ ScriptRunner::~ScriptRunner() {
     QObject::disconnect(helpShown_);
     ReportEvents::ParamsReady() = nullptr;
     ReportEvents::ReportDone() = nullptr;
+    ReportExport::Done() = nullptr;
 }
 
 // Events nobody received outweigh what the script did.
@@ -362,4 +372,19 @@ void ScriptRunner::ScreenShot(const ScriptLine& line) {
     } catch (const Exception& error) {
         throw ScriptError{error.Message()};
     }
+}
+
+// The rows of the report the screen's last Visualizar produced, into the
+// output folder; a failure to write is the screen's message, as for a PDF.
+void ScriptRunner::Export(const ScriptLine& line) {
+    const QString kind = line.args.value(0);
+    if (line.args.size() != 1 || (kind != "xlsx" && kind != "csv"))
+        throw ScriptError{QStringLiteral("export espera xlsx ou csv")};
+    const QList<TReportDesignerDialog*> reports = ActiveScreen().findChildren<TReportDesignerDialog*>();
+    const auto previewed = std::find_if(reports.begin(), reports.end(),
+                                        [](const TReportDesignerDialog* report) { return report->HasLastPreview(); });
+    if (previewed == reports.end())
+        throw ScriptError{QStringLiteral("nenhum relatório visualizado nesta tela para exportar")};
+    const auto format = kind == "xlsx" ? ReportExport::Format::Xlsx : ReportExport::Format::Csv;
+    Dispatch([&] { (*previewed)->ExportLastPreview(format); });
 }

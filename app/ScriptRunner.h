@@ -78,6 +78,7 @@ private:
     void Close(const ScriptLine& line);
     void State(const ScriptLine& line);
     void ScreenShot(const ScriptLine& line);
+    void Export(const ScriptLine& line);
 
     HostWindow& host_;
     EventOutput& out_;

@@ -44,6 +44,7 @@
 
 #include "BenchHost.h"
 #include "BenchMain.h"
+#include "BenchMemory.h"
 #include "Cli_rcl04700.h"
 #include "DatabaseScripts.h"
 #include "PreviewPages.h"
@@ -138,21 +139,6 @@ struct ReportBench {
     ReportDefinition report = DetailedReport();
     TParams params;
 };
-
-// Resident memory as the kernel counts it, in MB: `key` "VmRSS" now, "VmHWM"
-// the peak since ResetPeakMemory.
-double ResidentMb(const char* key) {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith(key)) return line.mid(line.indexOf(':') + 1).trimmed().split(' ').first().toDouble() / 1024;
-    return -1;
-}
-
-void ResetPeakMemory() {
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly)) clear.write("5");
-}
 
 // Besides the time: the memory the rows hold, a row (resident memory with the
 // rows read, less before: their blocks are mapped from the system and given

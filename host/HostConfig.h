@@ -33,7 +33,7 @@ struct HOST_EXPORT HostConfig {
     QString databaseOptions;
     // The reports read the host's own sample of invented cleanups, made at
     // databaseName on first use: the window's title, every page of every
-    // report and the scripts' events say so.
+    // report, the scripts' events and the exports say so.
     bool sampleDatabase = false;
     // Only ever what the user typed into the password prompt, kept for the
     // session; never written anywhere. Otherwise libpq reads PGPASSWORD or

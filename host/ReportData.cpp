@@ -231,12 +231,10 @@ void ReportData::AddText(std::string_view utf8) { AddStored(utf8, ReportCell::Ty
 void ReportData::AddBlob(std::string_view bytes) { AddStored(bytes, ReportCell::Type::Blob); }
 
 std::size_t KeptCellBytes(std::string_view utf8) {
-    std::size_t characters = 0;
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-        const bool continues = (static_cast<unsigned char>(utf8[i]) & 0xC0) == 0x80;
-        if (!continues && ++characters > kMaxCellChars) return i;
-    }
-    return utf8.size();
+    if (utf8.size() <= kMaxCellBytes) return utf8.size();
+    std::size_t kept = kMaxCellBytes;
+    while (kept > 0 && (static_cast<unsigned char>(utf8[kept]) & 0xC0) == 0x80) --kept;
+    return kept;
 }
 
 void ReportData::AddStored(std::string_view bytes, ReportCell::Type type) {

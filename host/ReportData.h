@@ -42,22 +42,28 @@ struct HOST_EXPORT ReportCell {
     QVariant ToVariant() const;
 };
 
-// The most characters a report keeps of one text or bytes value. A longer
-// value is cut where it enters the rows, to its first kMaxCellChars
-// characters followed by an ellipsis ("…"), so no value can make a page slow
-// to measure, large or empty: a page has room for far fewer.
+// The most bytes a report keeps of one text or bytes value: as much as a
+// report query may make on SQLite (its report connection's length limit), so
+// exports get every value as the query gave it. A longer value, which only a
+// server can send, is cut where it enters the rows, at the start of a
+// character, followed by an ellipsis ("…").
+constexpr std::size_t kMaxCellBytes = 4 * 1024 * 1024;
+
+// The most characters a page shows of one value: a longer one is cut to its
+// first kMaxCellChars characters and "…" before it is measured or painted
+// (ReportPainter), so no value can make a page slow, large or empty: a page
+// has room for far fewer.
 constexpr std::size_t kMaxCellChars = 500;
 
 // The bytes of `utf8` a cell keeps: all of them, or when it holds more than
-// kMaxCellChars characters, those of the first kMaxCellChars (a character
-// counted at each byte that does not continue a UTF-8 sequence, so that no
-// sequence is split). Looks at no more than 4 * kMaxCellChars + 1 bytes.
+// kMaxCellBytes, those before the last character that starts within
+// kMaxCellBytes (so that no UTF-8 sequence is split).
 HOST_EXPORT std::size_t KeptCellBytes(std::string_view utf8);
 
 // A query's result: the column names as the query gives them and the rows,
 // held compactly (16 bytes a value; texts in large blocks, and a text that
 // repeats in a column kept once; a text or bytes value of more than
-// kMaxCellChars characters is kept cut, as KeptCellBytes says, with "…").
+// kMaxCellBytes is kept cut, as KeptCellBytes says, with "…").
 //
 // One thread fills it (SetFields, then cells row by row, Publish now and
 // then) while other threads read the rows already published: RowCount()

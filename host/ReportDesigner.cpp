@@ -82,13 +82,16 @@ std::unique_ptr<ReportJob> TReportDesignerDialog::StartJob(const ReportDefinitio
 void TReportDesignerDialog::Preview(const ReportDefinition& report) {
     if (running_) return;
     const RunningReport running(running_);
-    const std::unique_ptr<ReportJob> job = StartJob(report);
+    lastPreview_.reset();
+    std::unique_ptr<ReportJob> job = StartJob(report);
     const auto progress = ProgressFor(report);
     const auto status = [&job] { return ReadingStatus(*job); };
     if (HostConfig::Instance().unattended) {
         WaitForWorker(job->Worker(), {}, nullptr, status);
         const QString file = ReportOutput::WriteToOutputFolder(job->Renderer(), report, QStringLiteral("preview"));
-        return Notify(QStringLiteral("preview"), report, job->Rows(), file);
+        Notify(QStringLiteral("preview"), report, job->Rows(), file);
+        lastPreview_ = std::move(job);
+        return;
     }
     WaitForWorker(job->Worker(), [&job] { return job->Pages() > 0; }, progress.get(), status);
     ShowPreview(*job, report);
@@ -106,7 +109,8 @@ void TReportDesignerDialog::ShowPreview(ReportJob& job, const ReportDefinition& 
         [&] {
             const QString file = ReportOutput::AskAndWritePdf(job.Renderer(), report, shown);
             Notify(QStringLiteral("pdf"), report, job.Rows(), file);
-        }};
+        },
+        [&] { ReportExport::AskAndWrite({report, job.Renderer().Data(), job.Params()}, shown); }};
     ReportPreview preview(job, report, actions, HostWindow());
     shown = &preview;
     Application->ExecModal(preview);
@@ -114,6 +118,12 @@ void TReportDesignerDialog::ShowPreview(ReportJob& job, const ReportDefinition& 
     if (preview.JobFailed()) job.Worker().Rethrow();
     LetWorkerGo(job.Worker());
     Notify(QStringLiteral("preview"), report, job.Rows(), QString());
+}
+
+ReportExport::Written TReportDesignerDialog::ExportLastPreview(ReportExport::Format format) {
+    if (!lastPreview_) throw Exception(QStringLiteral("Nenhum relatório foi visualizado para exportar."));
+    const ReportJob& job = *lastPreview_;
+    return ReportExport::WriteToOutputFolder({job.Report(), job.Renderer().Data(), job.Params()}, format);
 }
 
 void TReportDesignerDialog::Print(const ReportDefinition& report) {

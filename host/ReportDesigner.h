@@ -8,6 +8,7 @@
 #include "HostExport.h"
 #include "Params.h"
 #include "ReportDefinition.h"
+#include "ReportExport.h"
 
 class ReportJob;
 
@@ -47,6 +48,12 @@ public:
     void Preview(const ReportDefinition& report);
     void Print(const ReportDefinition& report);
     bool Running() const { return running_; }
+    // Unattended runs keep the rows of the last report previewed (until the
+    // next one) for ExportLastPreview, which writes them as a new file of
+    // the default name into the output folder. Throws Exception when no
+    // report was previewed.
+    bool HasLastPreview() const { return lastPreview_ != nullptr; }
+    ReportExport::Written ExportLastPreview(ReportExport::Format format);
     // Saves a copy of `report` under `newTitle` into the user's reports
     // folder (made when missing; see ReportFolders) and gives the new
     // definition: in place of the report in `replacing` when given (an
@@ -64,6 +71,7 @@ private:
     void ShowPreview(ReportJob& job, const ReportDefinition& report) const;
 
     bool running_ = false;
+    std::shared_ptr<ReportJob> lastPreview_;
 };
 
 // What the host's scripted runs and tests observe of reports.

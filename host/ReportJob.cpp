@@ -66,9 +66,11 @@ void Run(ReportJob::Shared& job, WorkerState& worker) {
 
 ReportJob::ReportJob(const ReportDefinition& report, const TParams& params, QString parametersLine,
                      const HostConfig& config)
-    : shared_(new Shared{report, BindReportQuery(report.QueryFor(config.databaseDriver), params),
-                         config, ReportRenderer(report, std::move(parametersLine),
-                                        config.sampleDatabase ? QStringLiteral("Dados de demonstração") : QString())}) {}
+    : shared_(new Shared{report, params, BindReportQuery(report.QueryFor(config.databaseDriver), params),
+                         config,
+                         ReportRenderer(report, std::move(parametersLine),
+                                        config.sampleDatabase ? QStringLiteral("Dados de demonstração")
+                                                              : QString())}) {}
 
 void ReportJob::Start() {
     worker_.SetTimeLimit(

@@ -31,6 +31,9 @@ public:
 
     ReportWorker& Worker() { return worker_; }
     const ReportRenderer& Renderer() const { return shared_->renderer; }
+    const ReportDefinition& Report() const { return shared_->report; }
+    // The parameters as the query was bound to them.
+    const TParams& Params() const { return shared_->params; }
     qsizetype Rows() const { return shared_->renderer.RowCount(); }
     int Pages() const { return shared_->renderer.PageCount(); }
     bool LaidOut() const { return shared_->renderer.Finished(); }
@@ -41,6 +44,7 @@ public:
     // What the job's thread uses.
     struct Shared {
         ReportDefinition report;
+        TParams params;
         BoundQuery bound;
         HostConfig config;
         ReportRenderer renderer;

@@ -88,21 +88,15 @@ QRectF ReportPainter::Mm(double x, double y, double w, double h) const {
     return {x * dotsPerMm_, y * dotsPerMm_, w * dotsPerMm_, h * dotsPerMm_};
 }
 
-namespace {
-
-// At most kMaxCellChars characters, then "…": the rows are cut where they
-// enter, and this holds the same bound for every other text on a page.
-QString Bounded(const QString& text) {
+QString PageText(const QString& text) {
     if (text.size() <= static_cast<qsizetype>(kMaxCellChars)) return text;
     qsizetype kept = static_cast<qsizetype>(kMaxCellChars);
     if (text.at(kept - 1).isHighSurrogate()) --kept;
     return text.left(kept) + u'\u2026';
 }
 
-}  // namespace
-
 void ReportPainter::Text(const QRectF& mm, const QString& unbounded, Qt::Alignment alignment, FontRole role) {
-    const QString text = Bounded(unbounded);
+    const QString text = PageText(unbounded);
     Font& font = fonts_[role];
     if (currentFont_ != role) {
         p_.setFont(font.font);

@@ -6,12 +6,16 @@
 #include <array>
 #include <vector>
 
+#include "HostExport.h"
 #include "ReportData.h"
 #include "ReportDefinition.h"
 #include "ReportLayout.h"
 #include "ReportRenderer.h"
 
 class QPainter;
+
+// What a page shows of `text`: at most kMaxCellChars characters, then "…".
+HOST_EXPORT QString PageText(const QString& text);
 
 // Paints complete pages of a report on one painter, whose origin is the top
 // left corner of the page's paint rect, converting millimetres to the

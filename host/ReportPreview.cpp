@@ -63,8 +63,11 @@ void ReportPreview::BuildToolBar(QLayout& layout) {
     print_ = AddAction(QStringLiteral("Imprimir..."), QKeySequence::Print,
                        [this] { actions_.print(pages_->CurrentPage()); });
     savePdf_ = AddAction(QStringLiteral("Salvar em PDF..."), QKeySequence::Save, [this] { actions_.savePdf(); });
+    export_ = AddAction(QStringLiteral("Exportar..."), QKeySequence(Qt::CTRL | Qt::Key_E),
+                        [this] { actions_.exportData(); });
     bar->addAction(print_);
     bar->addAction(savePdf_);
+    bar->addAction(export_);
     bar->addSeparator();
     bar->addAction(AddAction(QStringLiteral("Fechar"), {}, [this] { reject(); }));
     layout.addWidget(bar);
@@ -128,6 +131,7 @@ void ReportPreview::Refresh() {
     pageCount_->setText(QStringLiteral(" de %1 ").arg(final ? FormatCount(job_.Pages()) : QStringLiteral("…")));
     print_->setEnabled(final);
     savePdf_->setEnabled(final);
+    export_->setEnabled(final);
     const QString rows = FormatCount(job_.Rows());
     status_->setText(final ? QStringLiteral("%1 linhas, %2 páginas").arg(rows, FormatCount(job_.Pages()))
                            : QStringLiteral("Lendo os dados do relatório: %1 linhas, %2 páginas...")

@@ -24,7 +24,8 @@ class ReportJob;
 // Toolbar and keys: first, previous, next and last page (Ctrl+Home, PgUp,
 // PgDn, Ctrl+End), the page number to go to (Ctrl+G), fit width (the
 // start), whole page, 100%, zoom out and in (Ctrl+-, Ctrl++, Ctrl+wheel);
-// print (Ctrl+P) and save as PDF (Ctrl+S) once every page is laid out; Esc
+// print (Ctrl+P), save as PDF (Ctrl+S) and export the rows as a spreadsheet
+// or CSV (Ctrl+E, ReportExport) once every page is laid out; Esc
 // closes. Closing it stops whatever is still being read. It opens over most
 // of the host's window.
 class HOST_EXPORT ReportPreview : public QDialog {
@@ -33,6 +34,7 @@ public:
     struct Actions {
         std::function<void(int currentPage)> print;
         std::function<void()> savePdf;
+        std::function<void()> exportData;
     };
 
     ReportPreview(ReportJob& job, const ReportDefinition& report, Actions actions, QWidget* host);
@@ -64,5 +66,6 @@ private:
     QLabel* status_ = nullptr;
     QAction* print_ = nullptr;
     QAction* savePdf_ = nullptr;
+    QAction* export_ = nullptr;
     QComboBox* zoomMode_ = nullptr;
 };

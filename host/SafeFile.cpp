@@ -81,6 +81,7 @@ struct SafeFile::State {
     int fd = -1;
     std::unique_ptr<DescriptorDevice> device;
     bool committed = false;
+    bool writtenByName = false;  // PathForWriter: another writer filled the file
 
     ~State() { Discard(); }
 
@@ -129,7 +130,7 @@ struct SafeFile::State {
         if (::fsync(fd) != 0) Fail(errno);
         struct stat written {};
         if (::fstat(fd, &written) != 0) Fail(errno);
-        if (written.st_size != device->Written()) Fail(EIO);
+        if (!writtenByName && written.st_size != device->Written()) Fail(EIO);
         device.reset();
         const int closing = ::close(fd);
         fd = -1;
@@ -224,6 +225,11 @@ SafeFile& SafeFile::operator=(SafeFile&&) noexcept = default;
 SafeFile::~SafeFile() = default;
 
 QIODevice& SafeFile::Device() { return *d_->device; }
+
+QString SafeFile::PathForWriter() {
+    d_->writtenByName = true;
+    return d_->temporary;
+}
 
 QString SafeFile::Target() const { return d_->target; }
 

@@ -43,6 +43,11 @@ public:
 
     // Where to write (open for writing, sequential).
     QIODevice& Device();
+    // The temporary file's path, for a library that writes a file only by
+    // its name (and may seek in it): what it leaves there is the contents,
+    // and Commit checks it reached the disk (fsync) instead of counting the
+    // bytes that went through Device(), which must then stay unused.
+    QString PathForWriter();
     // The file's path: the target, or for ClaimNew the name taken by Commit
     // (empty before it).
     QString Target() const;

@@ -30,7 +30,7 @@ HOST_EXPORT sqlite3* SharedSqliteHandle(const QSqlDatabase& db);
 // MB of work in one step, milliseconds, where SQLite cannot look at a cancel
 // or the time limit. Without it one replace() over 100 MB held a report 37 s
 // past a 5 s limit, and zeroblob(999999999) took the host down.
-constexpr int kMaxReportValueBytes = 4 * 1024 * 1024;
+constexpr int kMaxReportValueBytes = static_cast<int>(kMaxCellBytes);
 // Sets kMaxReportValueBytes on `db` (SharedSqliteHandle; nothing on any other
 // connection). A value past it fails its statement with
 // ReportValueTooBigMessage.

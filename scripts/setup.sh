@@ -11,6 +11,7 @@ packages=(
   dpkg-dev libqt6svg6 qt6-translations-l10n fonts-liberation2
   libqt6sql6-psql libpq-dev postgresql
   libcups2-dev cups-daemon
+  libxlsxwriter-dev python3-openpyxl
 )
 if [ "${1:-}" = "--list" ]; then
   printf '%s\n' "${packages[@]}"

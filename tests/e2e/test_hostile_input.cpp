@@ -90,6 +90,20 @@
 //     outside the help folder
 //   help topic that is a FIFO, a device    "A página de ajuda ... não pôde ser lida: é um  the page shown before
 //     or a folder                            FIFO ..."
+//   export before any preview, or of an    `error` event, exit 2                           no file written
+//     unknown format (script)
+//   export into a name that exists         a new file "... (2).xlsx"                       the earlier file
+//   export into a full or read-only        "Não foi possível gravar <folder>: o disco      what was there, nothing
+//     output folder                          está cheio." and the like                       half-written beside it
+//   text cell starting with = + - @        XLSX: a text cell; CSV: quoted, after an '      the text
+//   text cell of 40,000 characters         XLSX: cut to 32,767 ending in "…", counted on   CSV: the whole text
+//                                            the Parâmetros sheet and said
+//   date a spreadsheet cannot hold (before XLSX: the text as the database gave it         the text
+//     1900) or that is no day
+//   control character in a text cell      XLSX: U+FFFD (the format cannot carry it)        CSV: the byte itself
+//   report title with / \ : * ? and ..     the default file name without them             -
+//   more rows than a sheet holds           the rest on "Dados (2)"...; said                 every row (host tests:
+//                                                                                            WorkbookRows)
 // clang-format on
 //
 // A PostgreSQL server that stops answering in the middle of a report
@@ -141,11 +155,13 @@
 #include "Cli_rcl04700.h"
 #include "CupsServer.h"
 #include "DatabaseScripts.h"
+#include "ExportTestSupport.h"
 #include "HelpWindow.h"
 #include "Funcoes.h"
 #include "HostConfig.h"
 #include "HostRun.h"
 #include "PesquisaLista.h"
+#include "ReportPainter.h"
 #include "ReportProgressDialog.h"
 #include "ReportQuery.h"
 #include "ReportRenderer.h"
@@ -153,6 +169,7 @@
 #include "ReportDatabase.h"
 #include "ReportDefinition.h"
 #include "ReportDesigner.h"
+#include "ReportExport.h"
 #include "ReportWorker.h"
 #include "SmallFileSystem.h"
 
@@ -1670,8 +1687,9 @@ TEST_P(HostileCellValue, IsPrintedBoundedAndAsStored) {
         ASSERT_TRUE(db.open());
         const ReportData data = RunReportQuery(db, GetParam().sql, TParams());
         ASSERT_EQ(data.RowCount(), 1);
-        EXPECT_LE(data.Cell(0, 0).size, 4 * kMaxCellChars + 3);
-        EXPECT_EQ(FormatReportCell(data.Cell(0, 0), ReportFormatOf(GetParam().format)), GetParam().prints);
+        EXPECT_LE(data.Cell(0, 0).size, kMaxCellBytes + 3);
+        EXPECT_EQ(PageText(FormatReportCell(data.Cell(0, 0), ReportFormatOf(GetParam().format))),
+                  GetParam().prints);
     }
     QSqlDatabase::removeDatabase("cells");
 }
@@ -1797,5 +1815,184 @@ INSTANTIATE_TEST_SUITE_P(
                       HelpTopic{2, "zero.html", "é um dispositivo, não um arquivo comum"},
                       HelpTopic{3, "pasta.html", "é uma pasta"}),
     [](const ::testing::TestParamInfo<HelpTopic>& info) { return std::to_string(info.param.context); });
+// ---------------------------------------------------------------------------
+// Exporting the rows as a spreadsheet or CSV.
+
+struct ExportScript {
+    const char* name;
+    bool previewFirst;   // the detailed report of 10/03/2025
+    const char* script;
+    int exitCode;
+    const char* error;   // the error event's text; "" for none
+    QStringList files;   // what the output folder holds besides the PDFs
+};
+
+void PrintTo(const ExportScript& row, std::ostream* os) { *os << row.name; }
+
+class HostileExportScript : public ::testing::TestWithParam<ExportScript> {};
+
+TEST_P(HostileExportScript, IsRefusedOrWrittenBesideWhatWasThere) {
+    const ExportScript& row = GetParam();
+    HostWorkspace workspace;
+    const HostRun run =
+        workspace.Run("open\n" + (row.previewFirst ? kCorrectPeriod : QString()) + QString::fromUtf8(row.script));
+    EXPECT_EQ(run.exitCode, row.exitCode) << run.errors.toStdString();
+    const QList<QJsonObject> errors = run.Events("error");
+    EXPECT_EQ(errors.isEmpty() ? QString() : errors[0]["text"].toString(), Text(row.error));
+    QStringList files = QDir(workspace.Output()).entryList({"*.xlsx", "*.csv", ".*"}, QDir::Files | QDir::Hidden);
+    EXPECT_EQ(files, row.files);
+    QStringList reported;
+    for (const QJsonObject& report : run.Events("report")) {
+        if (report["action"].toString() != "xlsx") continue;
+        reported << QFileInfo(report["file"].toString()).fileName();
+        EXPECT_EQ(report["sheets"].toInt(), 1);
+        EXPECT_EQ(report["rows"].toInt(), run.Events("report")[0]["rows"].toInt()) << "the preview's rows";
+    }
+    reported.sort(Qt::CaseInsensitive);
+    EXPECT_EQ(reported, row.files);
+}
+
+// after opening | exit | error | the files
+INSTANTIATE_TEST_SUITE_P(
+    Table, HostileExportScript,
+    ::testing::Values(
+        ExportScript{"BeforeAnyPreview", false, "export xlsx\n", 2,
+                     "nenhum relatório visualizado nesta tela para exportar", {}},
+        ExportScript{"UnknownFormat", true, "export pdf\n", 2, "export espera xlsx ou csv", {}},
+        ExportScript{"NameThatExists", true, "export xlsx\nexport xlsx\n", 0, "",
+                     {"Limpeza de Dados - Detalhado 2025-03-10 a 2025-03-10 (2).xlsx",
+                      "Limpeza de Dados - Detalhado 2025-03-10 a 2025-03-10.xlsx"}}),
+    [](const ::testing::TestParamInfo<ExportScript>& info) { return std::string(info.param.name); });
+
+// In this process: cells the rows may hold, as each file keeps them.
+struct HostileCell {
+    const char* name;
+    QString text;       // the table's name in the row
+    QString xlsx;       // the cell openpyxl reads
+    QByteArray csv;     // the field in the CSV
+    const char* cut;    // the Parâmetros sheet's count of texts cut
+};
+
+void PrintTo(const HostileCell& row, std::ostream* os) { *os << row.name; }
+
+class ExportInProcess : public ::testing::Test {
+protected:
+    void SetUp() override {
+        saved_ = HostConfig::Instance();
+        HostConfig::Instance().unattended = true;
+        HostConfig::Instance().outputDir = dir_.path();
+        Application->SetMessageHook([this](TMsgDlgType, const QString& text) { messages_ << text; });
+    }
+    void TearDown() override {
+        Application->SetMessageHook(nullptr);
+        HostConfig::Instance() = saved_;
+    }
+    HostConfig saved_;
+    QTemporaryDir dir_;
+    QStringList messages_;
+};
+
+class HostileExportCell : public ExportInProcess, public ::testing::WithParamInterface<HostileCell> {};
+
+TEST_P(HostileExportCell, StaysTextAndWhole) {
+    const HostileCell& row = GetParam();
+    const ReportDefinition report = ExportedReport();
+    const ReportData data = ExportedRows({{"2025-03-10 08:00:00", row.text, "5", "ANA"}});
+    const TParams params;
+    const auto xlsx = ReportExport::WriteToOutputFolder({report, data, params}, ReportExport::Format::Xlsx);
+    const QJsonObject book = ReadXlsx(xlsx.file);
+    EXPECT_EQ(CellsOf(Sheet(book, "Dados"), 1).value(1), row.xlsx);
+    EXPECT_EQ(About(book, "Textos cortados em 32.767 caracteres"), Text(row.cut));
+    EXPECT_EQ(xlsx.result.cutCells, *row.cut == 'n' ? 1 : 0);
+    EXPECT_EQ(messages_.size(), *row.cut == 'n' ? 1 : 0) << "a cut is said";
+    const auto csv = ReportExport::WriteToOutputFolder({report, data, params}, ReportExport::Format::Csv);
+    EXPECT_EQ(ReadFile(csv.file).split('\n').value(1), "10/03/2025 08:00;" + row.csv + ";5;ANA\r");
+}
+
+// the text | the XLSX cell | the CSV field | texts cut
+INSTANTIATE_TEST_SUITE_P(
+    Table, HostileExportCell,
+    ::testing::Values(
+        HostileCell{"FormulaEquals", "=HYPERLINK(\"http://x\")", "s:=HYPERLINK(\"http://x\")",
+                    "\"'=HYPERLINK(\"\"http://x\"\")\"", "<none>"},
+        HostileCell{"FormulaPlus", "+55 11 9999", "s:+55 11 9999", "\"'+55 11 9999\"", "<none>"},
+        HostileCell{"FormulaMinus", "-2+3", "s:-2+3", "\"'-2+3\"", "<none>"},
+        HostileCell{"FormulaAt", "@SOMA(A1)", "s:@SOMA(A1)", "\"'@SOMA(A1)\"", "<none>"},
+        HostileCell{"HugeCell", QString(40000, 'x'), "s:" + QString(32766, 'x') + QChar(0x2026),
+                    QByteArray(40000, 'x'), "n:1"},
+        HostileCell{"ControlCharacter", "a\x01" "b", "s:a" + QString(QChar::ReplacementCharacter) + "b", "a\x01" "b",
+                    "<none>"}),
+    [](const ::testing::TestParamInfo<HostileCell>& info) { return std::string(info.param.name); });
+
+// Dates in a date column that are no spreadsheet date stay the text they came as.
+class HostileExportDate : public ExportInProcess, public ::testing::WithParamInterface<std::pair<QString, QString>> {};
+
+TEST_P(HostileExportDate, IsADateCellOnlyWhenItIsOne) {
+    const ReportDefinition report = ExportedReport();
+    const ReportData data = ExportedRows({{GetParam().first, "t", "5", "ANA"}});
+    const auto xlsx = ReportExport::WriteToOutputFolder({report, data, TParams()}, ReportExport::Format::Xlsx);
+    EXPECT_EQ(CellsOf(Sheet(ReadXlsx(xlsx.file), "Dados"), 1).value(0), GetParam().second);
+}
+
+// the date's text | the cell
+INSTANTIATE_TEST_SUITE_P(
+    Table, HostileExportDate,
+    ::testing::Values(std::pair<QString, QString>{"1899-12-31 10:00:00", "s:1899-12-31 10:00:00"},
+                      std::pair<QString, QString>{"2025-02-30 10:00:00", "s:2025-02-30 10:00:00"},
+                      std::pair<QString, QString>{"2025-03-10 25:00:00", "s:2025-03-10 25:00:00"},
+                      std::pair<QString, QString>{"9999-12-31 23:59:59", "d:9999-12-31 23:59:59|dd/mm/yyyy hh:mm"}));
+
+TEST(HostileExportName, TitleThatIsNoFileNameGivesOneThatIs) {
+    ReportDefinition report = ExportedReport();
+    report.title = "../Limpeza: a/b*c?";
+    EXPECT_EQ(ReportExport::DefaultFileName(report, TParams(), ReportExport::Format::Csv), "-Limpeza- a-b-c-.csv");
+    report.title = QString(300, u'é');
+    EXPECT_EQ(ReportExport::DefaultFileName(report, TParams(), ReportExport::Format::Xlsx, 2),
+              QString(120, u'é') + " (2).xlsx");
+}
+
+struct FailingExport {
+    const char* name;
+    ReportExport::Format format;
+    bool readOnly;
+    const char* sees;  // %1 is the folder
+};
+
+void PrintTo(const FailingExport& row, std::ostream* os) { *os << row.name; }
+
+class HostileExportDisk : public ExportInProcess, public ::testing::WithParamInterface<FailingExport> {};
+
+TEST_P(HostileExportDisk, SaysWhereAndWhyAndKeepsWhatWasThere) {
+    const FailingExport& row = GetParam();
+    SmallFileSystem disk(256);
+    if (!disk.Mounted()) GTEST_SKIP() << disk.Why().toStdString();
+    HostConfig::Instance().outputDir = disk.Path();
+    WriteFile(disk.Path() + "/anterior.xlsx", "antigo");
+    QList<QStringList> rows(2000, QStringList{"2025-03-10 08:00:00", "tabela de clientes", "5", "ANA"});
+    const ReportData data = ExportedRows(rows);
+    if (row.readOnly)
+        ASSERT_TRUE(disk.MakeReadOnly());
+    else
+        disk.Fill();
+    const auto before = Contents(disk.Path());
+    const ReportDefinition report = ExportedReport();
+    try {
+        ReportExport::WriteToOutputFolder({report, data, TParams()}, row.format);
+        ADD_FAILURE() << "no failure reported";
+    } catch (const Exception& error) {
+        EXPECT_EQ(error.Message(), Text(row.sees).arg(disk.Path()));
+    }
+    EXPECT_EQ(Contents(disk.Path()), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, HostileExportDisk,
+    ::testing::Values(
+        FailingExport{"XlsxFull", ReportExport::Format::Xlsx, false,
+                      "Não foi possível gravar %1: o disco está cheio."},
+        FailingExport{"CsvFull", ReportExport::Format::Csv, false, "Não foi possível gravar %1: o disco está cheio."},
+        FailingExport{"XlsxReadOnly", ReportExport::Format::Xlsx, true,
+                      "Não foi possível gravar %1: o sistema de arquivos é somente leitura."}),
+    [](const ::testing::TestParamInfo<FailingExport>& info) { return std::string(info.param.name); });
 
 }  // namespace

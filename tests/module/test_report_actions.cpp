@@ -14,7 +14,9 @@
 #include <QTimer>
 
 #include "PreviewPages.h"
+#include "ExportTestSupport.h"
 #include "ReportDefinition.h"
+#include "ReportExport.h"
 #include "ReportPreview.h"
 #include "ReportProgressDialog.h"
 #include "ScreenFixture.h"
@@ -323,5 +325,57 @@ TEST_F(ScreenReports, PreviewZoomsFromTheKeyboardAndTheList) {
     EXPECT_TRUE(messages.isEmpty()) << messages.join(" | ").toStdString();
     EXPECT_EQ(zooms, QStringList({"Ajustar à largura", "", "Página inteira", "100%"}));
 }
+
+// Exportar from the preview's keys: the file dialog offers the report's title
+// and period as the name; the file typed there gets the preview's rows.
+class PreviewExport : public ScreenReports, public ::testing::WithParamInterface<ReportExport::Format> {};
+
+TEST_P(PreviewExport, CtrlEWritesThePreviewsRowsUnderTheTitleAndPeriod) {
+    Interactive();
+    QTemporaryDir folder;
+    const QString extension = ReportExport::Extension(GetParam());
+    const QString typed = folder.filePath("limpeza." + extension);
+    QString offered;
+    QStringList exported;
+    ReportExport::Done() = [&](const QString& action, const QString&, qint64, const QString& file, int) {
+        exported << action << file;
+    };
+    answer = [&](QDialog& dialog) {
+        if (auto* files = qobject_cast<QFileDialog*>(&dialog)) {
+            offered = QFileInfo(files->selectedFiles().value(0)).fileName();
+            files->selectFile(typed);
+            return int(QDialog::Accepted);
+        }
+        auto* preview = qobject_cast<ReportPreview*>(&dialog);
+        if (!preview) return int(QDialog::Rejected);
+        ShowActive(*preview);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return PrintAction(*preview)->isEnabled(); }));
+        QTest::keyClick(&preview->Pages(), Qt::Key_E, Qt::ControlModifier);
+        QTest::keyClick(&preview->Pages(), Qt::Key_Escape);
+        return preview->result();
+    };
+    TfrmLimpDados& s = OpenFor("Limpeza de Dados - Detalhado", "01032025", "31032025");
+    QTest::mouseClick(s.sbtPreview, Qt::LeftButton);
+    ReportExport::Done() = nullptr;
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(" | ").toStdString();
+    EXPECT_EQ(offered, "Limpeza de Dados - Detalhado 2025-03-01 a 2025-03-31.xlsx");
+    EXPECT_EQ(exported, QStringList({extension, typed}));
+    ASSERT_EQ(rowsDone.size(), 1);
+    ASSERT_GT(rowsDone[0], 0);
+    if (GetParam() == ReportExport::Format::Csv) {
+        QFile csv(typed);
+        ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+        EXPECT_EQ(csv.readAll().count("\r\n"), rowsDone[0] + 1) << "the header and every row";
+        return;
+    }
+    const QJsonObject data = Sheet(ReadXlsx(typed), "Dados");
+    EXPECT_EQ(data["cells"].toArray().size(), rowsDone[0] + 2) << "the header, every row and the totals";
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, PreviewExport,
+                         ::testing::Values(ReportExport::Format::Xlsx, ReportExport::Format::Csv),
+                         [](const ::testing::TestParamInfo<ReportExport::Format>& info) {
+                             return ReportExport::Extension(info.param).toStdString();
+                         });
 
 }  // namespace
