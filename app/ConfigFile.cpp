@@ -64,6 +64,17 @@ void DatabaseAddress(const QSettings& settings, const QString& path, HostConfig&
     }
 }
 
+// Where the weeks of the period presets start.
+Qt::DayOfWeek FirstDayOfWeek(const QSettings& settings, const QString& path, Qt::DayOfWeek current) {
+    const QString key = QStringLiteral("dates/first_day_of_week");
+    if (!settings.contains(key)) return current;
+    const QString text = settings.value(key).toString().trimmed().toLower();
+    if (text == QLatin1String("domingo")) return Qt::Sunday;
+    if (text == QLatin1String("segunda")) return Qt::Monday;
+    BadValue(path, QStringLiteral("[dates] first_day_of_week"), text.left(40),
+             QStringLiteral("esperado domingo ou segunda"));
+}
+
 }  // namespace
 
 QString DefaultConfigFile() {
@@ -86,5 +97,6 @@ void ReadConfigFile(const QString& path, bool required, HostConfig& config) {
     HostConfig read = config;
     read.queryTimeLimit = QueryTimeLimit(settings, path, config.queryTimeLimit);
     DatabaseAddress(settings, path, read);
+    read.firstDayOfWeek = FirstDayOfWeek(settings, path, config.firstDayOfWeek);
     config = read;
 }
