@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "Confirma.h"
+#include "Dadosgerrel.h"
 #include "DatabasePassword.h"
 #include "DateEditPlus.h"
 #include "Forms.h"
@@ -78,7 +79,7 @@ ScriptRunner::ScriptRunner(HostWindow& host, QTextStream& out, QString outputDir
                  {"activate", &ScriptRunner::Activate}, {"minimize", &ScriptRunner::Minimize},
                  {"maximize", &ScriptRunner::Maximize}, {"restore", &ScriptRunner::Restore},
                  {"close", &ScriptRunner::Close},       {"state", &ScriptRunner::State},
-                 {"screenshot", &ScriptRunner::ScreenShot}};
+                 {"screenshot", &ScriptRunner::ScreenShot}, {"period", &ScriptRunner::Period}};
     Application->SetMessageHook([this](TMsgDlgType type, const QString& text) {
         Emit({{"event", "message"}, {"kind", KindName(type)}, {"text", text}});
     });
@@ -335,4 +336,17 @@ void ScriptRunner::ScreenShot(const ScriptLine& line) {
     const QString file = QDir(outputDir_).absoluteFilePath(line.args[0]);
     QDir().mkpath(QFileInfo(file).absolutePath());
     if (!host_.grab().save(file, "PNG")) throw ScriptError{QStringLiteral("não foi possível gravar %1").arg(file)};
+}
+
+// As a person choosing the preset from the list of either date field.
+void ScriptRunner::Period(const ScriptLine& line) {
+    auto* screen = qobject_cast<TfrmDadosGerRel*>(&ActiveScreen());
+    if (!screen || !screen->Period()) throw ScriptError{QStringLiteral("a tela não tem período")};
+    if (line.args.isEmpty()) throw ScriptError{QStringLiteral("falta o nome do período")};
+    const QString& name = line.args[0];
+    const int preset = PeriodPresetIndex(name);
+    if (preset < 0 || line.args.size() > 1)
+        throw ScriptError{QStringLiteral("período desconhecido: %1").arg(line.args.join(' ').left(40))};
+    if (!screen->Period()->Choose(preset))
+        throw ScriptError{QStringLiteral("o período %1 sai dos anos 1 a 9999").arg(name)};
 }

@@ -74,6 +74,7 @@ private:
     void Close(const ScriptLine& line);
     void State(const ScriptLine& line);
     void ScreenShot(const ScriptLine& line);
+    void Period(const ScriptLine& line);
 
     HostWindow& host_;
     QTextStream& out_;

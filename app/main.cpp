@@ -11,6 +11,7 @@
 #include "ConfigFile.h"
 #include "DatabaseCommand.h"
 #include "DatabaseUrl.h"
+#include "DateUtils.h"
 #include "Forms.h"
 #include "HostConfig.h"
 #include "HostLocale.h"
@@ -69,6 +70,7 @@ void Configure(const HostOptions& options) {
     if (!options.database.isEmpty() || !fromFile)
         ApplyDatabaseUrl(options.database.isEmpty() ? options.sampleDatabase : options.database, config);
     config.outputDir = options.outputDir;
+    if (options.today.isValid()) SetToday(FromQDate(options.today));
     config.unattended = !options.script.isEmpty();
     if (config.databaseDriver == QLatin1String("QSQLITE")) QDir().mkpath(QFileInfo(config.databaseName).absolutePath());
 }
