@@ -21,7 +21,10 @@ DatePeriod Dates(const TDateEditPlus& first, const TDateEditPlus& last) {
 }  // namespace
 
 TPeriodFields::TPeriodFields(TDateEditPlus* first, TDateEditPlus* last, QObject* parent)
-    : QObject(parent), first_(first), last_(last), box_(qobject_cast<QGroupBox*>(first->parentWidget())) {
+    : QObject(parent),
+      first_(first),
+      last_(last),
+      box_(qobject_cast<QGroupBox*>(first->parentWidget())) {
     if (box_) boxTitle_ = box_->title();
     BuildMenu();
     for (TDateEditPlus* field : {first_, last_}) {
@@ -106,7 +109,8 @@ void TPeriodFields::Edited() {
 
 void TPeriodFields::ShowPreset() {
     if (!box_) return;
-    box_->setTitle(preset_ < 0 ? boxTitle_
-                               : boxTitle_ + QStringLiteral(" – ") +
-                                     QString::fromUtf8(PeriodPresets()[static_cast<size_t>(preset_)].caption));
+    box_->setTitle(
+        preset_ < 0 ? boxTitle_
+                    : boxTitle_ + QStringLiteral(" – ") +
+                          QString::fromUtf8(PeriodPresets()[static_cast<size_t>(preset_)].caption));
 }

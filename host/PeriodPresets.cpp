@@ -13,7 +13,9 @@ DatePeriod WeekOf(const QDate& day, Qt::DayOfWeek firstDay) {
     return {first, first.addDays(6)};
 }
 
-DatePeriod MonthOf(const QDate& day) { return {QDate(day.year(), day.month(), 1), LastOfMonth(day)}; }
+DatePeriod MonthOf(const QDate& day) {
+    return {QDate(day.year(), day.month(), 1), LastOfMonth(day)};
+}
 
 DatePeriod QuarterOf(const QDate& day) {
     const int firstMonth = (day.month() - 1) / 3 * 3 + 1;
@@ -32,7 +34,8 @@ const std::vector<PeriodPreset>& PeriodPresets() {
         {"hoje", "Hoje", [](const QDate& t, F) { return DayOf(t); }},
         {"ontem", "Ontem", [](const QDate& t, F) { return DayOf(t.addDays(-1)); }},
         {"esta-semana", "Esta semana", [](const QDate& t, F f) { return WeekOf(t, f); }},
-        {"semana-passada", "Semana passada", [](const QDate& t, F f) { return WeekOf(t.addDays(-7), f); }},
+        {"semana-passada", "Semana passada",
+         [](const QDate& t, F f) { return WeekOf(t.addDays(-7), f); }},
         {"este-mes", "Este mês", [](const QDate& t, F) { return MonthOf(t); }},
         {"mes-passado", "Mês passado",
          [](const QDate& t, F) { return MonthOf(MonthOf(t).first.addDays(-1)); }},
@@ -40,7 +43,8 @@ const std::vector<PeriodPreset>& PeriodPresets() {
         {"trimestre-passado", "Trimestre passado",
          [](const QDate& t, F) { return QuarterOf(QuarterOf(t).first.addDays(-1)); }},
         {"este-ano", "Este ano", [](const QDate& t, F) { return YearOf(t); }},
-        {"ano-passado", "Ano passado", [](const QDate& t, F) { return YearOf(YearOf(t).first.addDays(-1)); }},
+        {"ano-passado", "Ano passado",
+         [](const QDate& t, F) { return YearOf(YearOf(t).first.addDays(-1)); }},
         {"ultimos-7-dias", "Últimos 7 dias", [](const QDate& t, F) { return LastDays(t, 7); }},
         {"ultimos-30-dias", "Últimos 30 dias", [](const QDate& t, F) { return LastDays(t, 30); }},
         {"ultimos-90-dias", "Últimos 90 dias", [](const QDate& t, F) { return LastDays(t, 90); }},
@@ -55,16 +59,19 @@ int PeriodPresetIndex(const QString& name) {
     return -1;
 }
 
-std::optional<DatePeriod> ResolvePeriod(int preset, const QDate& today, Qt::DayOfWeek firstDayOfWeek) {
+std::optional<DatePeriod> ResolvePeriod(int preset, const QDate& today,
+                                        Qt::DayOfWeek firstDayOfWeek) {
     const std::vector<PeriodPreset>& presets = PeriodPresets();
-    if (preset < 0 || preset >= static_cast<int>(presets.size()) || !InYears(today)) return std::nullopt;
+    if (preset < 0 || preset >= static_cast<int>(presets.size()) || !InYears(today))
+        return std::nullopt;
     const DatePeriod period = presets[static_cast<size_t>(preset)].resolve(today, firstDayOfWeek);
     if (!InYears(period.first) || !InYears(period.last)) return std::nullopt;
     return period;
 }
 
 std::optional<DatePeriod> MovedPeriod(const DatePeriod& period, int direction) {
-    if (!InYears(period.first) || !InYears(period.last) || period.last < period.first) return std::nullopt;
+    if (!InYears(period.first) || !InYears(period.last) || period.last < period.first)
+        return std::nullopt;
     DatePeriod moved;
     if (period.first.day() == 1 && period.last == LastOfMonth(period.last)) {
         const int months = (period.last.year() - period.first.year()) * 12 + period.last.month() -

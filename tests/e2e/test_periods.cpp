@@ -36,7 +36,7 @@ struct ScriptPeriod {
     const char* lines;       // after `open`
     const char* first;       // P_DATAINI, P_DATAFIM as the query is bound
     const char* last;
-    const char* inForce;     // the state event's period; empty: null
+    const char* inForce;  // the state event's period; empty: null
 };
 
 void PrintTo(const ScriptPeriod& p, std::ostream* os) { *os << p.name; }
@@ -52,7 +52,8 @@ protected:
 TEST_P(ScriptPeriods, ReachTheReportAndTheStateEvent) {
     const ScriptPeriod& p = GetParam();
     QFile::remove(Workspace().ConfigFile());
-    if (*p.weekStarts) WriteConfig(Workspace(), QByteArray("[dates]\nfirst_day_of_week = ") + p.weekStarts + "\n");
+    if (*p.weekStarts)
+        WriteConfig(Workspace(), QByteArray("[dates]\nfirst_day_of_week = ") + p.weekStarts + "\n");
     const HostRun run = Workspace().Run(QString("open\n%1\nstate\nclick sbtPreview\n").arg(p.lines),
                                         {"--today", p.today});
     ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
@@ -68,22 +69,23 @@ TEST_P(ScriptPeriods, ReachTheReportAndTheStateEvent) {
 INSTANTIATE_TEST_SUITE_P(
     Table, ScriptPeriods,
     ::testing::Values(
-        ScriptPeriod{"LastMonthOfALeapFebruary", "2024-03-01", "", "period mes-passado", "2024-02-01",
-                     "2024-02-29", "mes-passado"},
-        ScriptPeriod{"ThisWeekFromSunday", "2025-12-31", "domingo", "period esta-semana", "2025-12-28",
-                     "2026-01-03", "esta-semana"},
-        ScriptPeriod{"ThisWeekFromMonday", "2025-12-31", "segunda", "period esta-semana", "2025-12-29",
-                     "2026-01-04", "esta-semana"},
+        ScriptPeriod{"LastMonthOfALeapFebruary", "2024-03-01", "", "period mes-passado",
+                     "2024-02-01", "2024-02-29", "mes-passado"},
+        ScriptPeriod{"ThisWeekFromSunday", "2025-12-31", "domingo", "period esta-semana",
+                     "2025-12-28", "2026-01-03", "esta-semana"},
+        ScriptPeriod{"ThisWeekFromMonday", "2025-12-31", "segunda", "period esta-semana",
+                     "2025-12-29", "2026-01-04", "esta-semana"},
         ScriptPeriod{"LastYearOnNewYearsDay", "2025-01-01", "", "period ano-passado", "2024-01-01",
                      "2024-12-31", "ano-passado"},
-        ScriptPeriod{"Last30DaysOverFebruary", "2025-03-01", "", "period ultimos-30-dias", "2025-01-31",
-                     "2025-03-01", "ultimos-30-dias"},
+        ScriptPeriod{"Last30DaysOverFebruary", "2025-03-01", "", "period ultimos-30-dias",
+                     "2025-01-31", "2025-03-01", "ultimos-30-dias"},
         ScriptPeriod{"TypingADateEndsThePreset", "2024-03-01", "",
-                     "period mes-passado\ntype depDtFim 28/02/2024", "2024-02-01", "2024-02-28", ""},
-        ScriptPeriod{"HTypesTheFixedToday", "2024-02-29", "", "key depDtIni H\nkey depDtFim H", "2024-02-29",
-                     "2024-02-29", ""},
-        ScriptPeriod{"AltLeftMovesTheMonth", "2024-04-10", "", "period mes-passado\nkey depDtFim Left alt",
-                     "2024-02-01", "2024-02-29", ""}));
+                     "period mes-passado\ntype depDtFim 28/02/2024", "2024-02-01", "2024-02-28",
+                     ""},
+        ScriptPeriod{"HTypesTheFixedToday", "2024-02-29", "", "key depDtIni H\nkey depDtFim H",
+                     "2024-02-29", "2024-02-29", ""},
+        ScriptPeriod{"AltLeftMovesTheMonth", "2024-04-10", "",
+                     "period mes-passado\nkey depDtFim Left alt", "2024-02-01", "2024-02-29", ""}));
 
 // The README's monthly script, as the timer runs it on two first days: each
 // run reports the month before its own day, into a PDF of its own.
@@ -96,7 +98,8 @@ TEST(ScheduledReport, MonthlyScriptReportsTheMonthBeforeEachRun) {
         const char* today;
         const char* first;
         const char* last;
-    } months[] = {{"2026-01-01", "2025-12-01", "2025-12-31"}, {"2026-03-01", "2026-02-01", "2026-02-28"}};
+    } months[] = {{"2026-01-01", "2025-12-01", "2025-12-31"},
+                  {"2026-03-01", "2026-02-01", "2026-02-28"}};
     QStringList files;
     for (const auto& month : months) {
         const HostRun run = workspace.Run(text, {"--today", month.today});

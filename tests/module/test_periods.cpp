@@ -1,6 +1,7 @@
 // The period presets and the move keys, worked as a person does in the date
 // fields: the dates and weekdays that follow, the preset's name beside the
 // period, and the dates the report receives.
+#include <QContextMenuEvent>
 #include <QMenu>
 
 #include "Funcoes.h"
@@ -11,15 +12,15 @@ namespace {
 
 struct PeriodKeys {
     const char* name;
-    const char* today;   // AAAA-MM-DD
-    const char* typed;   // "ddmmyyyy ddmmyyyy" typed first; empty: nothing
+    const char* today;  // AAAA-MM-DD
+    const char* typed;  // "ddmmyyyy ddmmyyyy" typed first; empty: nothing
     // Steps, one a word: "P:mes-passado" presses P in depDtIni and chooses
     // that preset from the list with the arrows and Enter; "<" and ">" press
     // Alt+Left and Alt+Right in depDtFim; "F:ddmmyyyy" retypes depDtFim.
     const char* steps;
-    const char* first;   // the dates the report receives
+    const char* first;  // the dates the report receives
     const char* last;
-    const char* title;   // the period's group box afterwards
+    const char* title;  // the period's group box afterwards
 };
 
 void PrintTo(const PeriodKeys& k, std::ostream* os) { *os << k.name; }
@@ -68,7 +69,8 @@ TEST_P(ScreenPeriodKeys, PutDatesAsTypingDoesAndNameThePresetWhileTheyStand) {
         Type(s.depDtFim, typed[1]);
     }
     for (const QString& step : QString(k.steps).split(' ', Qt::SkipEmptyParts)) Step(s, step);
-    EXPECT_EQ(s.GroupBox2->Caption(), *k.title ? title + QString::fromUtf8(" – ") + QString::fromUtf8(k.title) : title);
+    EXPECT_EQ(s.GroupBox2->Caption(),
+              *k.title ? title + QString::fromUtf8(" – ") + QString::fromUtf8(k.title) : title);
     EXPECT_EQ(s.edtSemIni->Text(), NomeSemana(s.depDtIni->GetDate())) << "the weekday follows";
     EXPECT_EQ(s.edtSemFim->Text(), NomeSemana(s.depDtFim->GetDate()));
     PressKey(Qt::Key_F2, Qt::ControlModifier);
@@ -81,24 +83,24 @@ TEST_P(ScreenPeriodKeys, PutDatesAsTypingDoesAndNameThePresetWhileTheyStand) {
 // name | today | typed | steps | the report's period | preset named
 INSTANTIATE_TEST_SUITE_P(
     Table, ScreenPeriodKeys,
-    ::testing::Values(
-        PeriodKeys{"LastMonthInALeapYear", "2024-03-15", "", "P:mes-passado", "01/02/2024", "29/02/2024",
-                   "Mês passado"},
-        PeriodKeys{"LastWeekOverNewYear", "2026-01-01", "", "P:semana-passada", "21/12/2025", "27/12/2025",
-                   "Semana passada"},
-        PeriodKeys{"PresetOverTypedDates", "2025-12-31", "01012020 02012020", "P:este-trimestre", "01/10/2025",
-                   "31/12/2025", "Este trimestre"},
-        PeriodKeys{"EditingADateDropsTheName", "2024-03-15", "", "P:mes-passado F:28022024", "01/02/2024",
-                   "28/02/2024", ""},
-        PeriodKeys{"MovingDropsTheName", "2024-03-15", "", "P:mes-passado >", "01/03/2024", "31/03/2024", ""},
-        PeriodKeys{"MonthForwardKeepsTheMonth", "2025-06-01", "01022025 28022025", ">", "01/03/2025",
-                   "31/03/2025", ""},
-        PeriodKeys{"MonthBackIntoLeapFebruary", "2025-06-01", "01032024 31032024", "<", "01/02/2024",
-                   "29/02/2024", ""},
-        PeriodKeys{"DaysMoveByTheirCount", "2025-06-01", "28022024 29022024", "> >", "03/03/2024",
-                   "04/03/2024", ""},
-        PeriodKeys{"BackAndForthIsTheSame", "2025-06-01", "01012024 31012024", "< >", "01/01/2024",
-                   "31/01/2024", "" }));
+    ::testing::Values(PeriodKeys{"LastMonthInALeapYear", "2024-03-15", "", "P:mes-passado",
+                                 "01/02/2024", "29/02/2024", "Mês passado"},
+                      PeriodKeys{"LastWeekOverNewYear", "2026-01-01", "", "P:semana-passada",
+                                 "21/12/2025", "27/12/2025", "Semana passada"},
+                      PeriodKeys{"PresetOverTypedDates", "2025-12-31", "01012020 02012020",
+                                 "P:este-trimestre", "01/10/2025", "31/12/2025", "Este trimestre"},
+                      PeriodKeys{"EditingADateDropsTheName", "2024-03-15", "",
+                                 "P:mes-passado F:28022024", "01/02/2024", "28/02/2024", ""},
+                      PeriodKeys{"MovingDropsTheName", "2024-03-15", "", "P:mes-passado >",
+                                 "01/03/2024", "31/03/2024", ""},
+                      PeriodKeys{"MonthForwardKeepsTheMonth", "2025-06-01", "01022025 28022025",
+                                 ">", "01/03/2025", "31/03/2025", ""},
+                      PeriodKeys{"MonthBackIntoLeapFebruary", "2025-06-01", "01032024 31032024",
+                                 "<", "01/02/2024", "29/02/2024", ""},
+                      PeriodKeys{"DaysMoveByTheirCount", "2025-06-01", "28022024 29022024", "> >",
+                                 "03/03/2024", "04/03/2024", ""},
+                      PeriodKeys{"BackAndForthIsTheSame", "2025-06-01", "01012024 31012024", "< >",
+                                 "01/01/2024", "31/01/2024", ""}));
 
 // The key only opens the list; Esc closes it and the dates stay as typed.
 TEST_F(ScreenPeriodKeys, EscapeFromTheListKeepsTheDates) {
@@ -112,6 +114,28 @@ TEST_F(ScreenPeriodKeys, EscapeFromTheListKeepsTheDates) {
     EXPECT_EQ(s.depDtIni->Text(), "10/03/2025");
     EXPECT_EQ(s.depDtFim->Text(), "");
     EXPECT_EQ(s.Period()->PresetInForce(), -1);
+}
+
+// With the mouse: the field's context menu ends with the same list.
+TEST_F(ScreenPeriodKeys, ContextMenuOfAFieldOffersThePeriods) {
+    SetToday(EncodeDate(2024, 3, 15));
+    TfrmLimpDados& s = Open();
+    s.depDtFim->setFocus(Qt::OtherFocusReason);
+    const QPoint at = s.depDtFim->rect().center();
+    QContextMenuEvent click(QContextMenuEvent::Mouse, at, s.depDtFim->mapToGlobal(at));
+    QApplication::sendEvent(s.depDtFim, &click);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    QMenu* periods = menu->actions().constLast()->menu();
+    ASSERT_NE(periods, nullptr) << "the menu ends with the periods";
+    EXPECT_EQ(periods->title(), QString::fromUtf8("Períodos"));
+    EXPECT_EQ(periods->actions().size(), 13);
+    menu->close();
+    periods->findChild<QAction*>("este-ano")->trigger();
+    EXPECT_EQ(s.depDtIni->Text(), "01/01/2024");
+    EXPECT_EQ(s.depDtFim->Text(), "31/12/2024");
+    EXPECT_EQ(s.Period()->PresetInForce(), 8);
+    EXPECT_EQ(QApplication::focusWidget(), s.depDtFim) << "typing goes on where the menu was";
 }
 
 }  // namespace
