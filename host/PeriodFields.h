@@ -25,7 +25,8 @@ class TDateEditPlus;
 // - Alt+Left and Alt+Right in either field move the period back and forward
 //   by its own length (MovedPeriod); on an empty or invalid date, or a
 //   period that ends before it starts, they do nothing.
-// - Each field's hint names these keys after any hint of its own.
+// - Each field's hint names these keys after any hint of its own. The
+//   fields' OnKeyDown does not hear them: the period takes them first.
 class HOST_EXPORT TPeriodFields : public QObject {
     Q_OBJECT
 public:
