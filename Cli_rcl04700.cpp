@@ -80,6 +80,7 @@ void TfrmLimpDados::FormActivate(TObject* Sender) {
 
 void TfrmLimpDados::FormCreate(TObject* Sender) {
     inherited::FormCreate(Sender);
+    SetPeriodFields(depDtIni, depDtFim);
     boPrimeiraVez = true;
 
     cdsSist->CreateDataSet();

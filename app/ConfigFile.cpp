@@ -71,6 +71,17 @@ void DatabaseAddress(const QString& text, const Place& place, HostConfig& config
         Refuse(place, QStringLiteral("%1 está vazio.").arg(place.key));
 }
 
+// Where the weeks of the period presets start.
+void FirstDayOfWeek(const QString& text, const Place& place, HostConfig& config) {
+    const QString day = text.toLower();
+    if (day == QLatin1String("domingo"))
+        config.firstDayOfWeek = Qt::Sunday;
+    else if (day == QLatin1String("segunda"))
+        config.firstDayOfWeek = Qt::Monday;
+    else
+        BadValue(place, text.left(40), QStringLiteral("esperado domingo ou segunda"));
+}
+
 using Apply = void (*)(const QString& value, const Place& place, HostConfig& config);
 
 // Every key the file may hold: one line each.
@@ -82,6 +93,7 @@ struct Key {
 const Key kKeys[] = {
     {"reports", "query_time_limit", QueryTimeLimit},
     {"database", "url", DatabaseAddress},
+    {"dates", "first_day_of_week", FirstDayOfWeek},
 };
 
 QStringList Sections() {

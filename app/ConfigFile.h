@@ -10,6 +10,8 @@ struct HostConfig;
 //   query_time_limit = 300    ; seconds a report query may run; 0: no limit
 //   [database]
 //   url = postgresql://relatorio@db.empresa/relatorios   ; as --db takes it
+//   [dates]
+//   first_day_of_week = domingo    ; or segunda: where the presets' weeks start
 //
 // Everything the file can hold is read here, in one place, from one table of
 // keys; a key that is absent keeps its default. The file is read strictly, as

@@ -15,6 +15,15 @@ int SampleRows(const QString& value, QString& error) {
     return rows;
 }
 
+// A day of the years 1 to 9999, written as AAAA-MM-DD.
+QDate Today(const QString& value, QString& error) {
+    const QDate day = value.size() == 10 ? QDate::fromString(value, Qt::ISODate) : QDate();
+    if (!day.isValid() || day.year() < 1)
+        error = QStringLiteral("A data de --today deve ser um dia que existe, escrito AAAA-MM-DD: %1")
+                    .arg(value.left(40));
+    return day;
+}
+
 }  // namespace
 
 HostOptions HostOptions::Parse(const QStringList& arguments, const QString& hostDir) {
@@ -26,7 +35,8 @@ HostOptions HostOptions::Parse(const QStringList& arguments, const QString& host
             continue;
         }
         const bool known = name == "--module" || name == "--reports" || name == "--help-dir" || name == "--db" ||
-                           name == "--script" || name == "--out" || name == "--config" || name == "--sample";
+                           name == "--script" || name == "--out" || name == "--config" || name == "--sample" ||
+                           name == "--today";
         if (!known) {
             options.error = QStringLiteral("Opção desconhecida: %1").arg(name);
             return options;
@@ -43,6 +53,7 @@ HostOptions HostOptions::Parse(const QStringList& arguments, const QString& host
         else if (name == "--script") options.script = value;
         else if (name == "--config") options.configFile = value;
         else if (name == "--sample") options.sampleRows = SampleRows(value, options.error);
+        else if (name == "--today") options.today = Today(value, options.error);
         else options.outputDir = value;
         if (!options.error.isEmpty()) return options;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
 
@@ -20,6 +21,8 @@
 //   --sample ROWS   also fill them with that many sample cleanups
 //   --script FILE   run a script of user actions headless ('-': standard input)
 //   --out DIR       where scripted runs write reports and screenshots
+//   --today DATE    today's date for the whole run, AAAA-MM-DD (the date
+//                   keys and period presets start from it)
 //   --config FILE   the configuration file (default: DefaultConfigFile(),
 //                   which may be missing; a file given here must exist)
 struct HostOptions {
@@ -34,6 +37,7 @@ struct HostOptions {
     QString configFile;
     bool configRequired = false;  // given with --config
     bool createDatabase = false;
+    QDate today;  // --today; invalid when not given
     int sampleRows = 0;  // with createDatabase; 0: the tables only
     QString error;       // a command line that cannot be used
 

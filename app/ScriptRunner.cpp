@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "Confirma.h"
+#include "Dadosgerrel.h"
 #include "DatabasePassword.h"
 #include "DateEditPlus.h"
 #include "EventOutput.h"
@@ -85,7 +86,7 @@ ScriptRunner::ScriptRunner(HostWindow& host, EventOutput& out, QString outputDir
                  {"maximize", &ScriptRunner::Maximize}, {"restore", &ScriptRunner::Restore},
                  {"close", &ScriptRunner::Close},       {"state", &ScriptRunner::State},
                  {"screenshot", &ScriptRunner::ScreenShot},
-                 {"export", &ScriptRunner::Export}};
+                 {"export", &ScriptRunner::Export},     {"period", &ScriptRunner::Period}};
     Application->SetMessageHook([this](TMsgDlgType type, const QString& text) {
         Emit({{"event", "message"}, {"kind", KindName(type)}, {"text", text}});
     });
@@ -387,4 +388,17 @@ void ScriptRunner::Export(const ScriptLine& line) {
         throw ScriptError{QStringLiteral("nenhum relatório visualizado nesta tela para exportar")};
     const auto format = kind == "xlsx" ? ReportExport::Format::Xlsx : ReportExport::Format::Csv;
     Dispatch([&] { (*previewed)->ExportLastPreview(format); });
+}
+
+// As a person choosing the preset from the list of either date field.
+void ScriptRunner::Period(const ScriptLine& line) {
+    auto* screen = qobject_cast<TfrmDadosGerRel*>(&ActiveScreen());
+    if (!screen || !screen->Period()) throw ScriptError{QStringLiteral("a tela não tem período")};
+    if (line.args.isEmpty()) throw ScriptError{QStringLiteral("falta o nome do período")};
+    const QString& name = line.args[0];
+    const int preset = PeriodPresetIndex(name);
+    if (preset < 0 || line.args.size() > 1)
+        throw ScriptError{QStringLiteral("período desconhecido: %1").arg(line.args.join(' ').left(40))};
+    if (!screen->Period()->Choose(preset))
+        throw ScriptError{QStringLiteral("o período %1 sai dos anos 1 a 9999").arg(name)};
 }

@@ -79,6 +79,7 @@ private:
     void State(const ScriptLine& line);
     void ScreenShot(const ScriptLine& line);
     void Export(const ScriptLine& line);
+    void Period(const ScriptLine& line);
 
     HostWindow& host_;
     EventOutput& out_;

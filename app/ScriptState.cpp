@@ -12,6 +12,7 @@
 #include <QRadioButton>
 
 #include "Controls.h"
+#include "Dadosgerrel.h"
 #include "DateEditPlus.h"
 #include "Forms.h"
 #include "HostConfig.h"
@@ -68,6 +69,14 @@ QJsonValue ParamValue(const TParam& param) {
     return bound.toString();
 }
 
+// The script name of the preset in force on the screen, or null.
+QJsonValue PresetInForce(TForm* screen) {
+    auto* report = qobject_cast<TfrmDadosGerRel*>(screen);
+    const int preset = report && report->Period() ? report->Period()->PresetInForce() : -1;
+    if (preset < 0) return QJsonValue::Null;
+    return QString::fromLatin1(PeriodPresets()[static_cast<size_t>(preset)].name);
+}
+
 }  // namespace
 
 QString FocusedComponentName() {
@@ -99,6 +108,7 @@ QJsonObject StateEvent(QMdiArea* area) {
                        {"screens", screens},
                        {"focus", focus.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(focus)},
                        {"cursor", Screen->Cursor()},
+                       {"period", PresetInForce(active)},
                        {"controls", controls},
                        {"sample", HostConfig::Instance().sampleDatabase}};
 }

@@ -20,6 +20,7 @@
 #include "ConfigFile.h"
 #include "DatabaseCommand.h"
 #include "DatabaseUrl.h"
+#include "DateUtils.h"
 #include "EventOutput.h"
 #include "Forms.h"
 #include "HostConfig.h"
@@ -85,6 +86,7 @@ void Configure(const HostOptions& options) {
     if (!options.database.isEmpty() || config.sampleDatabase)
         ApplyDatabaseUrl(config.sampleDatabase ? options.sampleDatabase : options.database, config);
     config.outputDir = options.outputDir;
+    if (options.today.isValid()) SetToday(FromQDate(options.today));
     config.unattended = !options.script.isEmpty();
     if (options.createDatabase) {
         if (config.sampleDatabase)

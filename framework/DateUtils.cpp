@@ -84,7 +84,13 @@ int DayOfWeek(TDateTime value) {
     return DayOf(value).dayOfWeek() % 7 + 1;
 }
 
-TDateTime Date() { return FromQDate(QDate::currentDate()); }
+namespace {
+TDateTime fixedToday = 0;
+}  // namespace
+
+TDateTime Date() { return fixedToday != 0 ? fixedToday : FromQDate(QDate::currentDate()); }
+
+void SetToday(TDateTime day) { fixedToday = DateOf(day); }
 
 QDate ToQDate(TDateTime value) { return HasDay(value) ? DayOf(value) : QDate(); }
 

@@ -25,8 +25,12 @@ FRAMEWORK_EXPORT void DecodeDate(TDateTime value, int& year, int& month, int& da
 FRAMEWORK_EXPORT TDateTime DateOf(TDateTime value);
 // 1 is Sunday, 7 is Saturday.
 FRAMEWORK_EXPORT int DayOfWeek(TDateTime value);
-// Today, without time.
+// Today, without time: the day SetToday fixed, else the system clock's.
 FRAMEWORK_EXPORT TDateTime Date();
+// Fixes the day Date() gives for the rest of the run (a rerun of a past
+// month, a test); 0 goes back to the system clock. Everything that puts
+// "today" (the date keys, the period presets) asks Date().
+FRAMEWORK_EXPORT void SetToday(TDateTime day);
 
 // The day of the value; an invalid QDate outside the years 1 to 9999.
 FRAMEWORK_EXPORT QDate ToQDate(TDateTime value);

@@ -47,6 +47,11 @@ void TfrmDadosGerRel::BindShortCuts() {
     sbtSalvarComo->SetShortCut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
 }
 
+void TfrmDadosGerRel::SetPeriodFields(TDateEditPlus* first, TDateEditPlus* last) {
+    delete period_;
+    period_ = new TPeriodFields(first, last, this);
+}
+
 // The report list is read when the screen is created; nothing to redo on
 // each activation.
 void TfrmDadosGerRel::FormActivate(TObject* /*Sender*/) {}

@@ -7,6 +7,7 @@
 #include "HostComponents.h"
 #include "HostExport.h"
 #include "Messages.h"
+#include "PeriodFields.h"
 #include "ReportDefinition.h"
 #include "ReportDesigner.h"
 #include "StdCtrls.h"
@@ -28,6 +29,10 @@
 // with its own checks. Each button has a key, named in its hint, that presses
 // it: Ctrl+F2 previews (as office programs preview a print), Ctrl+P prints,
 // Ctrl+Shift+S saves as.
+//
+// A screen whose report runs over a period declares its two date fields once
+// (SetPeriodFields, in its FormCreate); the screen then offers the period
+// presets and the keys that move the period (TPeriodFields).
 class HOST_EXPORT TfrmDadosGerRel : public TForm {
     Q_OBJECT
 public:
@@ -64,6 +69,11 @@ public:
     virtual void sbtPrintClick(TObject* Sender);
     virtual void sbtSalvarComoClick(TObject* Sender);
 
+    // Declares the screen's period: its first and last date fields.
+    void SetPeriodFields(TDateEditPlus* first, TDateEditPlus* last);
+    // The period's presets and keys; nullptr on a screen without a period.
+    TPeriodFields* Period() const { return period_; }
+
 private:
     void BindShortCuts();
     void LoadReportNames(const QString& selectFile = QString());
@@ -71,4 +81,5 @@ private:
     const ReportDefinition& ChosenReport() const;
 
     QList<ReportDefinition> reports_;
+    TPeriodFields* period_ = nullptr;
 };

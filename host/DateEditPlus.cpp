@@ -214,6 +214,10 @@ void TDateEditPlus::contextMenuEvent(QContextMenuEvent* event) {
         paste->disconnect(this);
         connect(paste, &QAction::triggered, this, &TDateEditPlus::PasteDate);
     }
+    if (periodMenu_) {
+        menu->addSeparator();
+        menu->addMenu(periodMenu_);
+    }
     menu->popup(event->globalPos());
 }
 

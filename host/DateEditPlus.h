@@ -8,6 +8,7 @@
 #include "StdCtrls.h"
 
 class QCalendarWidget;
+class QMenu;
 class TDateCalendar;
 enum class DateKey;
 
@@ -75,6 +76,12 @@ public:
     void OpenCalendar();
     // The calendar, once it has been opened; nullptr before.
     QCalendarWidget* Calendar() const;
+    // Puts the date as the date keys do: one edit of the user's, undone by
+    // Ctrl+Z, raising OnChange then OnDateChange.
+    void PutDate(TDateTime date);
+    // A submenu that the field's context menu ends with (a screen's period
+    // presets); nullptr for none. The field does not own it.
+    void SetPeriodMenu(QMenu* menu) { periodMenu_ = menu; }
 
     TNotifyEvent OnChange;
     TNotifyEvent OnDateChange;
@@ -90,7 +97,6 @@ private:
     bool TypesIntoField(const QKeyEvent& event) const;
     void DateKeyPressed(DateKey key);
     void PasteDate();
-    void PutDate(TDateTime date);
     void TextChanged();
     void UpdateColor();
     bool HasDigit() const;
@@ -107,4 +113,5 @@ private:
     QStringList weekdayNames_;
     TDateCalendar* calendar_ = nullptr;
     QAction* button_ = nullptr;
+    QMenu* periodMenu_ = nullptr;
 };

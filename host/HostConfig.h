@@ -46,6 +46,9 @@ struct HOST_EXPORT HostConfig {
     // A report query still running after this long is stopped with a
     // message; 0 for no limit.
     std::chrono::milliseconds queryTimeLimit{std::chrono::minutes(5)};
+    // The day the weeks of the period presets start on: Sunday, as calendars
+    // in Brazil show them, or Monday.
+    Qt::DayOfWeek firstDayOfWeek = Qt::Sunday;
 
     static HostConfig& Instance();
 };

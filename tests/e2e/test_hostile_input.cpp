@@ -104,6 +104,16 @@
 //   report title with / \ : * ? and ..     the default file name without them             -
 //   more rows than a sheet holds           the rest on "Dados (2)"...; said                 every row (host tests:
 //                                                                                            WorkbookRows)
+//   period: unknown name, no name, extra  error event "período desconhecido: ..."     -; the run ends, status 2
+//     words, 10,000 characters              (the name cut at 40 characters)
+//   period before any screen is open       error event "nenhuma tela aberta"               -; status 2
+//   period whose dates leave the years     error event "o período ... sai dos anos         the dates as they were
+//     1 to 9999 (--today 9999-12-31)         1 a 9999"
+//   --today not AAAA-MM-DD or no such day  "A data de --today deve ser um dia que existe,  nothing opened; status 1
+//     (2024-02-30, 01/03/2024, empty,          escrito AAAA-MM-DD: ..."
+//     0000-01-01, 10,000 characters)
+//   [dates] first_day_of_week not          "O arquivo de configuração ..., linha N: valor  nothing opened; status 1
+//     domingo or segunda                      inválido em [dates] first_day_of_week ..."
 // clang-format on
 //
 // A PostgreSQL server that stops answering in the middle of a report
@@ -1994,5 +2004,78 @@ INSTANTIATE_TEST_SUITE_P(
         FailingExport{"XlsxReadOnly", ReportExport::Format::Xlsx, true,
                       "Não foi possível gravar %1: o sistema de arquivos é somente leitura."}),
     [](const ::testing::TestParamInfo<FailingExport>& info) { return std::string(info.param.name); });
+// ---------------------------------------------------------------------------
+// The period presets: the name a script gives, the day --today fixes, the
+// configured week start. These rows end the run on purpose: a script error
+// (status 2) or a host that refuses to start (status 1), with the cause.
+
+struct PeriodInput {
+    const char* name;
+    QStringList arguments;
+    const char* config;  // the configuration file; empty: none
+    QString script;
+    int status;
+    QString sees;  // in the error event (status 2) or on standard error (status 1)
+};
+
+void PrintTo(const PeriodInput& p, std::ostream* os) { *os << p.name; }
+
+class HostilePeriod : public ::testing::TestWithParam<PeriodInput> {
+protected:
+    static HostWorkspace& Workspace() {
+        static HostWorkspace workspace;
+        return workspace;
+    }
+};
+
+TEST_P(HostilePeriod, EndsTheRunNamingTheCause) {
+    const PeriodInput& p = GetParam();
+    QFile::remove(Workspace().ConfigFile());
+    if (*p.config) {
+        QDir().mkpath(QFileInfo(Workspace().ConfigFile()).absolutePath());
+        WriteFile(Workspace().ConfigFile(), p.config);
+    }
+    const HostRun run = Workspace().Run(p.script, p.arguments);
+    EXPECT_EQ(run.exitCode, p.status) << run.errors.toStdString();
+    if (p.status == 2) {
+        EXPECT_EQ(run.Only("error")["text"].toString(), p.sees);
+        EXPECT_TRUE(run.Events("report").isEmpty());
+    } else {
+        EXPECT_TRUE(run.errors.contains(p.sees)) << run.errors.toStdString();
+        EXPECT_TRUE(run.events.isEmpty()) << "nothing opened";
+    }
+}
+
+const QString kLongName(10000, u'x');
+
+// input | arguments | configuration | script | status | what the user sees
+INSTANTIATE_TEST_SUITE_P(
+    Table, HostilePeriod,
+    ::testing::Values(
+        PeriodInput{"UnknownName", {}, "", "open\nperiod mes-que-vem\n", 2, Text("período desconhecido: mes-que-vem")},
+        PeriodInput{"NoName", {}, "", "open\nperiod\n", 2, Text("falta o nome do período")},
+        PeriodInput{"ExtraWords", {}, "", "open\nperiod mes-passado agora\n", 2,
+                    Text("período desconhecido: mes-passado agora")},
+        PeriodInput{"NameOf10000Characters", {}, "", "open\nperiod " + kLongName + "\n", 2,
+                    Text("período desconhecido: ") + kLongName.left(40)},
+        PeriodInput{"NoScreenOpen", {}, "", "period hoje\n", 2, Text("nenhuma tela aberta")},
+        PeriodInput{"PastTheLastYear", {"--today", "9999-12-31"}, "", "open\nperiod esta-semana\n", 2,
+                    Text("o período esta-semana sai dos anos 1 a 9999")},
+        PeriodInput{"BeforeTheFirstYear", {"--today", "0001-01-01"}, "", "open\nperiod ontem\n", 2,
+                    Text("o período ontem sai dos anos 1 a 9999")},
+        PeriodInput{"TodayNoSuchDay", {"--today", "2024-02-30"}, "", "open\n", 1,
+                    Text("A data de --today deve ser um dia que existe, escrito AAAA-MM-DD: 2024-02-30")},
+        PeriodInput{"TodayTypedAsOnScreen", {"--today", "01/03/2024"}, "", "open\n", 1,
+                    Text("A data de --today deve ser um dia que existe, escrito AAAA-MM-DD: 01/03/2024")},
+        PeriodInput{"TodayEmpty", {"--today", ""}, "", "open\n", 1,
+                    Text("A data de --today deve ser um dia que existe, escrito AAAA-MM-DD: ")},
+        PeriodInput{"TodayYearZero", {"--today", "0000-01-01"}, "", "open\n", 1,
+                    Text("A data de --today deve ser um dia que existe, escrito AAAA-MM-DD: 0000-01-01")},
+        PeriodInput{"TodayWithoutValue", {"--today"}, "", "open\n", 1, Text("Falta o valor da opção --today")},
+        PeriodInput{"WeekStartsOnSaturday", {}, "[dates]\nfirst_day_of_week = sabado\n", "open\n", 1,
+                    Text("valor inválido em [dates] first_day_of_week: 'sabado' (esperado domingo ou "
+                         "segunda)")},
+        PeriodInput{"WeekStartAsANumber", {}, "[dates]\nfirst_day_of_week = 1\n", "open\n", 1,
+                    Text("inválido em [dates] first_day_of_week: '1'")}));
 
 }  // namespace

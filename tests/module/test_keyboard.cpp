@@ -92,7 +92,7 @@ TEST_F(ScreenKeyboard, DateKeysMoveTheDateAndTheWeekdayFollows) {
 }
 
 // The screen's help page (its help file and context, as the host looks them
-// up) lists every key a button's hint names, so the two cannot drift apart.
+// up) lists every key a button's or a date field's hint names, so the two cannot drift apart.
 TEST_F(ScreenKeyboard, HelpPageListsEveryKeyTheButtonsHintsName) {
     TfrmLimpDados& s = Open();
     QFile page(QStringLiteral(HELP_DIR "/%1/%2.html")
@@ -107,6 +107,9 @@ TEST_F(ScreenKeyboard, HelpPageListsEveryKeyTheButtonsHintsName) {
             if (const auto key = keyInHint.match(button->toolTip()); key.hasMatch())
                 keys << key.captured(1);
     EXPECT_EQ(keys.size(), 4) << "Visualizar, Imprimir, Salvar como and Pesquisar";
+    static const QRegularExpression keysInHint(QStringLiteral("\\(([^)]+)\\)"));
+    for (auto it = keysInHint.globalMatch(s.depDtIni->toolTip()); it.hasNext();) keys << it.next().captured(1);
+    EXPECT_EQ(keys.size(), 7) << "and the date fields' period keys";
     for (const QString& key : keys)
         EXPECT_TRUE(text.contains(QStringLiteral("<td>%1</td>").arg(key))) << key.toStdString();
 }
