@@ -51,10 +51,17 @@ double PreviewPages::PixelsPerMm() const {
     return real * fixedScale_;
 }
 
-double PreviewPages::Scale() const { return PixelsPerMm() / (logicalDpiX() / 25.4); }
+// A page is painted at a whole number of dots an inch; the zoom is rounded
+// to it, so that the sheet on the screen is the painted image itself, pixel
+// for pixel. Stretching the image by the few pixels the rounding leaves
+// would drop or double lines of pixels: half a row gone at a reduced zoom,
+// a digit's strokes dropped ("1:.55") at a narrow width.
+int PreviewPages::PageDpi() const { return std::max(1, qRound(PixelsPerMm() * 25.4 * devicePixelRatioF())); }
+
+double PreviewPages::Scale() const { return PageDpi() / devicePixelRatioF() / logicalDpiX(); }
 
 QSize PreviewPages::PageSize() const {
-    const double perMm = PixelsPerMm();
+    const double perMm = PageDpi() / devicePixelRatioF() / 25.4;
     return {std::max(1, qRound(pageMm_.width() * perMm)), std::max(1, qRound(pageMm_.height() * perMm))};
 }
 
@@ -122,7 +129,7 @@ const QImage& PreviewPages::Image(int page) {
         return cache_.front().image;
     }
     const double ratio = devicePixelRatioF();
-    QImage image = image_(page, qRound(PixelsPerMm() * 25.4 * ratio));
+    QImage image = image_(page, PageDpi());
     image.setDevicePixelRatio(ratio);
     ++painted_;
     cache_.push_front({page, std::move(image)});
@@ -144,7 +151,9 @@ void PreviewPages::paintEvent(QPaintEvent* /*event*/) {
         if (y >= viewport()->height()) break;
         const QRect sheet(left, y, page.width(), page.height());
         painter.fillRect(sheet.translated(3, 3), palette().shadow());
-        painter.drawImage(sheet, Image(n));
+        // Unscaled (see PageDpi); the sheet's size may differ from the
+        // image's by the rounding of a pixel, in the margin.
+        painter.drawImage(sheet.topLeft(), Image(n));
         any = true;
     }
     if (any) emit Painted();
