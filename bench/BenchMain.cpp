@@ -69,7 +69,7 @@ std::string Padded(const std::string& text, size_t width) {
 }
 
 void PrintTarget(const BenchTarget& target, const TargetReporter& reporter) {
-    const std::string what = Padded(target.what, 44);
+    const std::string what = Padded(target.what, 56);
     const double measured = reporter.Seconds(target.name);
     const double baseline = target.baseline.empty() ? 1 : reporter.Seconds(target.baseline);
     if (measured < 0 || baseline <= 0) {

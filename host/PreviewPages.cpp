@@ -37,18 +37,23 @@ void PreviewPages::NoteCurrentPage() {
     emit CurrentPageChanged(current);
 }
 
+// The fitted zooms keep within the fixed zoom's bounds too: a window across
+// several screens would otherwise ask for pages of hundreds of megabytes,
+// and one shrunk to nothing for pages of no pixel.
 double PreviewPages::PixelsPerMm() const {
     const double real = logicalDpiX() / 25.4;
     const double fitWidth = std::max(1, viewport()->width() - 2 * kGap) / pageMm_.width();
+    double fitted = fitWidth;
     switch (zoom_) {
         case Zoom::FitWidth:
-            return fitWidth;
-        case Zoom::WholePage:
-            return std::min(fitWidth, std::max(1, viewport()->height() - 2 * kGap) / pageMm_.height());
-        case Zoom::Fixed:
             break;
+        case Zoom::WholePage:
+            fitted = std::min(fitWidth, std::max(1, viewport()->height() - 2 * kGap) / pageMm_.height());
+            break;
+        case Zoom::Fixed:
+            return real * fixedScale_;
     }
-    return real * fixedScale_;
+    return std::clamp(fitted, real * kLeastScale, real * kMostScale);
 }
 
 // A page is painted at a whole number of dots an inch; the zoom is rounded

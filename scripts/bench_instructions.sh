@@ -37,6 +37,7 @@ PY
 warm() {
   read -r cost1 calls1 < <(run "$1" "$2" 0.01 "$3")
   read -r cost2 calls2 < <(run "$1" "$2" 1.0 "$3")
+  ((calls2 > calls1)) || { echo "$1 $2: no warm call of $3 was counted (did it run?)" >&2; exit 1; }
   echo $(((cost2 - cost1) / (calls2 - calls1)))
 }
 

@@ -43,6 +43,8 @@
 //     a key twice, a relative or empty url,  dizer [database]?" and the like (status 1)
 //     a line that is no key = value, a key
 //     outside a section
+//   preview window shrunk to a sliver or   the page at 10% to 400%, whole rows             the page on view
+//     stretched across several screens
 // clang-format on
 //
 // Broken form definitions (unknown class, property or handler, a truncated
@@ -78,6 +80,7 @@
 #include "HostConfig.h"
 #include "HostRun.h"
 #include "PesquisaLista.h"
+#include "PreviewPages.h"
 #include "QtPrinters.h"
 #include "ReportDatabase.h"
 #include "ReportDefinition.h"
@@ -1086,5 +1089,50 @@ TEST(ParallelHosts, MakingTheSampleTogetherGivesEveryOneTheSameWholeDatabase) {
                                  .filter(QRegularExpression("^(?!sample\\.db)"));
     EXPECT_TRUE(left.isEmpty()) << left.join(' ').toStdString();
 }
+
+// The preview's window at sizes no page fits, or that a page would fill only
+// at hundreds of megabytes: the page is painted within the zoom's bounds
+// (10% to 400%), whole.
+struct PreviewWindow {
+    const char* name;
+    QSize size;
+    PreviewPages::Zoom zoom;
+};
+
+void PrintTo(const PreviewWindow& window, std::ostream* out) { *out << window.name; }
+
+class HostilePreviewWindow : public ::testing::TestWithParam<PreviewWindow> {};
+
+TEST_P(HostilePreviewWindow, PaintsThePageWithinTheZoomsBounds) {
+    int largestDpi = 0;
+    int smallestDpi = 1 << 30;
+    PreviewPages pages(QSizeF(210, 297), [&](int /*page*/, int dpi) {
+        largestDpi = std::max(largestDpi, dpi);
+        smallestDpi = std::min(smallestDpi, dpi);
+        QImage image(qRound(210 * dpi / 25.4), qRound(297 * dpi / 25.4), QImage::Format_RGB32);
+        image.fill(Qt::white);
+        return image;
+    });
+    pages.SetPageCount(2, true);
+    pages.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&pages));
+    pages.SetZoom(GetParam().zoom);
+    pages.resize(GetParam().size);
+    pages.viewport()->repaint();
+    QApplication::processEvents();
+    const double dpi = pages.logicalDpiX() * pages.devicePixelRatioF();
+    EXPECT_LE(largestDpi, qRound(dpi * 4.0)) << "a page painted beyond 400%";
+    EXPECT_GE(smallestDpi, qRound(dpi * 0.1)) << "a page painted below 10%";
+    EXPECT_GE(pages.Scale(), 0.099);
+    EXPECT_LE(pages.Scale(), 4.001);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, HostilePreviewWindow,
+    ::testing::Values(PreviewWindow{"Sliver", QSize(30, 20), PreviewPages::Zoom::FitWidth},
+                      PreviewWindow{"SliverWholePage", QSize(30, 20), PreviewPages::Zoom::WholePage},
+                      PreviewWindow{"AcrossScreensFitWidth", QSize(7680, 400), PreviewPages::Zoom::FitWidth},
+                      PreviewWindow{"AcrossScreensWholePage", QSize(7680, 8000), PreviewPages::Zoom::WholePage}),
+    [](const ::testing::TestParamInfo<PreviewWindow>& info) { return std::string(info.param.name); });
 
 }  // namespace
