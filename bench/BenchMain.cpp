@@ -2,6 +2,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <QByteArray>
 #include <QString>
 #include <QtGlobal>
 
@@ -98,4 +99,17 @@ int RunBenchmarks(int argc, char** argv, const std::vector<BenchTarget>& targets
     for (const BenchTarget& target : targets) PrintTarget(target, reporter);
     std::fflush(stdout);
     return 0;
+}
+
+int BenchRows() {
+    static const int rows = [] {
+        const QByteArray text = qgetenv("RCL_BENCH_ROWS");
+        if (text.isEmpty()) return 1'000'000;
+        bool number = false;
+        const int value = text.toInt(&number);
+        if (!number || value < 1 || value > 100'000'000)
+            qFatal("RCL_BENCH_ROWS must be a count of rows from 1 to 100000000: '%s'", text.constData());
+        return value;
+    }();
+    return rows;
 }

@@ -59,20 +59,7 @@
 
 namespace {
 
-// RCL_BENCH_ROWS cleanups (default 1,000,000; CI runs a few thousand so
-// that the program keeps working).
-int Cleanups() {
-    static const int cleanups = [] {
-        const QByteArray text = qgetenv("RCL_BENCH_ROWS");
-        if (text.isEmpty()) return 1'000'000;
-        bool number = false;
-        const int rows = text.toInt(&number);
-        if (!number || rows < 1 || rows > 100'000'000)
-            qFatal("RCL_BENCH_ROWS must be a count of rows from 1 to 100000000: '%s'", text.constData());
-        return rows;
-    }();
-    return cleanups;
-}
+int Cleanups() { return BenchRows(); }
 const char* const kSystems = R"(["Compras/Suprimentos","Estoque"])";
 
 QString DatabaseFile() {
