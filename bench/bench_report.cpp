@@ -223,7 +223,7 @@ sqlite3_stmt* PrepareWithSqlite(sqlite3* db, const CStatement& query) {
     return statement;
 }
 
-std::vector<CleanupRow> RunWithSqlite(sqlite3* db, const CStatement& query) {
+[[gnu::noinline]] std::vector<CleanupRow> RunWithSqlite(sqlite3* db, const CStatement& query) {
     sqlite3_stmt* statement = PrepareWithSqlite(db, query);
     std::vector<CleanupRow> rows;
     int step = SQLITE_ROW;
