@@ -15,8 +15,10 @@ class QPainter;
 
 // Paints complete pages of a report on one painter, whose origin is the top
 // left corner of the page's paint rect, converting millimetres to the
-// device's pixels. Fonts and their metrics are made once, for that device; a
-// text is shaped and measured only when the sum of its characters' advances
+// device's pixels. Fonts and their metrics are made once, the metrics taken
+// at a high resolution and scaled to the device, so that a text fits its box
+// alike at every zoom and on paper; a text is shaped and measured only when
+// the sum of its characters' advances
 // says it might not fit its box (or to align it right or centred), and
 // elided only when it does not fit.
 class ReportPainter {
@@ -33,7 +35,11 @@ private:
         QFontMetricsF metrics;
         // The advances of the Latin-1 characters met so far (-1: not yet).
         std::array<float, 256> advances;
+        // From `metrics` (taken at kMeasuringDpi) to the device's pixels.
+        double scale;
     };
+    // Texts are measured at this resolution, whatever the device's.
+    static constexpr int kMeasuringDpi = 1200;
     enum FontRole { Title, Parameters, ColumnHeader, GroupHeading, Row, TotalRow, Footer, kFontRoles };
 
     Font MakeFont(double points, bool bold) const;
