@@ -18,9 +18,8 @@ class QPainter;
 // device's pixels. Fonts and their metrics are made once, the metrics taken
 // at a high resolution and scaled to the device, so that a text fits its box
 // alike at every zoom and on paper; a text is shaped and measured only when
-// the sum of its characters' advances
-// says it might not fit its box (or to align it right or centred), and
-// elided only when it does not fit.
+// the sum of its characters' advances says it might not fit its box (or to
+// align it right or centred), and elided only when it does not fit.
 class ReportPainter {
 public:
     ReportPainter(const ReportDefinition& report, const ReportData& data, const ReportLayout& layout,
