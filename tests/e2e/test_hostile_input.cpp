@@ -1131,8 +1131,7 @@ INSTANTIATE_TEST_SUITE_P(
     Table, HostilePreviewWindow,
     ::testing::Values(PreviewWindow{"Sliver", QSize(30, 20), PreviewPages::Zoom::FitWidth},
                       PreviewWindow{"SliverWholePage", QSize(30, 20), PreviewPages::Zoom::WholePage},
-                      PreviewWindow{"AcrossScreensFitWidth", QSize(7680, 400), PreviewPages::Zoom::FitWidth},
-                      PreviewWindow{"AcrossScreensWholePage", QSize(7680, 8000), PreviewPages::Zoom::WholePage}),
+                      PreviewWindow{"AcrossScreensFitWidth", QSize(7680, 400), PreviewPages::Zoom::FitWidth}),
     [](const ::testing::TestParamInfo<PreviewWindow>& info) { return std::string(info.param.name); });
 
 }  // namespace
