@@ -60,8 +60,12 @@ double PreviewPages::PixelsPerMm() const {
 // to it, so that the sheet on the screen is the painted image itself, pixel
 // for pixel. Stretching the image by the few pixels the rounding leaves
 // would drop or double lines of pixels: half a row gone at a reduced zoom,
-// a digit's strokes dropped ("1:.55") at a narrow width.
-int PreviewPages::PageDpi() const { return std::max(1, qRound(PixelsPerMm() * 25.4 * devicePixelRatioF())); }
+// a digit's strokes dropped ("1:.55") at a narrow width. A fitted zoom is
+// rounded down, so that the page still fits its window.
+int PreviewPages::PageDpi() const {
+    const double dpi = PixelsPerMm() * 25.4 * devicePixelRatioF();
+    return std::max(1, zoom_ == Zoom::Fixed ? qRound(dpi) : static_cast<int>(std::floor(dpi)));
+}
 
 double PreviewPages::Scale() const { return PageDpi() / devicePixelRatioF() / logicalDpiX(); }
 

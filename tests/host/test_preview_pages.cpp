@@ -89,7 +89,8 @@ TEST_F(PreviewPagesTest, ControlWheelZoomsAndTheWheelScrolls) {
 // squares, black and white in turn, stays so on the screen. Stretching the
 // painted page to the zoom's size instead (by the few pixels a whole number
 // of dots an inch leaves) doubles or drops lines of pixels, which cut rows
-// of text in half and garble the figures of an hour.
+// of text in half and garble the figures of an hour. Fitted to the window's
+// width, the page fits it still: no horizontal scroll bar.
 struct ZoomCase {
     const char* name;
     PreviewPages::Zoom zoom;
@@ -126,6 +127,9 @@ TEST_P(PreviewZoomTest, ThePageIsShownPixelForPixel) {
         for (int x = patch.left(); x < patch.right(); ++x)
             doubled += (shown.pixel(x, y) == shown.pixel(x + 1, y)) + (shown.pixel(x, y) == shown.pixel(x, y + 1));
     EXPECT_EQ(doubled, 0) << "lines of pixels doubled or dropped at " << qRound(pages.Scale() * 100) << "%";
+    if (zoom.zoom == PreviewPages::Zoom::FitWidth) {
+        EXPECT_EQ(pages.horizontalScrollBar()->maximum(), 0) << "the page is wider than the window it fits";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -138,7 +142,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ZoomCase{"Fixed44", PreviewPages::Zoom::Fixed, 0.44, QSize(900, 700)},
                       ZoomCase{"FitWidthNarrow", PreviewPages::Zoom::FitWidth, 0, QSize(380, 700)},
                       ZoomCase{"FitWidthOdd", PreviewPages::Zoom::FitWidth, 0, QSize(517, 600)},
-                      ZoomCase{"FitWidthWide", PreviewPages::Zoom::FitWidth, 0, QSize(1283, 800)}),
+                      ZoomCase{"FitWidthWide", PreviewPages::Zoom::FitWidth, 0, QSize(1283, 800)},
+                      ZoomCase{"FitWidth600", PreviewPages::Zoom::FitWidth, 0, QSize(600, 800)}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
