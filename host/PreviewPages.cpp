@@ -63,8 +63,11 @@ double PreviewPages::PixelsPerMm() const {
 // a digit's strokes dropped ("1:.55") at a narrow width. A fitted zoom is
 // rounded down, so that the page still fits its window.
 int PreviewPages::PageDpi() const {
+    const double real = logicalDpiX() * devicePixelRatioF();
     const double dpi = PixelsPerMm() * 25.4 * devicePixelRatioF();
-    return std::max(1, zoom_ == Zoom::Fixed ? qRound(dpi) : static_cast<int>(std::floor(dpi)));
+    const int rounded = zoom_ == Zoom::Fixed ? qRound(dpi) : static_cast<int>(std::floor(dpi));
+    return std::clamp(rounded, std::max(1, static_cast<int>(std::ceil(real * kLeastScale))),
+                      std::max(1, static_cast<int>(std::floor(real * kMostScale))));
 }
 
 double PreviewPages::Scale() const { return PageDpi() / devicePixelRatioF() / logicalDpiX(); }
