@@ -2,6 +2,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <QByteArray>
 #include <QString>
 #include <QtGlobal>
 
@@ -69,7 +70,7 @@ std::string Padded(const std::string& text, size_t width) {
 }
 
 void PrintTarget(const BenchTarget& target, const TargetReporter& reporter) {
-    const std::string what = Padded(target.what, 44);
+    const std::string what = Padded(target.what, 56);
     const double measured = reporter.Seconds(target.name);
     const double baseline = target.baseline.empty() ? 1 : reporter.Seconds(target.baseline);
     if (measured < 0 || baseline <= 0) {
@@ -98,4 +99,17 @@ int RunBenchmarks(int argc, char** argv, const std::vector<BenchTarget>& targets
     for (const BenchTarget& target : targets) PrintTarget(target, reporter);
     std::fflush(stdout);
     return 0;
+}
+
+int BenchRows() {
+    static const int rows = [] {
+        const QByteArray text = qgetenv("RCL_BENCH_ROWS");
+        if (text.isEmpty()) return 1'000'000;
+        bool number = false;
+        const int value = text.toInt(&number);
+        if (!number || value < 1 || value > 100'000'000)
+            qFatal("RCL_BENCH_ROWS must be a count of rows from 1 to 100000000: '%s'", text.constData());
+        return value;
+    }();
+    return rows;
 }

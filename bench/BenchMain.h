@@ -18,3 +18,8 @@ struct BenchTarget {
 // whether it was met. Call it from main after creating the QApplication.
 // Returns 0 when the run completed, whether or not the targets were met.
 int RunBenchmarks(int argc, char** argv, const std::vector<BenchTarget>& targets);
+
+// The cleanups in the database of a report benchmark: RCL_BENCH_ROWS, from 1
+// to 100,000,000 (default 1,000,000; CI runs a few thousand so that the
+// programs keep working). Stops the program, naming the value, otherwise.
+int BenchRows();

@@ -6,15 +6,24 @@
 // images and the report list read from the folder, as the screen does. Each
 // opens in the host's MDI area and is timed until it has been painted;
 // closing it is left out of the timing.
+//
+// And the cold first opening of each way, the first thing a fresh process
+// does after making its application and host window (fonts, images,
+// styles, plugins and definitions met for the first time): the benchmark
+// starts this program again for each iteration with --primeira-abertura=WAY,
+// which times that one opening and prints its nanoseconds.
 #include <benchmark/benchmark.h>
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QMdiSubWindow>
+#include <QProcess>
 #include <QUiLoader>
+#include <cstdio>
 
 #include "BenchHost.h"
 #include "BenchMain.h"
@@ -134,12 +143,60 @@ void BM_OpenScreen_Uic(benchmark::State& state) {
 }
 BENCHMARK(BM_OpenScreen_Uic)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// In a fresh process: the nanoseconds of the first opening `way`, or -1.
+qint64 TimeFirstOpening(const QByteArray& way) {
+    BenchHost host;
+    QElapsedTimer timer;
+    timer.start();
+    if (way == "framework") {
+        OpenFramework();
+    } else if (way == "QUiLoader") {
+        QUiLoader loader;
+        OpenWithLoader(loader, host.Area());
+    } else if (way == "uic") {
+        OpenWithUic(host.Area());
+    } else {
+        return -1;
+    }
+    return timer.nsecsElapsed();
+}
+
+const char* const kFirstOpening = "--primeira-abertura=";
+
+void FirstOpening(benchmark::State& state, const char* way) {
+    for (auto _ : state) {
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(kFirstOpening) + way});
+        bool number = false;
+        qint64 nanoseconds = 0;
+        if (child.waitForFinished(60'000) && child.exitCode() == 0)
+            nanoseconds = child.readAllStandardOutput().trimmed().toLongLong(&number);
+        if (!number || nanoseconds <= 0) {
+            state.SkipWithError("a primeira abertura não foi medida");
+            break;
+        }
+        state.SetIterationTime(static_cast<double>(nanoseconds) * 1e-9);
+    }
+}
+BENCHMARK_CAPTURE(FirstOpening, framework, "framework")->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
+BENCHMARK_CAPTURE(FirstOpening, QUiLoader, "QUiLoader")->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
+BENCHMARK_CAPTURE(FirstOpening, uic, "uic")->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
+
 }  // namespace
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    if (argc == 2 && qstrncmp(argv[1], kFirstOpening, qstrlen(kFirstOpening)) == 0) {
+        const qint64 nanoseconds = TimeFirstOpening(QByteArray(argv[1] + qstrlen(kFirstOpening)));
+        std::printf("%lld\n", static_cast<long long>(nanoseconds));
+        return nanoseconds > 0 ? 0 : 2;
+    }
     return RunBenchmarks(argc, argv,
                          {{"abrir a tela: framework / QUiLoader", "BM_OpenScreen_Framework", "BM_OpenScreen_QUiLoader", 1.0},
-                          {"abrir a tela: framework / código do uic", "BM_OpenScreen_Framework", "BM_OpenScreen_Uic", 1.3}});
+                          {"abrir a tela: framework / código do uic", "BM_OpenScreen_Framework", "BM_OpenScreen_Uic", 1.3},
+                          {"primeira abertura: framework / QUiLoader", "FirstOpening/framework",
+                           "FirstOpening/QUiLoader", 1.0},
+                          {"primeira abertura: framework / código do uic", "FirstOpening/framework",
+                           "FirstOpening/uic", 1.3}});
 }

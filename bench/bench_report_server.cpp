@@ -1,4 +1,5 @@
-// The detailed report (RCL047_detalhado.rpt) over 1,000,000 cleanups on a
+// The detailed report (RCL047_detalhado.rpt) over 1,000,000 cleanups (or
+// RCL_BENCH_ROWS, as bench_report takes it) on a
 // PostgreSQL server of the benchmark's own (the tests' PgServer: initdb in a
 // temporary folder, removed at the end), the database made by the reports'
 // own scripts at start. Side by side, over the same socket:
@@ -9,8 +10,11 @@
 // - psql: the same transaction, the same statement prepared and executed
 //   with the same values, written as Qt's driver writes them (Qt's
 //   PostgreSQL driver sends PREPARE and EXECUTE too), its rows printed into
-//   /dev/null. psql starts and connects every time; the component's
-//   connection is open already, as it is from the second report on.
+//   /dev/null. psql starts and connects every time, and so does the
+//   component (a connection of its own opened as a report's worker thread
+//   opens it, then closed): both sides counted the same way. The component
+//   on the connection already open, as it is from the second report on, is
+//   shown beside, for reading.
 //
 // Two periods: March 2024 with two systems (about 21,000 rows) and the two
 // years with every system (all the rows). And psql with nothing to run, to
@@ -40,7 +44,7 @@
 
 namespace {
 
-constexpr int kCleanups = 1'000'000;
+int Cleanups() { return BenchRows(); }
 const char* const kDatabase = "limpeza_bench";
 const char* const kDriver = "QPSQL";
 
@@ -48,7 +52,7 @@ PgServer* server = nullptr;
 
 // The server and its database, made once for the whole run.
 void MakeDatabase() {
-    std::fprintf(stderr, "Gerando %d limpezas no PostgreSQL...\n", kCleanups);
+    std::fprintf(stderr, "Gerando %d limpezas no PostgreSQL...\n", Cleanups());
     QElapsedTimer timer;
     timer.start();
     if (!server->Psql(QStringLiteral("postgres"), QStringLiteral("CREATE DATABASE %1").arg(kDatabase)))
@@ -60,7 +64,7 @@ void MakeDatabase() {
         db.setUserName(PgServer::kAdmin);
         db.setDatabaseName(kDatabase);
         if (!db.open()) qFatal("cannot connect to the benchmark server");
-        CreateReportTables(db, QStringLiteral(REPORTS_DIR), true, kCleanups);
+        CreateReportTables(db, QStringLiteral(REPORTS_DIR), true, Cleanups());
         db.close();
     }
     QSqlDatabase::removeDatabase(QStringLiteral("gerador"));
@@ -125,6 +129,25 @@ void ComponentRows(benchmark::State& state, const Ask& ask) {
     state.counters["linhas"] = static_cast<double>(rows);
 }
 
+// The same, each time on a connection of its own, opened and closed: what
+// psql's figure counts too.
+void ComponentRowsConnecting(benchmark::State& state, const Ask& ask) {
+    ServerBench bench(ask);
+    ReportDatabase(HostConfig::Instance());  // the database is there, as a worker thread expects
+    const QString name = QStringLiteral("bench-conexao");
+    qsizetype rows = 0;
+    for (auto _ : state) {
+        {
+            QSqlDatabase db = OpenReportConnection(HostConfig::Instance(), name);
+            const ReportSnapshot snapshot(db, std::chrono::milliseconds(0));
+            rows = RunReportQuery(db, bench.sql, bench.params).RowCount();
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(name);
+    }
+    state.counters["linhas"] = static_cast<double>(rows);
+}
+
 // '?' by '$1', '$2'... outside string literals, as Qt's driver prepares it.
 QString NumberedParameters(const QString& positional) {
     QString sql;
@@ -185,14 +208,20 @@ void PsqlRows(benchmark::State& state, const Ask& ask) {
 }
 
 void BM_MonthTwoSystems_Component(benchmark::State& state) { ComponentRows(state, kMonthTwoSystems); }
+void BM_MonthTwoSystems_ComponentConnecting(benchmark::State& state) {
+    ComponentRowsConnecting(state, kMonthTwoSystems);
+}
 void BM_MonthTwoSystems_Psql(benchmark::State& state) { PsqlRows(state, kMonthTwoSystems); }
 void BM_TwoYearsAll_Component(benchmark::State& state) { ComponentRows(state, kTwoYearsAll); }
+void BM_TwoYearsAll_ComponentConnecting(benchmark::State& state) { ComponentRowsConnecting(state, kTwoYearsAll); }
 void BM_TwoYearsAll_Psql(benchmark::State& state) { PsqlRows(state, kTwoYearsAll); }
 // What psql's start, connection and end alone take, for reading the above.
 void BM_PsqlStartOnly(benchmark::State& state) { RunPsql(state, QString()); }
 BENCHMARK(BM_MonthTwoSystems_Component)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_MonthTwoSystems_ComponentConnecting)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_MonthTwoSystems_Psql)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_TwoYearsAll_Component)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_TwoYearsAll_ComponentConnecting)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_TwoYearsAll_Psql)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_PsqlStartOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -219,10 +248,12 @@ int main(int argc, char** argv) {
     }
     const int result = RunBenchmarks(
         argc, argv,
-        {{"um mês, dois sistemas: componente / psql", "BM_MonthTwoSystems_Component",
+        {{"um mês, dois sistemas: componente / psql", "BM_MonthTwoSystems_ComponentConnecting",
           "BM_MonthTwoSystems_Psql", 1.3},
-         {"dois anos, todos os sistemas: componente / psql", "BM_TwoYearsAll_Component",
-          "BM_TwoYearsAll_Psql", 1.3}});
+         {"dois anos, todos os sistemas: componente / psql", "BM_TwoYearsAll_ComponentConnecting",
+          "BM_TwoYearsAll_Psql", 1.3},
+         {"um mês, conexão já aberta / psql", "BM_MonthTwoSystems_Component", "BM_MonthTwoSystems_Psql", 1.3},
+         {"dois anos, conexão já aberta / psql", "BM_TwoYearsAll_Component", "BM_TwoYearsAll_Psql", 1.3}});
     QSqlDatabase::removeDatabase(QStringLiteral("relatorios"));
     return result;
 }

@@ -37,24 +37,43 @@ void PreviewPages::NoteCurrentPage() {
     emit CurrentPageChanged(current);
 }
 
+// The fitted zooms keep within the fixed zoom's bounds too: a window across
+// several screens would otherwise ask for pages of hundreds of megabytes,
+// and one shrunk to nothing for pages of no pixel.
 double PreviewPages::PixelsPerMm() const {
     const double real = logicalDpiX() / 25.4;
     const double fitWidth = std::max(1, viewport()->width() - 2 * kGap) / pageMm_.width();
+    double fitted = fitWidth;
     switch (zoom_) {
         case Zoom::FitWidth:
-            return fitWidth;
-        case Zoom::WholePage:
-            return std::min(fitWidth, std::max(1, viewport()->height() - 2 * kGap) / pageMm_.height());
-        case Zoom::Fixed:
             break;
+        case Zoom::WholePage:
+            fitted = std::min(fitWidth, std::max(1, viewport()->height() - 2 * kGap) / pageMm_.height());
+            break;
+        case Zoom::Fixed:
+            return real * fixedScale_;
     }
-    return real * fixedScale_;
+    return std::clamp(fitted, real * kLeastScale, real * kMostScale);
 }
 
-double PreviewPages::Scale() const { return PixelsPerMm() / (logicalDpiX() / 25.4); }
+// A page is painted at a whole number of dots an inch; the zoom is rounded
+// to it, so that the sheet on the screen is the painted image itself, pixel
+// for pixel. Stretching the image by the few pixels the rounding leaves
+// would drop or double lines of pixels: half a row gone at a reduced zoom,
+// a digit's strokes dropped ("1:.55") at a narrow width. A fitted zoom is
+// rounded down, so that the page still fits its window.
+int PreviewPages::PageDpi() const {
+    const double real = logicalDpiX() * devicePixelRatioF();
+    const double dpi = PixelsPerMm() * 25.4 * devicePixelRatioF();
+    const int rounded = zoom_ == Zoom::Fixed ? qRound(dpi) : static_cast<int>(std::floor(dpi));
+    return std::clamp(rounded, std::max(1, static_cast<int>(std::ceil(real * kLeastScale))),
+                      std::max(1, static_cast<int>(std::floor(real * kMostScale))));
+}
+
+double PreviewPages::Scale() const { return PageDpi() / devicePixelRatioF() / logicalDpiX(); }
 
 QSize PreviewPages::PageSize() const {
-    const double perMm = PixelsPerMm();
+    const double perMm = PageDpi() / devicePixelRatioF() / 25.4;
     return {std::max(1, qRound(pageMm_.width() * perMm)), std::max(1, qRound(pageMm_.height() * perMm))};
 }
 
@@ -122,7 +141,7 @@ const QImage& PreviewPages::Image(int page) {
         return cache_.front().image;
     }
     const double ratio = devicePixelRatioF();
-    QImage image = image_(page, qRound(PixelsPerMm() * 25.4 * ratio));
+    QImage image = image_(page, PageDpi());
     image.setDevicePixelRatio(ratio);
     ++painted_;
     cache_.push_front({page, std::move(image)});
@@ -144,7 +163,9 @@ void PreviewPages::paintEvent(QPaintEvent* /*event*/) {
         if (y >= viewport()->height()) break;
         const QRect sheet(left, y, page.width(), page.height());
         painter.fillRect(sheet.translated(3, 3), palette().shadow());
-        painter.drawImage(sheet, Image(n));
+        // Unscaled (see PageDpi); the sheet's size may differ from the
+        // image's by the rounding of a pixel, in the margin.
+        painter.drawImage(sheet.topLeft(), Image(n));
         any = true;
     }
     if (any) emit Painted();

@@ -62,6 +62,8 @@ private:
     };
 
     double PixelsPerMm() const;
+    // The resolution pages are painted at, in device pixels.
+    int PageDpi() const;
     QSize PageSize() const;
     int PageStep() const { return PageSize().height() + kGap; }
     int PageTop(int page) const { return kGap + (page - 1) * PageStep(); }

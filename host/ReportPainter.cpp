@@ -64,8 +64,19 @@ ReportPainter::Font ReportPainter::MakeFont(double points, bool bold) const {
     font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(points);
     font.setBold(bold);
-    const QFontMetricsF metrics(font, p_.device());
-    Font made{font, metrics, {}};
+    // Measured at a fixed high resolution and scaled to the device: a small
+    // screen font's hinted advances are rounded up, so measured on the
+    // device at a reduced zoom the hours of a date did not fit their column
+    // and came out elided ("10:…") where the PDF shows them whole. Scaled,
+    // a text takes the same share of its box at every zoom.
+    static const QImage reference = [] {
+        QImage image(1, 1, QImage::Format_RGB32);
+        image.setDotsPerMeterX(qRound(kMeasuringDpi / 0.0254));
+        image.setDotsPerMeterY(qRound(kMeasuringDpi / 0.0254));
+        return image;
+    }();
+    const QFontMetricsF metrics(font, &reference);
+    Font made{font, metrics, {}, p_.device()->logicalDpiY() / static_cast<double>(reference.logicalDpiY())};
     made.advances.fill(-1);
     return made;
 }
@@ -81,7 +92,7 @@ double ReportPainter::AdvancesSum(Font& font, const QString& text) {
         if (advance < 0) advance = static_cast<float>(font.metrics.horizontalAdvance(c));
         width += advance;
     }
-    return width;
+    return width * font.scale;
 }
 
 QRectF ReportPainter::Mm(double x, double y, double w, double h) const {
@@ -107,16 +118,16 @@ void ReportPainter::Text(const QRectF& mm, const QString& unbounded, Qt::Alignme
     const double sum = AdvancesSum(font, text);
     const bool surelyFits = sum >= 0 && sum * 1.05 + 1 <= box.width();
     const bool left = alignment & Qt::AlignLeft;
-    const double width = surelyFits && left ? 0 : font.metrics.horizontalAdvance(text);
+    const double width = surelyFits && left ? 0 : font.metrics.horizontalAdvance(text) * font.scale;
+    const double baseline = box.center().y() + (font.metrics.ascent() - font.metrics.descent()) * font.scale / 2;
     if (width > box.width()) {
-        const QString shown = font.metrics.elidedText(text, Qt::ElideRight, box.width());
-        return p_.drawText(QPointF(box.left(), box.center().y() + (font.metrics.ascent() - font.metrics.descent()) / 2),
-                           shown);
+        const QString shown = font.metrics.elidedText(text, Qt::ElideRight, box.width() / font.scale);
+        return p_.drawText(QPointF(box.left(), baseline), shown);
     }
     const double x = left ? box.left()
                           : alignment & Qt::AlignRight ? box.right() - width
                                                        : box.left() + (box.width() - width) / 2;
-    p_.drawText(QPointF(x, box.center().y() + (font.metrics.ascent() - font.metrics.descent()) / 2), text);
+    p_.drawText(QPointF(x, baseline), text);
 }
 
 void ReportPainter::Rule(double y, double thickness) {
@@ -145,7 +156,8 @@ double ReportPainter::PaintHeader() {
     if (!notice_.isEmpty()) {
         // The notice is whole; a long title gives way to it.
         const double noticeWidth =
-            fonts_[ColumnHeader].metrics.horizontalAdvance(notice_) / dotsPerMm_ + 2 * kPadding + 1;
+            fonts_[ColumnHeader].metrics.horizontalAdvance(notice_) * fonts_[ColumnHeader].scale / dotsPerMm_ +
+            2 * kPadding + 1;
         titleWidth = std::max(0.0, width_ - noticeWidth);
         Text({titleWidth, 0, width_ - titleWidth, kTitleHeight}, notice_, Qt::AlignRight, ColumnHeader);
     }

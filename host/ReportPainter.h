@@ -19,10 +19,11 @@ HOST_EXPORT QString PageText(const QString& text);
 
 // Paints complete pages of a report on one painter, whose origin is the top
 // left corner of the page's paint rect, converting millimetres to the
-// device's pixels. Fonts and their metrics are made once, for that device; a
-// text is shaped and measured only when the sum of its characters' advances
-// says it might not fit its box (or to align it right or centred), and
-// elided only when it does not fit.
+// device's pixels. Fonts and their metrics are made once, the metrics taken
+// at a high resolution and scaled to the device, so that a text fits its box
+// alike at every zoom and on paper; a text is shaped and measured only when
+// the sum of its characters' advances says it might not fit its box (or to
+// align it right or centred), and elided only when it does not fit.
 class ReportPainter {
 public:
     ReportPainter(const ReportDefinition& report, const ReportData& data, const ReportLayout& layout,
@@ -37,7 +38,11 @@ private:
         QFontMetricsF metrics;
         // The advances of the Latin-1 characters met so far (-1: not yet).
         std::array<float, 256> advances;
+        // From `metrics` (taken at kMeasuringDpi) to the device's pixels.
+        double scale;
     };
+    // Texts are measured at this resolution, whatever the device's.
+    static constexpr int kMeasuringDpi = 1200;
     enum FontRole { Title, Parameters, ColumnHeader, GroupHeading, Row, TotalRow, Footer, kFontRoles };
 
     Font MakeFont(double points, bool bold) const;

@@ -114,6 +114,8 @@
 //     0000-01-01, 10,000 characters)
 //   [dates] first_day_of_week not          "O arquivo de configuração ..., linha N: valor  nothing opened; status 1
 //     domingo or segunda                      inválido em [dates] first_day_of_week ..."
+//   preview window shrunk to a sliver or   the page at 10% to 400%, whole rows             the page on view
+//     stretched across several screens
 // clang-format on
 //
 // A PostgreSQL server that stops answering in the middle of a report
@@ -171,6 +173,7 @@
 #include "HostConfig.h"
 #include "HostRun.h"
 #include "PesquisaLista.h"
+#include "PreviewPages.h"
 #include "ReportPainter.h"
 #include "ReportProgressDialog.h"
 #include "ReportQuery.h"
@@ -2077,5 +2080,49 @@ INSTANTIATE_TEST_SUITE_P(
                          "segunda)")},
         PeriodInput{"WeekStartAsANumber", {}, "[dates]\nfirst_day_of_week = 1\n", "open\n", 1,
                     Text("inválido em [dates] first_day_of_week: '1'")}));
+// ---------------------------------------------------------------------------
+// The preview's window at sizes no page fits, or that a page would fill only
+// at hundreds of megabytes: the page is painted within the zoom's bounds
+// (10% to 400%), whole.
+struct PreviewWindow {
+    const char* name;
+    QSize size;
+    PreviewPages::Zoom zoom;
+};
+
+void PrintTo(const PreviewWindow& window, std::ostream* out) { *out << window.name; }
+
+class HostilePreviewWindow : public ::testing::TestWithParam<PreviewWindow> {};
+
+TEST_P(HostilePreviewWindow, PaintsThePageWithinTheZoomsBounds) {
+    int largestDpi = 0;
+    int smallestDpi = 1 << 30;
+    PreviewPages pages(QSizeF(210, 297), [&](int /*page*/, int dpi) {
+        largestDpi = std::max(largestDpi, dpi);
+        smallestDpi = std::min(smallestDpi, dpi);
+        QImage image(qRound(210 * dpi / 25.4), qRound(297 * dpi / 25.4), QImage::Format_RGB32);
+        image.fill(Qt::white);
+        return image;
+    });
+    pages.SetPageCount(2, true);
+    pages.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&pages));
+    pages.SetZoom(GetParam().zoom);
+    pages.resize(GetParam().size);
+    pages.viewport()->repaint();
+    QApplication::processEvents();
+    const double dpi = pages.logicalDpiX() * pages.devicePixelRatioF();
+    EXPECT_LE(largestDpi, qRound(dpi * 4.0)) << "a page painted beyond 400%";
+    EXPECT_GE(smallestDpi, qRound(dpi * 0.1)) << "a page painted below 10%";
+    EXPECT_GE(pages.Scale(), 0.099);
+    EXPECT_LE(pages.Scale(), 4.001);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, HostilePreviewWindow,
+    ::testing::Values(PreviewWindow{"Sliver", QSize(30, 20), PreviewPages::Zoom::FitWidth},
+                      PreviewWindow{"SliverWholePage", QSize(30, 20), PreviewPages::Zoom::WholePage},
+                      PreviewWindow{"AcrossScreensFitWidth", QSize(7680, 400), PreviewPages::Zoom::FitWidth}),
+    [](const ::testing::TestParamInfo<PreviewWindow>& info) { return std::string(info.param.name); });
 
 }  // namespace
