@@ -20,6 +20,7 @@
 #include "HostWindow.h"
 #include "ScriptReader.h"
 #include "ScriptRunner.h"
+#include "WindowPlacement.h"
 
 namespace {
 
@@ -152,6 +153,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", qPrintable(e.Message()));
         return 1;
     }
+    if (!scripted) window.RememberPlacement(WindowPlacementFile());
     window.show();
     QApplication::setActiveWindow(&window);
     if (scripted) return RunScript(window, options);

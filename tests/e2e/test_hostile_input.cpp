@@ -43,6 +43,9 @@
 //     a key twice, a relative or empty url,  dizer [database]?" and the like (status 1)
 //     a line that is no key = value, a key
 //     outside a section
+//   window placement file: garbage, empty, the window at its first size; on closing,       the placement is written
+//     over 4 KiB, a link to /dev/zero,       nothing said                                    whole in its place
+//     a FIFO, a folder, cut short                                                            (a folder: left as it was)
 // clang-format on
 //
 // Broken form definitions (unknown class, property or handler, a truncated
@@ -63,9 +66,12 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QProcess>
+#include <QScreen>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QTest>
+#include <functional>
 #include <map>
 #include <memory>
 #include <tuple>
@@ -77,12 +83,14 @@
 #include "Funcoes.h"
 #include "HostConfig.h"
 #include "HostRun.h"
+#include "HostWindow.h"
 #include "PesquisaLista.h"
 #include "QtPrinters.h"
 #include "ReportDatabase.h"
 #include "ReportDefinition.h"
 #include "ReportDesigner.h"
 #include "SmallFileSystem.h"
+#include "WindowPlacement.h"
 
 namespace {
 
@@ -1086,5 +1094,57 @@ TEST(ParallelHosts, MakingTheSampleTogetherGivesEveryOneTheSameWholeDatabase) {
                                  .filter(QRegularExpression("^(?!sample\\.db)"));
     EXPECT_TRUE(left.isEmpty()) << left.join(' ').toStdString();
 }
+
+// A placement file that is not one: the window opens at its first size, and
+// closing writes a good one in its place.
+struct BrokenPlacement {
+    const char* name;
+    std::function<void(const QString& file)> make;
+    bool replaced;  // closing puts a placement there
+};
+
+void PrintTo(const BrokenPlacement& row, std::ostream* os) { *os << row.name; }
+
+class HostilePlacement : public ::testing::TestWithParam<BrokenPlacement> {
+protected:
+    void TearDown() override { Application->SetMdiArea(nullptr); }
+    QTemporaryDir state_;
+};
+
+TEST_P(HostilePlacement, OpensAtTheFirstSizeAndIsWrittenAgainOnClosing) {
+    const QString file = state_.filePath("rclhost/janela");
+    QDir().mkpath(QFileInfo(file).path());
+    GetParam().make(file);
+    auto window = std::make_unique<HostWindow>();
+    window->RememberPlacement(file);
+    window->show();
+    EXPECT_EQ(window->size(), FirstSize(window->screen()->availableGeometry()));
+    window->resize(640, 480);
+    EXPECT_TRUE(window->close());
+    QFileInfo written(file);
+    EXPECT_EQ(written.isFile() && !written.isSymLink(), GetParam().replaced);
+    EXPECT_EQ(written.isDir(), !GetParam().replaced);
+    window = std::make_unique<HostWindow>();
+    window->RememberPlacement(file);
+    EXPECT_EQ(window->size() == QSize(640, 480), GetParam().replaced);
+}
+
+QByteArray RealPlacement() {
+    QWidget widget;
+    widget.setGeometry(10, 10, 300, 200);
+    return widget.saveGeometry();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, HostilePlacement,
+    ::testing::Values(
+        BrokenPlacement{"Garbage", [](const QString& f) { WriteFile(f, "não é uma janela\n"); }, true},
+        BrokenPlacement{"Empty", [](const QString& f) { WriteFile(f, ""); }, true},
+        BrokenPlacement{"OverTheLimit", [](const QString& f) { WriteFile(f, RealPlacement() + QByteArray(5000, 0)); }, true},
+        BrokenPlacement{"CutShort", [](const QString& f) { WriteFile(f, RealPlacement().left(20)); }, true},
+        BrokenPlacement{"LinkToDevZero", [](const QString& f) { QFile::link("/dev/zero", f); }, true},
+        BrokenPlacement{"Fifo", [](const QString& f) { mkfifo(QFile::encodeName(f).constData(), 0600); }, true},
+        BrokenPlacement{"Folder", [](const QString& f) { QDir().mkpath(f); }, false}),
+    [](const ::testing::TestParamInfo<BrokenPlacement>& info) { return std::string(info.param.name); });
 
 }  // namespace
