@@ -115,9 +115,19 @@ int RunScript(HostWindow& window, const HostOptions& options) {
 int main(int argc, char** argv) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    // --help and --version answer before anything needs a display.
+    if (const QString information = HostOptions::Information(arguments); !information.isNull()) {
+        std::fputs(information.toLocal8Bit().constData(), stdout);
+        return 0;
+    }
     const bool scripted = arguments.contains("--script") || arguments.contains("--create-db");
     if (scripted && !HasDisplay() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     if (!scripted && !HasDisplay() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        // A mistyped option is said as such, not taken for a missing display.
+        if (const QString error = HostOptions::ArgumentError(arguments); !error.isEmpty()) {
+            std::fprintf(stderr, "%s\n", qPrintable(error));
+            return 1;
+        }
         std::fprintf(stderr, "Não há tela disponível. Para rodar sem tela use o modo de script:\n"
                              "  rclhost --script ARQUIVO [--out PASTA]\n");
         return 1;

@@ -43,6 +43,10 @@
 //     a key twice, a relative or empty url,  dizer [database]?" and the like (status 1)
 //     a line that is no key = value, a key
 //     outside a section
+//   --help, -h, --version without a        the options in Portuguese, or "rclhost 4.7.10"  -
+//     display nor QT_QPA_PLATFORM            (status 0)
+//   --hlep, --db without its value,        "Opção desconhecida: --hlep (rclhost --help      -
+//     without a display                      lista as opções)" and the like (status 1)
 //   window placement file: garbage, empty, the window at its first size; on closing,       the placement is written
 //     over 4 KiB, a link to /dev/zero,       nothing said                                    whole in its place
 //     a FIFO, a folder, cut short                                                            (a folder: left as it was)
@@ -82,6 +86,7 @@
 #include "DatabaseScripts.h"
 #include "Funcoes.h"
 #include "HostConfig.h"
+#include "HostOptions.h"
 #include "HostRun.h"
 #include "HostWindow.h"
 #include "PesquisaLista.h"
@@ -1093,6 +1098,56 @@ TEST(ParallelHosts, MakingTheSampleTogetherGivesEveryOneTheSameWholeDatabase) {
                                  .entryList(QDir::Files | QDir::Hidden, QDir::Name)
                                  .filter(QRegularExpression("^(?!sample\\.db)"));
     EXPECT_TRUE(left.isEmpty()) << left.join(' ').toStdString();
+}
+
+// ---------------------------------------------------------------------------
+// The command line where there is no display at all: information options
+// answer, a mistyped option is named as such.
+
+struct CommandLine {
+    const char* name;
+    QStringList arguments;
+    int exitCode;
+    const char* out;     // standard output holds it
+    const char* errors;  // standard error holds it
+};
+
+void PrintTo(const CommandLine& row, std::ostream* os) { *os << row.name; }
+
+class HostileCommandLine : public ::testing::TestWithParam<CommandLine> {};
+
+TEST_P(HostileCommandLine, AnswersWithoutADisplay) {
+    const CommandLine& row = GetParam();
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) environment.remove(name);
+    process.setProcessEnvironment(environment);
+    process.start(HOST_PATH, row.arguments);
+    ASSERT_TRUE(process.waitForFinished(60000));
+    const QString out = QString::fromUtf8(process.readAllStandardOutput());
+    const QString errors = QString::fromUtf8(process.readAllStandardError());
+    EXPECT_EQ(process.exitCode(), row.exitCode) << errors.toStdString();
+    EXPECT_TRUE(out.contains(Text(row.out))) << out.toStdString();
+    EXPECT_TRUE(errors.contains(Text(row.errors))) << errors.toStdString();
+    EXPECT_FALSE(errors.contains(Text("Não há tela"))) << errors.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, HostileCommandLine,
+    ::testing::Values(
+        CommandLine{"Help", {"--help"}, 0, "Uso: rclhost [OPÇÃO]...", ""},
+        CommandLine{"ShortHelpAfterOtherOptions", {"--db", "x.db", "-h"}, 0, "--create-db        cria", ""},
+        CommandLine{"Version", {"--version"}, 0, "rclhost " RCLHOST_VERSION "\n", ""},
+        CommandLine{"Mistyped", {"--hlep"}, 1, "", "Opção desconhecida: --hlep (rclhost --help lista as opções)"},
+        CommandLine{"ValueMissing", {"--db"}, 1, "", "Falta o valor da opção --db"}),
+    [](const ::testing::TestParamInfo<CommandLine>& info) { return std::string(info.param.name); });
+
+// Every option of the host is in --help.
+TEST(HostileCommandLineHelp, NamesEveryOption) {
+    const QString usage = HostOptions::Usage();
+    for (const char* option : {"--module", "--reports", "--help-dir", "--db", "--create-db", "--sample",
+                               "--script", "--out", "--config", "--help", "--version"})
+        EXPECT_TRUE(usage.contains(QString(option) + ' ')) << option;
 }
 
 // A placement file that is not one: the window opens at its first size, and
