@@ -69,7 +69,10 @@ void HostWindow::ListScreens() {
         item->setCheckable(true);
         item->setChecked(screen == mdiArea_->activeSubWindow());
         group->addAction(item);
-        connect(item, &QAction::triggered, mdiArea_, [this, screen] { mdiArea_->setActiveSubWindow(screen); });
+        connect(item, &QAction::triggered, mdiArea_, [this, screen] {
+            if (screen->isMinimized()) screen->showNormal();  // chosen to be worked in
+            mdiArea_->setActiveSubWindow(screen);
+        });
     }
 }
 

@@ -47,7 +47,7 @@
 //     display nor QT_QPA_PLATFORM            (status 0)
 //   --hlep, --db without its value,        "Opção desconhecida: --hlep (rclhost --help      -
 //     without a display                      lista as opções)" and the like (status 1)
-//   window placement file: garbage, empty, the window at its first size; on closing,       the placement is written
+//   window placement file: garbage,        the window at its first size; on closing,       the placement is written
 //     over 4 KiB, a link to /dev/zero,       nothing said                                    whole in its place
 //     a FIFO, a folder, cut short                                                            (a folder: left as it was)
 // clang-format on
@@ -1194,7 +1194,6 @@ INSTANTIATE_TEST_SUITE_P(
     Table, HostilePlacement,
     ::testing::Values(
         BrokenPlacement{"Garbage", [](const QString& f) { WriteFile(f, "não é uma janela\n"); }, true},
-        BrokenPlacement{"Empty", [](const QString& f) { WriteFile(f, ""); }, true},
         BrokenPlacement{"OverTheLimit", [](const QString& f) { WriteFile(f, RealPlacement() + QByteArray(5000, 0)); }, true},
         BrokenPlacement{"CutShort", [](const QString& f) { WriteFile(f, RealPlacement().left(20)); }, true},
         BrokenPlacement{"LinkToDevZero", [](const QString& f) { QFile::link("/dev/zero", f); }, true},
