@@ -76,9 +76,12 @@ void HostWindow::ListScreens() {
     }
 }
 
+// Minimised screens are asked too: their OnClose may free them. A screen
+// that answers by minimising has let go; one that stays as it was (and not
+// minimised) has refused.
 bool HostWindow::CloseScreens() {
     for (QMdiSubWindow* screen : mdiArea_->subWindowList()) {
-        if (!screen->isVisible() || screen->isMinimized()) continue;
+        if (!screen->isVisible()) continue;
         if (!screen->close() && screen->isVisible() && !screen->isMinimized()) return false;
     }
     return true;

@@ -79,6 +79,7 @@ class HostCloseKeys : public HostDesktop, public ::testing::WithParamInterface<C
 TEST_P(HostCloseKeys, CloseThroughTheScreensOwnClosePath) {
     const CloseKey& row = GetParam();
     QPointer<TForm> other = OpenScreen("Outra", caFree);
+    other->SubWindow()->showMinimized();  // asked all the same
     QPointer<TForm> screen = OpenScreen("Tela", row.action);
     ASSERT_EQ(window->MdiArea()->activeSubWindow(), screen->SubWindow());
     Press(screen, row.key, row.modifiers);
