@@ -50,6 +50,7 @@
 //   window placement file: garbage,        the window at its first size; on closing,       the placement is written
 //     over 4 KiB, a link to /dev/zero,       nothing said                                    whole in its place
 //     a FIFO, a folder, cut short                                                            (a folder: left as it was)
+//   a placement file in a scripted run     the host at 1000x700                            the file, byte for byte
 // clang-format on
 //
 // Broken form definitions (unknown class, property or handler, a truncated
@@ -66,6 +67,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
+#include <QImage>
 #include <QJsonArray>
 #include <QLineEdit>
 #include <QMenu>
@@ -1188,6 +1190,18 @@ QByteArray RealPlacement() {
     QWidget widget;
     widget.setGeometry(10, 10, 300, 200);
     return widget.saveGeometry();
+}
+
+// Scripts see the same window whatever the desktop left behind.
+TEST(HostilePlacementScripted, IsNeitherAppliedNorWritten) {
+    HostWorkspace workspace;
+    const QString file = workspace.StateHome() + "/rclhost/janela";
+    QDir().mkpath(QFileInfo(file).path());
+    WriteFile(file, RealPlacement());
+    const HostRun run = workspace.Run("screenshot host.png\n");
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    EXPECT_EQ(QImage(workspace.Output() + "/host.png").size(), QSize(1000, 700));
+    EXPECT_EQ(ReadFile(file), RealPlacement());
 }
 
 INSTANTIATE_TEST_SUITE_P(
