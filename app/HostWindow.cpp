@@ -1,10 +1,10 @@
 #include "HostWindow.h"
 
-#include <QActionGroup>
 #include <QCloseEvent>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPointer>
 #include <QScreen>
 #include <cstdio>
 
@@ -58,7 +58,6 @@ void HostWindow::ListScreens() {
     const QList<QMdiSubWindow*> screens = mdiArea_->subWindowList();
     if (screens.isEmpty()) return;
     windowsMenu_->addSeparator();
-    auto* group = new QActionGroup(windowsMenu_);
     int number = 0;
     for (QMdiSubWindow* screen : screens) {
         if (!screen->isVisible()) continue;
@@ -68,8 +67,8 @@ void HostWindow::ListScreens() {
         QAction* item = windowsMenu_->addAction(number <= 9 ? QStringLiteral("&%1 %2").arg(number).arg(title) : title);
         item->setCheckable(true);
         item->setChecked(screen == mdiArea_->activeSubWindow());
-        group->addAction(item);
-        connect(item, &QAction::triggered, mdiArea_, [this, screen] {
+        connect(item, &QAction::triggered, mdiArea_, [this, screen = QPointer<QMdiSubWindow>(screen)] {
+            if (!screen) return;                              // closed meanwhile
             if (screen->isMinimized()) screen->showNormal();  // chosen to be worked in
             mdiArea_->setActiveSubWindow(screen);
         });
