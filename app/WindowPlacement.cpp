@@ -37,7 +37,8 @@ bool RestorePlacement(QWidget& window, const QString& file) {
 void SavePlacement(const QWidget& window, const QString& file) {
     const QString folder = QFileInfo(file).absolutePath();
     if (!QDir().mkpath(folder))
-        throw Exception(QStringLiteral("Não foi possível criar a pasta %1.").arg(QDir::toNativeSeparators(folder)));
+        throw Exception(QStringLiteral("Não foi possível criar a pasta %1.")
+                            .arg(QDir::toNativeSeparators(folder)));
     SafeFile out(file);
     out.Device().write(window.saveGeometry());
     out.Commit();

@@ -83,7 +83,8 @@ TEST_P(HostCloseKeys, CloseThroughTheScreensOwnClosePath) {
     QPointer<TForm> screen = OpenScreen("Tela", row.action);
     ASSERT_EQ(window->MdiArea()->activeSubWindow(), screen->SubWindow());
     Press(screen, row.key, row.modifiers);
-    EXPECT_EQ(!screen.isNull() && screen->SubWindow() && screen->SubWindow()->isVisible(), row.screenLeft);
+    EXPECT_EQ(!screen.isNull() && screen->SubWindow() && screen->SubWindow()->isVisible(),
+              row.screenLeft);
     EXPECT_EQ(window->isVisible(), row.hostOpen);
     // Ctrl+F4 closes the active screen only; Sair closes the others too,
     // those before a screen that stays included.
@@ -95,11 +96,12 @@ TEST_P(HostCloseKeys, CloseThroughTheScreensOwnClosePath) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, HostCloseKeys,
-    ::testing::Values(CloseKey{"CtrlF4Frees", Qt::ControlModifier, Qt::Key_F4, caFree, false, true},
-                      CloseKey{"CtrlF4Refused", Qt::ControlModifier, Qt::Key_F4, caNone, true, true},
-                      CloseKey{"CtrlF4Minimises", Qt::ControlModifier, Qt::Key_F4, caMinimize, true, true},
-                      CloseKey{"CtrlQClosesAll", Qt::ControlModifier, Qt::Key_Q, caFree, false, false},
-                      CloseKey{"CtrlQRefusedKeepsTheHost", Qt::ControlModifier, Qt::Key_Q, caNone, true, true}),
+    ::testing::Values(
+        CloseKey{"CtrlF4Frees", Qt::ControlModifier, Qt::Key_F4, caFree, false, true},
+        CloseKey{"CtrlF4Refused", Qt::ControlModifier, Qt::Key_F4, caNone, true, true},
+        CloseKey{"CtrlF4Minimises", Qt::ControlModifier, Qt::Key_F4, caMinimize, true, true},
+        CloseKey{"CtrlQClosesAll", Qt::ControlModifier, Qt::Key_Q, caFree, false, false},
+        CloseKey{"CtrlQRefusedKeepsTheHost", Qt::ControlModifier, Qt::Key_Q, caNone, true, true}),
     [](const ::testing::TestParamInfo<CloseKey>& info) { return std::string(info.param.name); });
 
 TEST_F(HostDesktop, JanelaListsTheOpenScreensCheckingTheActiveAndShowsTheOneChosenByNumber) {
@@ -107,8 +109,9 @@ TEST_F(HostDesktop, JanelaListsTheOpenScreensCheckingTheActiveAndShowsTheOneChos
     first->SubWindow()->showMinimized();
     OpenScreen("Segunda");
     Press(window.get(), Qt::Key_J, Qt::AltModifier);
-    EXPECT_EQ(OpenMenuItems(), QStringList({"&Cascata", "&Lado a lado", "&Fechar\tCtrl+F4", "Fechar &todas",
-                                            "&1 Relatório && Cia", "&2 Segunda (v)"}));
+    EXPECT_EQ(OpenMenuItems(),
+              QStringList({"&Cascata", "&Lado a lado", "&Fechar\tCtrl+F4", "Fechar &todas",
+                           "&1 Relatório && Cia", "&2 Segunda (v)"}));
     ASSERT_NE(QApplication::activePopupWidget(), nullptr);
     Press(QApplication::activePopupWidget(), Qt::Key_1);
     EXPECT_EQ(window->MdiArea()->activeSubWindow(), first->SubWindow());
@@ -126,7 +129,8 @@ TEST_F(HostDesktop, NoMenuHasTwoItemsWithOneAccelerator) {
             const qsizetype at = text.indexOf('&');
             if (at < 0 || at + 1 >= text.size()) continue;
             const QString key = text.mid(at + 1, 1).toLower();
-            EXPECT_FALSE(seen.contains(key)) << menu.toStdString() << ": " << item->text().toStdString();
+            EXPECT_FALSE(seen.contains(key))
+                << menu.toStdString() << ": " << item->text().toStdString();
             seen << key;
         }
     };
