@@ -25,6 +25,8 @@
 //                   keys and period presets start from it)
 //   --config FILE   the configuration file (default: DefaultConfigFile(),
 //                   which may be missing; a file given here must exist)
+//   -h, --help      the options in Portuguese (Usage), and end
+//   --version       "rclhost <version>", and end
 struct HostOptions {
     QStringList modules;
     QString reportsDir;
@@ -42,4 +44,12 @@ struct HostOptions {
     QString error;       // a command line that cannot be used
 
     static HostOptions Parse(const QStringList& arguments, const QString& hostDir);
+    // What --help or --version asks for (the first of them, among the
+    // options before any that cannot be used), or a null text. Needs no
+    // application object, so it works without a display.
+    static QString Information(const QStringList& arguments);
+    // Why the options as written cannot be used (an unknown option, a
+    // missing value...), or the empty text; folders are not looked at.
+    static QString ArgumentError(const QStringList& arguments);
+    static QString Usage();
 };

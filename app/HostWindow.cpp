@@ -1,22 +1,29 @@
 #include "HostWindow.h"
 
+#include <QCloseEvent>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPointer>
+#include <QScreen>
+#include <cstdio>
 
 #include "Forms.h"
 #include "HelpWindow.h"
 #include "HostConfig.h"
 #include "SysUtils.h"
+#include "WindowPlacement.h"
 
 HostWindow::HostWindow() : mdiArea_(new QMdiArea(this)) {
     setCentralWidget(mdiArea_);
     resize(1000, 700);
     modulesMenu_ = menuBar()->addMenu(QStringLiteral("&Módulos"));
-    QMenu* windows = menuBar()->addMenu(QStringLiteral("&Janela"));
-    windows->addAction(QStringLiteral("&Cascata"), mdiArea_, &QMdiArea::cascadeSubWindows);
-    windows->addAction(QStringLiteral("&Lado a lado"), mdiArea_, &QMdiArea::tileSubWindows);
-    windows->addAction(QStringLiteral("&Fechar todas"), mdiArea_, &QMdiArea::closeAllSubWindows);
-    QMenu* help = menuBar()->addMenu(QStringLiteral("A&juda"));
+    modulesEnd_ = modulesMenu_->addSeparator();
+    modulesMenu_->addAction(QStringLiteral("&Sair"), QKeySequence(Qt::CTRL | Qt::Key_Q), this, &QWidget::close);
+    windowsMenu_ = menuBar()->addMenu(QStringLiteral("&Janela"));
+    connect(windowsMenu_, &QMenu::aboutToShow, this, &HostWindow::ListScreens);
+    ListScreens();
+    QMenu* help = menuBar()->addMenu(QStringLiteral("Aj&uda"));
     help->addAction(QStringLiteral("&Sobre..."), this, &HostWindow::ShowAbout);
     Application->SetMdiArea(mdiArea_);
     Application->SetTitle(QStringLiteral("Gestão Empresarial"));
@@ -28,6 +35,72 @@ HostWindow::HostWindow() : mdiArea_(new QMdiArea(this)) {
 }
 
 HostWindow::~HostWindow() { Application->SetHelpHook(nullptr); }
+
+void HostWindow::RememberPlacement(const QString& file) {
+    placementFile_ = file;
+    if (RestorePlacement(*this, file)) return;
+    const QRect available = screen()->availableGeometry();
+    resize(FirstSize(available));
+    move(available.center() - rect().center());
+}
+
+// The screens come after the fixed items, numbered for the keyboard; the
+// list is made again each time the menu opens, so it is never stale.
+void HostWindow::ListScreens() {
+    windowsMenu_->clear();
+    windowsMenu_->addAction(QStringLiteral("&Cascata"), mdiArea_, &QMdiArea::cascadeSubWindows);
+    windowsMenu_->addAction(QStringLiteral("&Lado a lado"), mdiArea_, &QMdiArea::tileSubWindows);
+    // Ctrl+F4 itself belongs to each screen's window menu (Qt's "Fechar",
+    // which closes it as its close button does); a second shortcut here
+    // would make the key ambiguous, and then it would do nothing.
+    windowsMenu_->addAction(QStringLiteral("&Fechar\tCtrl+F4"), mdiArea_, &QMdiArea::closeActiveSubWindow);
+    windowsMenu_->addAction(QStringLiteral("Fechar &todas"), mdiArea_, &QMdiArea::closeAllSubWindows);
+    const QList<QMdiSubWindow*> screens = mdiArea_->subWindowList();
+    if (screens.isEmpty()) return;
+    windowsMenu_->addSeparator();
+    int number = 0;
+    for (QMdiSubWindow* screen : screens) {
+        if (!screen->isVisible()) continue;
+        ++number;
+        QString title = screen->windowTitle();
+        title.replace('&', QStringLiteral("&&"));
+        QAction* item = windowsMenu_->addAction(number <= 9 ? QStringLiteral("&%1 %2").arg(number).arg(title) : title);
+        item->setCheckable(true);
+        item->setChecked(screen == mdiArea_->activeSubWindow());
+        connect(item, &QAction::triggered, mdiArea_, [this, screen = QPointer<QMdiSubWindow>(screen)] {
+            if (!screen) return;                              // closed meanwhile
+            if (screen->isMinimized()) screen->showNormal();  // chosen to be worked in
+            mdiArea_->setActiveSubWindow(screen);
+        });
+    }
+}
+
+// Minimised screens are asked too: their OnClose may free them. A screen
+// that answers by minimising has let go; one that stays as it was (and not
+// minimised) has refused.
+bool HostWindow::CloseScreens() {
+    for (QMdiSubWindow* screen : mdiArea_->subWindowList()) {
+        if (!screen->isVisible()) continue;
+        if (!screen->close() && screen->isVisible() && !screen->isMinimized()) return false;
+    }
+    return true;
+}
+
+void HostWindow::closeEvent(QCloseEvent* event) {
+    if (!CloseScreens()) {
+        event->ignore();
+        return;
+    }
+    if (!placementFile_.isEmpty()) {
+        try {
+            SavePlacement(*this, placementFile_);
+        } catch (const Exception& e) {
+            std::fprintf(stderr, "Aviso: o tamanho e a posição da janela não foram guardados: %s\n",
+                         qPrintable(e.Message()));
+        }
+    }
+    QMainWindow::closeEvent(event);
+}
 
 bool HostWindow::ShowHelp(const QString& file, int context) {
     HelpPage page;
@@ -46,7 +119,10 @@ bool HostWindow::ShowHelp(const QString& file, int context) {
 LoadedModule& HostWindow::AddModule(const QString& path) {
     modules_.push_back(std::make_unique<LoadedModule>(path));
     LoadedModule& module = *modules_.back();
-    modulesMenu_->addAction(module.Title(), this, [this, &module] { OpenModule(module); });
+    // A module's title is shown as written: an '&' in it is no accelerator.
+    auto* item = new QAction(QString(module.Title()).replace('&', QStringLiteral("&&")), modulesMenu_);
+    connect(item, &QAction::triggered, this, [this, &module] { OpenModule(module); });
+    modulesMenu_->insertAction(modulesEnd_, item);
     return module;
 }
 

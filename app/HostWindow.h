@@ -10,9 +10,15 @@
 class HelpWindow;
 
 // The host's main window: an MDI area for the modules' screens, a menu with
-// one entry per loaded module (with its version), a window menu, and an about
+// one entry per loaded module (with its version) and "Sair" (Ctrl+Q), a
+// window menu ("Janela": cascade, tile, close the active screen with Ctrl+F4,
+// close all, then the open screens, the active one checked), and an about
 // box. Choosing a module calls its IniProc; an error it raises is shown. A
 // screen's help key opens the topic in the host's help window.
+//
+// Closing the window (Sair, Alt+F4, the desktop's close button) first closes
+// every screen as its own close button does; while one stays open (its
+// OnClose answered caNone) the host stays open too.
 class HostWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -34,15 +40,31 @@ public:
     // Calls the module's IniProc; errors become messages.
     void OpenModule(const LoadedModule& module);
 
+    // Opens where the placement file says, else at FirstSize in the middle of
+    // the screen, and writes the placement there when the window closes (a
+    // failure to write is said on standard error: the host is closing).
+    // Without this call the window opens at 1000x700 and remembers nothing,
+    // as scripted runs need.
+    void RememberPlacement(const QString& file);
+
 signals:
     // A help topic has been shown; `title` is its page's title.
     void HelpShown(const QString& file, int context, const QString& title);
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void ShowAbout();
+    void ListScreens();
+    // Closes every screen through its close path; false when one stayed open.
+    bool CloseScreens();
 
     QMdiArea* mdiArea_;
     QMenu* modulesMenu_;
+    QAction* modulesEnd_;  // the separator above Sair
+    QMenu* windowsMenu_;
+    QString placementFile_;
     HelpWindow* help_ = nullptr;
     std::vector<std::unique_ptr<LoadedModule>> modules_;
 };

@@ -31,6 +31,7 @@
 #include "SafeFile.h"
 #include "ScriptReader.h"
 #include "ScriptRunner.h"
+#include "WindowPlacement.h"
 
 namespace {
 
@@ -150,12 +151,22 @@ int Ended(int status) {
 int main(int argc, char** argv) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    // --help and --version answer before anything needs a display.
+    if (const QString information = HostOptions::Information(arguments); !information.isNull()) {
+        std::fputs(information.toLocal8Bit().constData(), stdout);
+        return 0;
+    }
     const bool scripted = arguments.contains("--script") || arguments.contains("--create-db");
     // A reader that closes the events' pipe is a failed write to report
     // (status 1), not a signal that ends the host before it can say so.
     if (scripted) std::signal(SIGPIPE, SIG_IGN);
     if (scripted && !HasDisplay() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     if (!scripted && !HasDisplay() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        // A mistyped option is said as such, not taken for a missing display.
+        if (const QString error = HostOptions::ArgumentError(arguments); !error.isEmpty()) {
+            std::fprintf(stderr, "%s\n", qPrintable(error));
+            return 1;
+        }
         std::fprintf(stderr, "Não há tela disponível. Para rodar sem tela use o modo de script:\n"
                              "  rclhost --script ARQUIVO [--out PASTA]\n");
         return 1;
@@ -192,6 +203,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", qPrintable(e.Message()));
         return 1;
     }
+    if (!scripted) window.RememberPlacement(WindowPlacementFile());
     window.show();
     QApplication::setActiveWindow(&window);
     return Ended(scripted ? RunScript(window, options) : QApplication::exec());

@@ -26,11 +26,34 @@ endif()
 install(FILES app/rclhost.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES app/icons/rclhost.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 
+# The manual page and the Debian changelog go compressed (gzip -9n: no name
+# nor time stamp inside, so the same sources give the same package).
+set(RCLHOST_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/rclhost)
+configure_file(cmake/deb/changelog.in ${CMAKE_BINARY_DIR}/deb/changelog.Debian @ONLY)
+configure_file(app/rclhost.1.in ${CMAKE_BINARY_DIR}/deb/rclhost.1 @ONLY)
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/deb/rclhost.1.gz ${CMAKE_BINARY_DIR}/deb/changelog.Debian.gz
+  COMMAND gzip -9n -c ${CMAKE_BINARY_DIR}/deb/rclhost.1 > ${CMAKE_BINARY_DIR}/deb/rclhost.1.gz
+  COMMAND gzip -9n -c ${CMAKE_BINARY_DIR}/deb/changelog.Debian > ${CMAKE_BINARY_DIR}/deb/changelog.Debian.gz
+  DEPENDS ${CMAKE_BINARY_DIR}/deb/rclhost.1 ${CMAKE_BINARY_DIR}/deb/changelog.Debian
+  VERBATIM)
+add_custom_target(package_docs ALL DEPENDS ${CMAKE_BINARY_DIR}/deb/rclhost.1.gz ${CMAKE_BINARY_DIR}/deb/changelog.Debian.gz)
+install(FILES ${CMAKE_BINARY_DIR}/deb/rclhost.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES cmake/deb/copyright ${CMAKE_BINARY_DIR}/deb/changelog.Debian.gz DESTINATION ${RCLHOST_DOC_DIR})
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME rclhost)
 set(CPACK_PACKAGE_VENDOR "RCL")
-set(CPACK_PACKAGE_CONTACT "Equipe RCL <rcl@localhost>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Gestão Empresarial com o Relatório de Limpeza de Dados (RCL04700)")
+set(CPACK_PACKAGE_CONTACT "Equipe RCL <rcl@empresa.com.br>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Gestão Empresarial com o Relatório de Limpeza de Dados")
+set(CPACK_PACKAGE_DESCRIPTION [=[
+O programa de mesa Gestão Empresarial abre as telas de relatório dos
+módulos instalados numa janela só. Traz o Relatório de Limpeza de Dados
+(RCL04700): as limpezas de dados de cada sistema num período, na tela, na
+impressora ou em PDF, lidas de um arquivo SQLite ou de um servidor
+PostgreSQL.
+
+Sem banco de dados configurado, os relatórios leem dados de demonstração.
+Com --script, o programa roda um script de ações do usuário sem tela.]=])
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

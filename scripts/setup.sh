@@ -9,7 +9,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev qt6-tools-dev libsqlite3-dev
   fonts-dejavu-core poppler-utils binutils sqlite3 clang libclang-rt-14-dev
   dpkg-dev libqt6svg6 qt6-translations-l10n fonts-liberation2
-  libqt6sql6-psql libpq-dev postgresql
+  libqt6sql6-psql libpq-dev postgresql lintian
   libcups2-dev cups-daemon
   libxlsxwriter-dev python3-openpyxl
 )

@@ -106,7 +106,8 @@ TEST_F(HostLook, F1OnAScreenOpensItsPageInTheHelpWindow) {
     EXPECT_EQ(window->Help()->windowTitle(), "Ajuda - Relatório de Limpeza de Dados (RCL04700)");
     const QString page = window->Help()->PageText();
     for (const char* subject : {"Data da Limpeza", "Inicial", "Final", "Sistema", "Todas", "Lista",
-                                "Relatório", "Visualizar", "Imprimir", "Salvar como"})
+                                "Relatório", "Visualizar", "Imprimir", "Salvar como", "Visualização",
+                                "Ctrl+G", "Salvar em PDF", "Ctrl+F4", "Ctrl+Q"})
         EXPECT_TRUE(page.contains(QString::fromUtf8(subject))) << subject;
     EXPECT_TRUE(messages.isEmpty()) << messages.join(" | ").toStdString();
 }

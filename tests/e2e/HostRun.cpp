@@ -37,6 +37,7 @@ std::unique_ptr<QProcess> HostWorkspace::Start(
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("XDG_CONFIG_HOME", dir_.filePath("config"));
     environment.insert("XDG_DATA_HOME", DataHome());
+    environment.insert("XDG_STATE_HOME", StateHome());
     process->setProcessEnvironment(environment);
     QStringList arguments{"--out", Output(), "--reports", ReportsCopy(), "--script", "-"};
     if (prepare) prepare(*process);

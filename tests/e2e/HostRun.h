@@ -32,6 +32,8 @@ public:
     QString ReportsCopy() const { return dir_.filePath("reports"); }
     // The user's data folder ($XDG_DATA_HOME) of the runs.
     QString DataHome() const { return dir_.filePath("data"); }
+    // The user's state folder ($XDG_STATE_HOME) of the runs.
+    QString StateHome() const { return dir_.filePath("state"); }
     // Where the host looks for its configuration file by default.
     QString ConfigFile() const { return dir_.filePath("config/rclhost/rclhost.conf"); }
     // The user's data folder ($XDG_DATA_HOME/rclhost) and the reports saved there.

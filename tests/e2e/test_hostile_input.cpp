@@ -116,6 +116,14 @@
 //     domingo or segunda                      inválido em [dates] first_day_of_week ..."
 //   preview window shrunk to a sliver or   the page at 10% to 400%, whole rows             the page on view
 //     stretched across several screens
+//   --help, -h, --version without a        the options in Portuguese, or "rclhost 4.7.10"  -
+//     display nor QT_QPA_PLATFORM            (status 0)
+//   --hlep, --db without its value,        "Opção desconhecida: --hlep (rclhost --help      -
+//     without a display                      lista as opções)" and the like (status 1)
+//   window placement file: garbage,        the window at its first size; on closing,       the placement is written
+//     over 4 KiB, a link to /dev/zero,       nothing said                                    whole in its place
+//     a FIFO, a folder, cut short                                                            (a folder: left as it was)
+//   a placement file in a scripted run     the host at 1000x700                            the file, byte for byte
 // clang-format on
 //
 // A PostgreSQL server that stops answering in the middle of a report
@@ -151,13 +159,16 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTextBrowser>
 #include <QTextDocument>
 #include <QTimer>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QTest>
 #include <ctime>
+#include <functional>
 #include <map>
 #include <memory>
 #include <tuple>
@@ -171,7 +182,9 @@
 #include "HelpWindow.h"
 #include "Funcoes.h"
 #include "HostConfig.h"
+#include "HostOptions.h"
 #include "HostRun.h"
+#include "HostWindow.h"
 #include "PesquisaLista.h"
 #include "PreviewPages.h"
 #include "ReportPainter.h"
@@ -185,6 +198,7 @@
 #include "ReportExport.h"
 #include "ReportWorker.h"
 #include "SmallFileSystem.h"
+#include "WindowPlacement.h"
 
 namespace {
 
@@ -2124,5 +2138,117 @@ INSTANTIATE_TEST_SUITE_P(
                       PreviewWindow{"SliverWholePage", QSize(30, 20), PreviewPages::Zoom::WholePage},
                       PreviewWindow{"AcrossScreensFitWidth", QSize(7680, 400), PreviewPages::Zoom::FitWidth}),
     [](const ::testing::TestParamInfo<PreviewWindow>& info) { return std::string(info.param.name); });
+// ---------------------------------------------------------------------------
+// The command line where there is no display at all: information options
+// answer, a mistyped option is named as such.
+
+struct CommandLine {
+    const char* name;
+    QStringList arguments;
+    int exitCode;
+    const char* out;     // standard output holds it
+    const char* errors;  // standard error holds it
+};
+
+void PrintTo(const CommandLine& row, std::ostream* os) { *os << row.name; }
+
+class HostileCommandLine : public ::testing::TestWithParam<CommandLine> {};
+
+TEST_P(HostileCommandLine, AnswersWithoutADisplay) {
+    const CommandLine& row = GetParam();
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) environment.remove(name);
+    process.setProcessEnvironment(environment);
+    process.start(HOST_PATH, row.arguments);
+    ASSERT_TRUE(process.waitForFinished(60000));
+    const QString out = QString::fromUtf8(process.readAllStandardOutput());
+    const QString errors = QString::fromUtf8(process.readAllStandardError());
+    EXPECT_EQ(process.exitCode(), row.exitCode) << errors.toStdString();
+    EXPECT_TRUE(out.contains(Text(row.out))) << out.toStdString();
+    EXPECT_TRUE(errors.contains(Text(row.errors))) << errors.toStdString();
+    EXPECT_FALSE(errors.contains(Text("Não há tela"))) << errors.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, HostileCommandLine,
+    ::testing::Values(
+        CommandLine{"Help", {"--help"}, 0, "Uso: rclhost [OPÇÃO]...", ""},
+        CommandLine{"ShortHelpAfterOtherOptions", {"--db", "x.db", "-h"}, 0, "--create-db        cria", ""},
+        CommandLine{"Version", {"--version"}, 0, "rclhost " RCLHOST_VERSION "\n", ""},
+        CommandLine{"Mistyped", {"--hlep"}, 1, "", "Opção desconhecida: --hlep (rclhost --help lista as opções)"},
+        CommandLine{"ValueMissing", {"--db"}, 1, "", "Falta o valor da opção --db"}),
+    [](const ::testing::TestParamInfo<CommandLine>& info) { return std::string(info.param.name); });
+
+// Every option of the host is in --help.
+TEST(HostileCommandLineHelp, NamesEveryOption) {
+    const QString usage = HostOptions::Usage();
+    for (const char* option : {"--module", "--reports", "--help-dir", "--db", "--create-db", "--sample",
+                               "--script", "--out", "--config", "--help", "--version"})
+        EXPECT_TRUE(usage.contains(QString(option) + ' ')) << option;
+}
+
+// A placement file that is not one: the window opens at its first size, and
+// closing writes a good one in its place.
+struct BrokenPlacement {
+    const char* name;
+    std::function<void(const QString& file)> make;
+    bool replaced;  // closing puts a placement there
+};
+
+void PrintTo(const BrokenPlacement& row, std::ostream* os) { *os << row.name; }
+
+class HostilePlacement : public ::testing::TestWithParam<BrokenPlacement> {
+protected:
+    void TearDown() override { Application->SetMdiArea(nullptr); }
+    QTemporaryDir state_;
+};
+
+TEST_P(HostilePlacement, OpensAtTheFirstSizeAndIsWrittenAgainOnClosing) {
+    const QString file = state_.filePath("rclhost/janela");
+    QDir().mkpath(QFileInfo(file).path());
+    GetParam().make(file);
+    auto window = std::make_unique<HostWindow>();
+    window->RememberPlacement(file);
+    window->show();
+    EXPECT_EQ(window->size(), FirstSize(window->screen()->availableGeometry()));
+    window->resize(640, 480);
+    EXPECT_TRUE(window->close());
+    QFileInfo written(file);
+    EXPECT_EQ(written.isFile() && !written.isSymLink(), GetParam().replaced);
+    EXPECT_EQ(written.isDir(), !GetParam().replaced);
+    window = std::make_unique<HostWindow>();
+    window->RememberPlacement(file);
+    EXPECT_EQ(window->size() == QSize(640, 480), GetParam().replaced);
+}
+
+QByteArray RealPlacement() {
+    QWidget widget;
+    widget.setGeometry(10, 10, 300, 200);
+    return widget.saveGeometry();
+}
+
+// Scripts see the same window whatever the desktop left behind.
+TEST(HostilePlacementScripted, IsNeitherAppliedNorWritten) {
+    HostWorkspace workspace;
+    const QString file = workspace.StateHome() + "/rclhost/janela";
+    QDir().mkpath(QFileInfo(file).path());
+    WriteFile(file, RealPlacement());
+    const HostRun run = workspace.Run("screenshot host.png\n");
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    EXPECT_EQ(QImage(workspace.Output() + "/host.png").size(), QSize(1000, 700));
+    EXPECT_EQ(ReadFile(file), RealPlacement());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, HostilePlacement,
+    ::testing::Values(
+        BrokenPlacement{"Garbage", [](const QString& f) { WriteFile(f, "não é uma janela\n"); }, true},
+        BrokenPlacement{"OverTheLimit", [](const QString& f) { WriteFile(f, RealPlacement() + QByteArray(5000, 0)); }, true},
+        BrokenPlacement{"CutShort", [](const QString& f) { WriteFile(f, RealPlacement().left(20)); }, true},
+        BrokenPlacement{"LinkToDevZero", [](const QString& f) { QFile::link("/dev/zero", f); }, true},
+        BrokenPlacement{"Fifo", [](const QString& f) { mkfifo(QFile::encodeName(f).constData(), 0600); }, true},
+        BrokenPlacement{"Folder", [](const QString& f) { QDir().mkpath(f); }, false}),
+    [](const ::testing::TestParamInfo<BrokenPlacement>& info) { return std::string(info.param.name); });
 
 }  // namespace
