@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -11,6 +12,7 @@
 #include <QSqlDriver>
 #include <QSqlQuery>
 #include <QTemporaryFile>
+#include <atomic>
 #include <cerrno>
 #include <memory>
 
@@ -18,6 +20,9 @@
 #include "DatabaseMessages.h"
 #include "DatabasePassword.h"
 #include "DatabaseScripts.h"
+#include "ReportProgressDialog.h"
+#include "ReportWait.h"
+#include "ReportWorker.h"
 #include "SqliteRows.h"
 #include "SysUtils.h"
 #include "SystemError.h"
@@ -198,10 +203,57 @@ void OpenSqlite(QSqlDatabase& db, const HostConfig& config) {
 // server wants one it did not find, the person is asked, and what he typed
 // is kept for the session once the server took it. A typed password the
 // server refuses later was changed there meanwhile: it is asked again.
+// A connection of its own to the server `db` names, on a thread of its own,
+// while the window goes on answering, with the progress and Cancelar (EAbort)
+// once the wait lasts: a server that does not answer (stopped, frozen, a
+// network that drops its packets) never holds the window, and a cancelled
+// attempt is left to end on its own (libpq cannot be interrupted while it
+// connects). Gives what the server said; none: it answered and took the
+// password.
+QSqlError ReachServer(const QSqlDatabase& db) {
+    struct Settings {
+        QString driver, name, host, user, password, options;
+        int port;
+    } const settings{db.driverName(), db.databaseName(), db.hostName(), db.userName(),
+                     db.password(),   db.connectOptions(), db.port()};
+    auto answer = std::make_shared<QSqlError>();
+    ReportWorker worker;
+    worker.Start(
+        [settings, answer](WorkerState&) {
+            static std::atomic<int> serial{0};
+            const QString name = QStringLiteral("relatorios-contato-%1").arg(++serial);
+            {
+                QSqlDatabase probe = QSqlDatabase::addDatabase(settings.driver, name);
+                probe.setDatabaseName(settings.name);
+                probe.setHostName(settings.host);
+                probe.setPort(settings.port);
+                probe.setUserName(settings.user);
+                probe.setPassword(settings.password);
+                probe.setConnectOptions(settings.options);
+                if (!probe.open()) *answer = probe.lastError();
+                probe.close();
+            }
+            QSqlDatabase::removeDatabase(name);
+        },
+        ReportWorker::Ending::Abandon);
+    const auto progress = ProgressDialogFor(QStringLiteral("Banco de dados de relatórios"), QApplication::activeWindow());
+    WaitForWorker(worker, {}, progress.get(),
+                  [] { return WaitStatus{QStringLiteral("Aguardando o banco de dados…"), 0, 0}; });
+    return *answer;
+}
+
+// Opens `db` once the server has answered off the window's thread; gives the
+// server's refusal, if any.
+QSqlError OpenReached(QSqlDatabase& db) {
+    if (const QSqlError refused = ReachServer(db); refused.isValid()) return refused;
+    return db.open() ? QSqlError() : db.lastError();
+}
+
 void OpenServer(QSqlDatabase& db, const HostConfig& config) {
-    if (db.open()) return;
-    const bool changed = !db.password().isEmpty() && ServerRefusedPassword(db.lastError());
-    if (ServerWantsPassword(db.lastError()) || changed) {
+    QSqlError error = OpenReached(db);
+    if (!error.isValid()) return;
+    const bool changed = !db.password().isEmpty() && ServerRefusedPassword(error);
+    if (ServerWantsPassword(error) || changed) {
         KeepDatabasePassword(config, QString());
         QString password;
         const QString note = changed ? QStringLiteral("O servidor recusou a senha informada antes; "
@@ -209,10 +261,10 @@ void OpenServer(QSqlDatabase& db, const HostConfig& config) {
                                      : QString();
         if (!AskDatabasePassword(config, password, note)) Abort();
         db.setPassword(password);
-        if (db.open()) return KeepDatabasePassword(config, password);
+        error = OpenReached(db);
+        if (!error.isValid()) return KeepDatabasePassword(config, password);
     }
     KeepDatabasePassword(config, QString());
-    const QSqlError error = db.lastError();
     db.setPassword(DatabasePassword(config));
     throw Exception(ServerConnectionFailure(config, error));
 }

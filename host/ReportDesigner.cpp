@@ -26,11 +26,8 @@ QWidget* HostWindow() {
     return area ? area->window() : nullptr;
 }
 
-// None in unattended runs, nor without a GUI.
 std::unique_ptr<ReportProgressDialog> ProgressFor(const ReportDefinition& report) {
-    if (HostConfig::Instance().unattended || !qobject_cast<QApplication*>(QCoreApplication::instance()))
-        return nullptr;
-    return std::make_unique<ReportProgressDialog>(report.title, HostWindow());
+    return ProgressDialogFor(report.title, HostWindow());
 }
 
 WaitStatus ReadingStatus(const ReportJob& job) {

@@ -28,13 +28,6 @@ constexpr qsizetype kLongestTitle = 120;
 const QString kXlsxFilter = QStringLiteral("Planilha do Excel (XLSX) (*.xlsx)");
 const QString kCsvFilter = QStringLiteral("Texto separado por ponto e vírgula (CSV) (*.csv)");
 
-std::unique_ptr<ReportProgressDialog> Progress(const ReportDefinition& report, QWidget* host) {
-    if (HostConfig::Instance().unattended ||
-        !qobject_cast<QApplication*>(QCoreApplication::instance()))
-        return nullptr;
-    return std::make_unique<ReportProgressDialog>(report.title, host);
-}
-
 // The first and the last date parameter, as the query receives them.
 QString Period(const TParams& params) {
     QStringList dates;
@@ -159,7 +152,7 @@ ReportSinkResult ReportExport::Write(const Source& source, ReportSink& sink, Saf
             throw;
         }
     });
-    const std::unique_ptr<ReportProgressDialog> dialog = Progress(source.report, host);
+    const std::unique_ptr<ReportProgressDialog> dialog = ProgressDialogFor(source.report.title, host);
     WaitForWorker(worker, {}, dialog.get(), [&] {
         if (closing.load()) return WaitStatus{QStringLiteral("Gravando o arquivo..."), 0, 0};
         const qint64 n = done.load();

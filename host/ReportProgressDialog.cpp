@@ -1,10 +1,13 @@
 #include "ReportProgressDialog.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
+
+#include "HostConfig.h"
 
 namespace {
 
@@ -63,4 +66,10 @@ void ReportProgressDialog::reject() {
     if (!cancel_->isEnabled()) return;
     ShowCancelling();
     emit CancelRequested();
+}
+
+std::unique_ptr<ReportProgressDialog> ProgressDialogFor(const QString& title, QWidget* host) {
+    if (HostConfig::Instance().unattended || !qobject_cast<QApplication*>(QCoreApplication::instance()))
+        return nullptr;
+    return std::make_unique<ReportProgressDialog>(title, host);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <memory>
 
 #include "HostExport.h"
 
@@ -35,3 +36,7 @@ private:
     QProgressBar* bar_;
     QPushButton* cancel_;
 };
+
+// A progress titled `title` over `host`, or none where nobody would see it
+// (unattended runs, a program without widgets).
+HOST_EXPORT std::unique_ptr<ReportProgressDialog> ProgressDialogFor(const QString& title, QWidget* host);

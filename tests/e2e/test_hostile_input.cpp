@@ -129,7 +129,11 @@
 // A PostgreSQL server that stops answering in the middle of a report
 // (SIGSTOP) is the row ServerFailure.CancelGivesTheScreenBackWhileTheServerIsFrozen
 // (tests/pg/test_pg_failures.cpp, which has the tests' own server): Cancelar
-// gives the screen back while it is still frozen, nothing is written.
+// gives the screen back while it is still frozen, nothing is written. One
+// that does not answer the connection at all when a report starts (its
+// postmaster stopped) is the row
+// ServerFailure.CancelGivesTheScreenBackWhileTheServerDoesNotAnswerTheConnection:
+// "Aguardando o banco de dados…" with Cancelar, the window never frozen.
 //
 // Broken form definitions (unknown class, property or handler, a truncated
 // file, a value of the wrong kind, a name used twice, an inherited component

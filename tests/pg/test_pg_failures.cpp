@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QPushButton>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -367,6 +368,53 @@ TEST_F(ServerFailure, CancelGivesTheScreenBackWhileTheServerIsFrozen) {
     const ReportOutcome next = PrintReport(
         db_.Url(), {"RCL047_resumo.rpt", EncodeDate(2024, 1, 1), EncodeDate(2025, 12, 31), true, {}});
     EXPECT_EQ(next.rows, 4) << next.error.toStdString();
+}
+
+// A server that does not answer at all when a report starts (its postmaster
+// stopped): the progress says the host waits for the database, Cancelar
+// gives the screen back while the server is still frozen. Before, the
+// window froze until libpq gave up connecting.
+TEST_F(ServerFailure, CancelGivesTheScreenBackWhileTheServerDoesNotAnswerTheConnection) {
+    HostConfig& config = HostConfig::Instance();
+    const HostConfig saved = config;
+    QTemporaryDir out;
+    ApplyDatabaseUrl(db_.Url(), config);
+    config.reportsDir = QStringLiteral(REPORTS_DIR);
+    config.outputDir = out.path();
+    config.unattended = false;
+    const auto postmaster = static_cast<pid_t>(TestServer().Pid());
+    ASSERT_GT(postmaster, 0);
+    ASSERT_EQ(::kill(postmaster, SIGSTOP), 0);
+    QString status;
+    QTimer person;
+    QObject::connect(&person, &QTimer::timeout, [&] {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (status.isEmpty() && widget->isVisible() && widget->inherits("ReportProgressDialog")) {
+                for (const QLabel* label : widget->findChildren<QLabel*>())
+                    if (label->text().startsWith(QStringLiteral("Aguardando"))) status = label->text();
+                QTest::mouseClick(widget->findChild<QPushButton*>(), Qt::LeftButton);
+            }
+    });
+    person.start(20);
+    QTimer::singleShot(60000, [postmaster] { ::kill(postmaster, SIGCONT); });  // fail, never hang
+    bool aborted = false;
+    TReportDesignerDialog designer;
+    try {
+        designer.Print(ReportDefinition::Read(QDir(REPORTS_DIR).filePath("RCL047_resumo.rpt")));
+    } catch (const EAbort&) {
+        aborted = true;
+    } catch (const Exception& e) {
+        ADD_FAILURE() << e.Message().toStdString();
+    }
+    person.stop();
+    const bool stillFrozen = ProcessStopped(postmaster);
+    ::kill(postmaster, SIGCONT);
+    config = saved;
+    EXPECT_EQ(status, QStringLiteral("Aguardando o banco de dados…"));
+    EXPECT_TRUE(aborted);
+    EXPECT_TRUE(stillFrozen) << "the screen answered only once the server did";
+    EXPECT_TRUE(QDir(out.path()).isEmpty());
+    EXPECT_TRUE(WaitForAbandonedWork(30s));
 }
 
 // The password the server asks for and libpq did not find: the person types
