@@ -315,18 +315,32 @@ bool ProcessStopped(qint64 pid) {
     return end > 0 && line.mid(end + 2, 1) == "T";
 }
 
+// The host's settings of a person at the screen reading from the tests'
+// server, writing into a folder of its own; the settings before are put
+// back however the test ends.
+struct ScreenOnTheServer {
+    explicit ScreenOnTheServer(const QString& url) {
+        HostConfig& config = HostConfig::Instance();
+        ApplyDatabaseUrl(url, config);
+        config.reportsDir = QStringLiteral(REPORTS_DIR);
+        config.outputDir = out.path();
+        config.unattended = false;
+    }
+    ~ScreenOnTheServer() { HostConfig::Instance() = saved; }
+    ScreenOnTheServer(const ScreenOnTheServer&) = delete;
+    ScreenOnTheServer& operator=(const ScreenOnTheServer&) = delete;
+
+    const HostConfig saved = HostConfig::Instance();
+    QTemporaryDir out;
+};
+
 // A server that stops answering in the middle of a report: Cancelar gives
 // the screen back while the server is still frozen, nothing is written, and
 // the next report works once it answers again. Before, "Cancelando..."
 // stayed on screen for as long as the server was frozen.
 TEST_F(ServerFailure, CancelGivesTheScreenBackWhileTheServerIsFrozen) {
-    HostConfig& config = HostConfig::Instance();
-    const HostConfig saved = config;
-    QTemporaryDir out;
-    ApplyDatabaseUrl(db_.Url(), config);
-    config.reportsDir = QStringLiteral(REPORTS_DIR);
-    config.outputDir = out.path();
-    config.unattended = false;
+    const ScreenOnTheServer screen(db_.Url());
+    const QTemporaryDir& out = screen.out;
     std::atomic<qint64> frozen = 0;
     std::thread freezer([&frozen] { frozen = StopTheSleepingBackend(); });
     bool clicked = false;
@@ -359,7 +373,6 @@ TEST_F(ServerFailure, CancelGivesTheScreenBackWhileTheServerIsFrozen) {
     ASSERT_GT(frozen.load(), 0) << "no backend sleeping in the report's query";
     const bool stillFrozen = ProcessStopped(frozen.load());
     ::kill(static_cast<pid_t>(frozen.load()), SIGCONT);
-    config = saved;
     EXPECT_TRUE(clicked);
     EXPECT_TRUE(aborted);
     EXPECT_TRUE(stillFrozen) << "the screen answered while the server was still frozen";
@@ -375,13 +388,8 @@ TEST_F(ServerFailure, CancelGivesTheScreenBackWhileTheServerIsFrozen) {
 // gives the screen back while the server is still frozen. Before, the
 // window froze until libpq gave up connecting.
 TEST_F(ServerFailure, CancelGivesTheScreenBackWhileTheServerDoesNotAnswerTheConnection) {
-    HostConfig& config = HostConfig::Instance();
-    const HostConfig saved = config;
-    QTemporaryDir out;
-    ApplyDatabaseUrl(db_.Url(), config);
-    config.reportsDir = QStringLiteral(REPORTS_DIR);
-    config.outputDir = out.path();
-    config.unattended = false;
+    const ScreenOnTheServer screen(db_.Url());
+    const QTemporaryDir& out = screen.out;
     const auto postmaster = static_cast<pid_t>(TestServer().Pid());
     ASSERT_GT(postmaster, 0);
     ASSERT_EQ(::kill(postmaster, SIGSTOP), 0);
@@ -409,7 +417,6 @@ TEST_F(ServerFailure, CancelGivesTheScreenBackWhileTheServerDoesNotAnswerTheConn
     person.stop();
     const bool stillFrozen = ProcessStopped(postmaster);
     ::kill(postmaster, SIGCONT);
-    config = saved;
     EXPECT_EQ(status, QStringLiteral("Aguardando o banco de dados…"));
     EXPECT_TRUE(aborted);
     EXPECT_TRUE(stillFrozen) << "the screen answered only once the server did";
