@@ -2,7 +2,6 @@
 
 #include <QApplication>
 
-#include "Forms.h"
 
 namespace {
 int restoringFocus = 0;
@@ -48,17 +47,21 @@ TShiftState ShiftStateOf(Qt::KeyboardModifiers modifiers) {
     return shift;
 }
 
-TForm* FormOf(const QWidget* widget) {
+namespace {
+// The screen that holds a widget, by class name: controls sit below the
+// forms, which hold them.
+const QWidget* ScreenOf(const QWidget* widget) {
     for (QWidget* w = widget ? widget->parentWidget() : nullptr; w; w = w->parentWidget())
-        if (auto* form = qobject_cast<TForm*>(w)) return form;
+        if (w->inherits("TForm")) return w;
     return nullptr;
 }
+}  // namespace
 
 bool FocusMovedWithinForm(const QWidget* leaving) {
     if (FocusRestoreScope::Active() || FocusQuietScope::Active()) return false;
     const QWidget* now = QApplication::focusWidget();
     if (!now || now == leaving) return false;
-    const TForm* form = FormOf(leaving);
+    const QWidget* form = ScreenOf(leaving);
     return form && (now == form || form->isAncestorOf(now));
 }
 

@@ -9,13 +9,9 @@
 #include "Export.h"
 #include "Graphics.h"
 
-class TForm;
-
 // The virtual key code of a key event (VK_F9 for F9), 0 when it has none.
 FRAMEWORK_EXPORT Word VirtualKeyOf(const QKeyEvent& event);
 FRAMEWORK_EXPORT TShiftState ShiftStateOf(Qt::KeyboardModifiers modifiers);
-// The form that holds a widget, or nullptr.
-FRAMEWORK_EXPORT TForm* FormOf(const QWidget* widget);
 // True when the focus has just gone from `leaving` to another control of the
 // same form: the user moved within the screen, not to a dialog or another window.
 FRAMEWORK_EXPORT bool FocusMovedWithinForm(const QWidget* leaving);

@@ -2,7 +2,7 @@
 
 #include "ClassRegistry.h"
 #include "Controls.h"
-#include "FormWindow.h"
+#include "SysUtils.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -15,6 +15,30 @@
 #include <QScopedValueRollback>
 #include <QStyle>
 #include <QTimer>
+#include <QWindowStateChangeEvent>
+#include <QPointer>
+
+// The MDI window that holds a screen. Whatever changes its state (its title
+// bar buttons, its window menu, the screen's WindowState), the focus stays on
+// the control that had it and no control runs OnEnter or OnExit: Qt hides the
+// window while it changes its size, which hands the focus to the next control
+// and back. A screen of fixed size keeps that size while its window is
+// normal, so only resizing is off; maximised, it fills the MDI area.
+class TFormWindow : public QMdiSubWindow {
+public:
+    TFormWindow(TForm* form, bool fixedSize);
+
+    // Frees the screen's size in a minimised or maximised window, fixes it
+    // in a normal one.
+    void FitToState();
+
+protected:
+    void changeEvent(QEvent* event) override;
+
+private:
+    QPointer<TForm> form_;  // a screen freed on its own leaves its window empty
+    bool fixedSize_;
+};
 
 namespace {
 TApplication applicationInstance;
@@ -288,4 +312,70 @@ TForm* TScreen::ActiveForm() const {
         if (!form->SubWindow() && outer->isActiveWindow()) return form;
     }
     return nullptr;
+}
+
+TFormWindow::TFormWindow(TForm* form, bool fixedSize) : form_(form), fixedSize_(fixedSize) {
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    setWidget(form);
+}
+
+namespace {
+// Minimised, maximised or normal changed, not just being the active window
+// (nor Qt's own note of a state already set).
+bool SizeStateChanged(QEvent* event, Qt::WindowStates now) {
+    if (event->type() != QEvent::WindowStateChange) return false;
+    const auto* change = static_cast<QWindowStateChangeEvent*>(event);
+    const Qt::WindowStates sized = Qt::WindowMinimized | Qt::WindowMaximized;
+    return !change->isOverride() && ((change->oldState() ^ now) & sized) != 0;
+}
+}  // namespace
+
+void TFormWindow::changeEvent(QEvent* event) {
+    if (!form_ || !SizeStateChanged(event, windowState())) {
+        QMdiSubWindow::changeEvent(event);
+        return;
+    }
+    QPointer<QWidget> focused = QApplication::focusWidget();
+    if (focused && !form_->isAncestorOf(focused)) focused = nullptr;
+    const FocusQuietScope quiet;
+    // The size is freed before Qt fits the window to a minimised or maximised
+    // state, and fixed again once it is back to normal.
+    const bool normal = !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized));
+    if (!normal) FitToState();
+    QMdiSubWindow::changeEvent(event);
+    if (normal) FitToState();
+    if (focused && focused->isVisible() && !focused->hasFocus())
+        focused->setFocus(Qt::OtherFocusReason);
+}
+
+void TFormWindow::FitToState() {
+    if (form_) form_->UpdateFixedSize();
+    if (!fixedSize_) return;
+    if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)) {
+        setMinimumSize(0, 0);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    } else {
+        setFixedSize(sizeHint());
+    }
+}
+
+TForm* FormOf(const QWidget* widget) {
+    for (QWidget* w = widget ? widget->parentWidget() : nullptr; w; w = w->parentWidget())
+        if (auto* form = qobject_cast<TForm*>(w)) return form;
+    return nullptr;
+}
+
+// Declared with the events; defined here, with the application that shows
+// what a handler throws.
+void Dispatch(const std::function<void()>& action) {
+    if (LoadingScope::Active()) return;
+    try {
+        action();
+    } catch (const EAbort&) {
+        // The action was ended on purpose; the user has been told already.
+    } catch (const std::exception& e) {
+        Application->ShowException(e);
+    } catch (...) {
+        Application->ShowException(Exception(QStringLiteral("Erro desconhecido.")));
+    }
 }

@@ -193,5 +193,8 @@ private:
     TCursor cursor_ = crDefault;
 };
 
+// The form that holds a widget, or nullptr.
+FRAMEWORK_EXPORT TForm* FormOf(const QWidget* widget);
+
 extern FRAMEWORK_EXPORT TApplication* const Application;
 extern FRAMEWORK_EXPORT TScreen* const Screen;
