@@ -14,6 +14,7 @@
 
 #include "Confirma.h"
 #include "Dadosgerrel.h"
+#include "Dialogs.h"
 #include "DatabasePassword.h"
 #include "DateEditPlus.h"
 #include "EventOutput.h"

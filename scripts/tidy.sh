@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs clang-tidy (the checks in .clang-tidy) over the project's own
-# sources: framework/, host/, app/ and the module's units; tests, benchmarks
+# sources: the libraries, app/ and the module's units; tests, benchmarks
 # and generated code are left out. Fails on any finding.
 #
 #   scripts/tidy.sh [BUILD_DIR]     (default: build; it needs the
@@ -20,9 +20,9 @@ if [ ! -f "$build/compile_commands.json" ]; then
 fi
 
 cd "$root"
-files=(framework/*.cpp host/*.cpp app/*.cpp Cli_rcl04700.cpp Pkg_rcl04700.cpp)
+files=(framework/*.cpp framework/*/*.cpp files/*.cpp runtime/*.cpp databases/*.cpp engine/*.cpp engine/*/*.cpp components/*.cpp app/*.cpp Cli_rcl04700.cpp Pkg_rcl04700.cpp)
 # Headers count when they are the project's own, never Qt's or generated ones.
-headers="^$(printf '%s' "$root" | sed 's/[.*+?(){}|$]/[&]/g')/((framework|host|app)/[^/]+|Cli_rcl04700)[.]h\$"
+headers="^$(printf '%s' "$root" | sed 's/[.*+?(){}|$]/[&]/g')/((framework|files|runtime|databases|engine|components|app)/([^/]+/)?[^/]+|Cli_rcl04700)[.]h\$"
 log="$(mktemp)"
 errors="$(mktemp)"
 trap 'rm -f "$log" "$errors"' EXIT

@@ -202,7 +202,7 @@ def put(definition, component, prop, data):
 
 
 def main():
-    base = "host/Dadosgerrel.dfm"
+    base = "components/Dadosgerrel.dfm"
     for name, art in (("sbtPreview", PREVIEW), ("sbtPrint", PRINTER), ("sbtSalvarComo", SAVE_AS)):
         put(base, name, "Glyph.Data", stored(side_by_side(art, greyed(art))))
     screen = "Cli_rcl04700.dfm"

@@ -66,7 +66,7 @@ struct FormatCase {
 class FormatReportValueTest : public ::testing::TestWithParam<FormatCase> {};
 
 TEST_P(FormatReportValueTest, AsTheColumnShowsIt) {
-    EXPECT_EQ(FormatReportValue(GetParam().value, GetParam().format), GetParam().expected);
+    EXPECT_EQ(FormatReportValue(GetParam().value, ReportFormatOf(GetParam().format)), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -20,6 +20,7 @@
 
 #include "Cli_rcl04700.h"
 #include "ClassRegistry.h"
+#include "Dialogs.h"
 #include "Forms.h"
 #include "HostConfig.h"
 #include "PesquisaLista.h"

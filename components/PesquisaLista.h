@@ -79,22 +79,3 @@ private:
     QPushButton* markAll_ = nullptr;
     QPushButton* unmarkAll_ = nullptr;
 };
-
-// The text prompt of InputQuery, for the host's scripted runs and tests.
-class HOST_EXPORT TfrmInputQuery : public QDialog {
-    Q_OBJECT
-public:
-    TfrmInputQuery(const QString& caption, const QString& prompt, const QString& value,
-                   QWidget* parent = nullptr);
-    QString Caption() const;
-    QString Prompt() const;
-    QString Value() const;
-    void SetValue(const QString& value);
-
-protected:
-    QLineEdit& Field() const { return *value_; }
-
-private:
-    QLabel* prompt_ = nullptr;
-    QLineEdit* value_ = nullptr;
-};

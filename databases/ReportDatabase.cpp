@@ -375,9 +375,3 @@ bool CreateSqliteDatabase(const QString& path, const QString& reportsDir, bool w
     throw Exception(QStringLiteral("Não foi possível criar o banco de dados de relatórios em %1: %2.")
                         .arg(Shown(path), SystemReason(errno)));
 }
-
-QString DatabaseLockedMessage(const QString& path) {
-    return QStringLiteral("O banco de dados de relatórios %1 está bloqueado por outro programa. "
-                          "Tente de novo em instantes.")
-        .arg(Shown(path));
-}

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QVariant>
 
+#include "DatabaseMessages.h"
 #include "HostConfig.h"
 #include "HostExport.h"
 #include "SysUtils.h"
@@ -27,11 +28,6 @@
 // EDatabaseLocked (DatabaseLockedMessage).
 HOST_EXPORT QSqlDatabase ReportDatabase(const HostConfig& config);
 
-class HOST_EXPORT EDatabaseLocked : public Exception {
-public:
-    using Exception::Exception;
-};
-HOST_EXPORT QString DatabaseLockedMessage(const QString& path);
 // A connection of its own to the same database, named `name`, opened on the
 // calling thread, which alone may use it (Qt's rule); the caller removes it
 // (QSqlDatabase::removeDatabase) when done. For a thread that runs a report

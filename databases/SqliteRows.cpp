@@ -12,8 +12,7 @@
 #include "DatabaseError.h"
 #include "DatabaseMessages.h"
 #include "QueryGuard.h"
-#include "ReportDatabase.h"
-#include "ReportQuery.h"
+#include "BoundQuery.h"
 #include "SysUtils.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <QStringList>
 
 #include "DateUtils.h"
-#include "ReportRenderer.h"
+#include "ReportFormat.h"
 
 namespace {
 
@@ -64,9 +64,9 @@ QString DisplayText(const TParam& param) {
         case Variant::Type::String:
             return TextForPeople(value.ToString());
         case Variant::Type::Integer:
-            return FormatReportValue(value.ToDouble(), QStringLiteral("integer"));
+            return FormatReportValue(value.ToDouble(), ReportFormat::Integer);
         case Variant::Type::Float:
-            return FormatReportValue(value.ToDouble(), QStringLiteral("float2"));
+            return FormatReportValue(value.ToDouble(), ReportFormat::Float2);
         case Variant::Type::Boolean:
             return value == Variant(true) ? QStringLiteral("Sim") : QStringLiteral("Não");
     }

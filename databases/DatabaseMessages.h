@@ -7,6 +7,7 @@
 
 #include "HostConfig.h"
 #include "HostExport.h"
+#include "SysUtils.h"
 
 // What a person reads when the report database fails, in Portuguese: the
 // cause named (server down, password refused, and from which password file,
@@ -24,6 +25,14 @@ HOST_EXPORT bool ServerRefusedPassword(const QSqlError& error);
 
 // The server asks for a password and was given none.
 HOST_EXPORT bool ServerWantsPassword(const QSqlError& error);
+
+// A SQLite report database locked by another program: its error and its
+// message, which names the file.
+class HOST_EXPORT EDatabaseLocked : public Exception {
+public:
+    using Exception::Exception;
+};
+HOST_EXPORT QString DatabaseLockedMessage(const QString& path);
 
 // The report's query names a table the report database does not have.
 HOST_EXPORT QString MissingTableMessage(const QString& table, const QString& database);

@@ -4,7 +4,7 @@
 
 #include "HostConfig.h"
 #include "HostExport.h"
-#include "PesquisaLista.h"
+#include "Dialogs.h"
 
 // The password of the report database's server when libpq found none (in
 // PGPASSWORD or its password file): asked of the person, kept in memory for

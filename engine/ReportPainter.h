@@ -10,7 +10,7 @@
 #include "ReportData.h"
 #include "ReportDefinition.h"
 #include "ReportLayout.h"
-#include "ReportRenderer.h"
+#include "ReportFormat.h"
 
 class QPainter;
 

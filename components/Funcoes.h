@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "DateUtils.h"
+#include "Dialogs.h"
 #include "HostExport.h"
 
 // Shows `text` to the user as an error (through the application's messages,
@@ -15,8 +16,3 @@ HOST_EXPORT void MensErro(const QString& text, bool abort);
 // "Quinta", "Sexta", "Sábado". The date 0 (what an empty date field gives)
 // has no name: the empty text.
 HOST_EXPORT QString NomeSemana(TDateTime date);
-
-// Asks the user for a text: a modal prompt with `caption` as its title and
-// `prompt` above the entry, which starts with `value`. OK stores the entry in
-// `value` and gives true; Cancel gives false and leaves `value` alone.
-HOST_EXPORT bool InputQuery(const QString& caption, const QString& prompt, QString& value);

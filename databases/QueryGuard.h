@@ -101,3 +101,14 @@ inline constexpr const char* kReportFunctions[] = {
 // tried `attempt` ("apagar a tabela vendas"), or past its time limit.
 HOST_EXPORT QString QueryRefusedMessage(const QString& source, const QString& attempt);
 HOST_EXPORT QString QueryTimeLimitMessage(const QString& source, std::chrono::milliseconds limit);
+
+// What bounds a report query (see QueryGuard): the definition's file, named
+// in messages; a flag that cancels it when it becomes true (may be null); a
+// time limit (0 for none); a flag the query holds true while the database
+// keeps it waiting for a lock (may be null).
+struct HOST_EXPORT QueryLimits {
+    QString source;
+    const std::atomic<bool>* cancel = nullptr;
+    std::chrono::milliseconds timeLimit{0};
+    std::atomic<bool>* waiting = nullptr;
+};

@@ -1,5 +1,6 @@
 #include "DatabaseMessages.h"
 
+#include <QDir>
 #include <QHash>
 #include <QRegularExpression>
 
@@ -175,4 +176,10 @@ QString MissingTableMessage(const QString& table, const QString& database) {
     return QStringLiteral("A consulta do relatório usa a tabela %1, que não existe no banco de dados "
                           "de relatórios %2.")
         .arg(table, database);
+}
+
+QString DatabaseLockedMessage(const QString& path) {
+    return QStringLiteral("O banco de dados de relatórios %1 está bloqueado por outro programa. "
+                          "Tente de novo em instantes.")
+        .arg(QDir::toNativeSeparators(path));
 }

@@ -4,7 +4,6 @@
 #include <array>
 
 #include "Forms.h"
-#include "PesquisaLista.h"
 #include "SysUtils.h"
 
 void MensErro(const QString& text, bool abort) {
@@ -21,11 +20,4 @@ QString NomeSemana(TDateTime date) {
     // 9999 have no day either. Neither is worth an error beside a field.
     if (date == 0 || !ToQDate(date).isValid()) return QString();
     return names.at(static_cast<size_t>(DayOfWeek(date) - 1));
-}
-
-bool InputQuery(const QString& caption, const QString& prompt, QString& value) {
-    TfrmInputQuery dialog(caption, prompt, value, QApplication::activeWindow());
-    if (Application->ExecModal(dialog) != QDialog::Accepted) return false;
-    value = dialog.Value();
-    return true;
 }

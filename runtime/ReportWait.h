@@ -6,6 +6,8 @@
 #include <QString>
 #include <functional>
 
+#include "HostExport.h"
+
 class QWidget;
 class ReportProgressDialog;
 class ReportWorker;
@@ -51,10 +53,10 @@ struct WaitStatus {
 // quitting (the worker is then stopped); Exception with the worker's
 // OverdueMessage past its time limit; else what the worker threw, once it
 // has ended; else returns.
-void WaitForWorker(ReportWorker& worker, const std::function<bool()>& enough,
-                   ReportProgressDialog* dialog, const std::function<WaitStatus()>& status);
+HOST_EXPORT void WaitForWorker(ReportWorker& worker, const std::function<bool()>& enough,
+                               ReportProgressDialog* dialog, const std::function<WaitStatus()>& status);
 
 // Cancels `worker` and keeps the host answering until it has stopped, or
 // for work it may abandon, at most ReportWorker::kAbandonAfter; what it threw
 // is dropped.
-void LetWorkerGo(ReportWorker& worker);
+HOST_EXPORT void LetWorkerGo(ReportWorker& worker);
