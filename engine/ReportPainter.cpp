@@ -246,8 +246,8 @@ void ReportPainter::Totals(double y, const QString& label, int group, double rul
 void ReportPainter::PaintFooter(int number, int pages) {
     const double y = height_ - kFooterHeight;
     Rule(y + 1);
-    const QString count = pages > 0 ? QString::number(pages) : QStringLiteral("…");
+    const QString count = pages > 0 ? FormatCount(pages) : QStringLiteral("…");
     Text({0, y + 1, width_ / 2, kFooterHeight - 1}, report_.code, Qt::AlignLeft, Footer);
-    Text({width_ / 2, y + 1, width_ / 2, kFooterHeight - 1}, QStringLiteral("Página %1 de %2").arg(number).arg(count),
+    Text({width_ / 2, y + 1, width_ / 2, kFooterHeight - 1}, QStringLiteral("Página %1 de %2").arg(FormatCount(number), count),
          Qt::AlignRight, Footer);
 }

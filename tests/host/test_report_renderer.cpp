@@ -167,6 +167,24 @@ QString PdfText(const ReportRenderer& renderer, int dpi = 0) {
     return process.waitForFinished(30000) ? QString::fromUtf8(process.readAllStandardOutput()) : QString();
 }
 
+// Page numbers as people read counts, as the preview's toolbar shows them.
+TEST(ReportRendererFooter, PageNumbersWithThousandsSeparators) {
+    const ReportRenderer renderer(GroupedReport(), Rows(70000, 1), "");
+    ASSERT_GT(renderer.PageCount(), 1000);
+    QTemporaryDir dir;
+    const QString file = dir.filePath("r.pdf");
+    {
+        QPdfWriter writer(file);
+        writer.setPageLayout(renderer.PageLayout());
+        renderer.Render(writer, 1000, 1000);
+    }
+    QProcess process;
+    process.start("pdftotext", {"-raw", file, "-"});
+    ASSERT_TRUE(process.waitForFinished(30000));
+    EXPECT_TRUE(QString::fromUtf8(process.readAllStandardOutput())
+                    .contains(QStringLiteral("Página 1.000 de %1").arg(FormatCount(renderer.PageCount()))));
+}
+
 TEST_P(ReportCellText, WholeWhenItFitsElseCutShort) {
     ReportDefinition report = GroupedReport();
     report.columns = {ReportColumn{"c1", "T", "Texto", 40, 0, "", false},
