@@ -5,6 +5,7 @@
 #include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QScreen>
 #include <QStyle>
 #include <QToolBar>
@@ -90,6 +91,7 @@ void ReportPreview::AddNavigation(QToolBar& bar) {
     });
     bar.addWidget(pageNumber_);
     pageCount_ = new QLabel(&bar);
+    pageCount_->setFixedWidth(pageCount_->fontMetrics().horizontalAdvance(QStringLiteral(" de 999.999.999 ")));
     bar.addWidget(pageCount_);
     AddAction(QStringLiteral("Ir para a página"), QKeySequence(Qt::CTRL | Qt::Key_G), [this] {
         pageNumber_->setFocus();
@@ -102,11 +104,15 @@ void ReportPreview::AddNavigation(QToolBar& bar) {
 }
 
 // The zoom's three settings in a list; another zoom (Ctrl+wheel, Ampliar,
-// Reduzir) leaves the list blank and the percentage beside it tells it.
+// Reduzir) shows its percentage in the list, in the list's placeholder, so
+// the list always says what is on view and the arrow keys still start from
+// its first entry. Its width, and the labels', are fixed
+// for their widest text, so the toolbar never shifts as they change.
 void ReportPreview::AddZoom(QToolBar& bar) {
     zoomMode_ = new QComboBox(&bar);
     zoomMode_->addItems({QStringLiteral("Ajustar à largura"), QStringLiteral("Página inteira"), QStringLiteral("100%")});
     zoomMode_->setToolTip(QStringLiteral("Zoom"));
+    zoomMode_->setFixedWidth(zoomMode_->sizeHint().width());
     connect(zoomMode_, &QComboBox::activated, this, [this](int index) {
         if (index == 0) pages_->SetZoom(PreviewPages::Zoom::FitWidth);
         if (index == 1) pages_->SetZoom(PreviewPages::Zoom::WholePage);
@@ -114,13 +120,47 @@ void ReportPreview::AddZoom(QToolBar& bar) {
         pages_->setFocus();
     });
     bar.addWidget(zoomMode_);
-    bar.addAction(AddAction(QStringLiteral("Reduzir"), QKeySequence::ZoomOut, [this] { pages_->ZoomBy(1 / 1.25); },
-                            QStyle::SP_ArrowDown));
-    bar.addAction(AddAction(QStringLiteral("Ampliar"), QKeySequence::ZoomIn, [this] { pages_->ZoomBy(1.25); },
-                            QStyle::SP_ArrowUp));
+    bar.addAction(AddAction(QStringLiteral("Reduzir"), QKeySequence::ZoomOut, [this] { pages_->ZoomBy(1 / 1.25); }));
+    bar.addAction(AddAction(QStringLiteral("Ampliar"), QKeySequence::ZoomIn, [this] { pages_->ZoomBy(1.25); }));
     AddAction(QStringLiteral("Ampliar"), QKeySequence(Qt::CTRL | Qt::Key_Equal), [this] { pages_->ZoomBy(1.25); });
+    ZoomIcons(bar);
     scale_ = new QLabel(&bar);
+    scale_->setFixedWidth(scale_->fontMetrics().horizontalAdvance(QStringLiteral(" 9999% ")));
     bar.addWidget(scale_);
+}
+
+// A magnifier with + or -, where the desktop's theme has no zoom icons: the
+// arrows are page navigation's.
+namespace {
+QIcon MagnifierIcon(bool in, const QColor& ink) {
+    QIcon icon;
+    for (const int size : {16, 24, 32}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const double unit = size / 16.0;
+        painter.setPen(QPen(ink, 1.5 * unit));
+        painter.drawEllipse(QRectF(1.5 * unit, 1.5 * unit, 9 * unit, 9 * unit));
+        painter.drawLine(QPointF(6 * unit, 4 * unit + (in ? 0 : 2 * unit)), QPointF(6 * unit, 8 * unit - (in ? 0 : 2 * unit)));
+        painter.drawLine(QPointF(4 * unit, 6 * unit), QPointF(8 * unit, 6 * unit));
+        painter.setPen(QPen(ink, 2.5 * unit, Qt::SolidLine, Qt::RoundCap));
+        painter.drawLine(QPointF(10 * unit, 10 * unit), QPointF(14.5 * unit, 14.5 * unit));
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+}  // namespace
+
+void ReportPreview::ZoomIcons(QToolBar& bar) {
+    const QColor ink = palette().color(QPalette::WindowText);
+    for (QAction* action : bar.actions()) {
+        if (action->text() == QStringLiteral("Ampliar"))
+            action->setIcon(QIcon::fromTheme(QStringLiteral("zoom-in"), MagnifierIcon(true, ink)));
+        if (action->text() == QStringLiteral("Reduzir"))
+            action->setIcon(QIcon::fromTheme(QStringLiteral("zoom-out"), MagnifierIcon(false, ink)));
+    }
 }
 
 // Pages laid out so far, and the count once it is known; print and save
@@ -150,8 +190,10 @@ void ReportPreview::ShowCurrentPage(int page) {
 }
 
 void ReportPreview::ShowScale(double scale) {
-    scale_->setText(QStringLiteral(" %1% ").arg(qRound(scale * 100)));
+    const QString percent = QStringLiteral("%1%").arg(qRound(scale * 100));
+    scale_->setText(u' ' + percent + u' ');
     const PreviewPages::Zoom mode = pages_->ZoomMode();
+    zoomMode_->setPlaceholderText(percent);
     zoomMode_->setCurrentIndex(mode == PreviewPages::Zoom::FitWidth    ? 0
                                : mode == PreviewPages::Zoom::WholePage ? 1
                                : qFuzzyCompare(scale, 1.0)             ? 2

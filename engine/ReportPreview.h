@@ -52,6 +52,7 @@ private:
                        QStyle::StandardPixmap icon = QStyle::SP_CustomBase);
     void AddNavigation(QToolBar& bar);
     void AddZoom(QToolBar& bar);
+    void ZoomIcons(QToolBar& bar);
     void Refresh();
     void ShowCurrentPage(int page);
     void ShowScale(double scale);
