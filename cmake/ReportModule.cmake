@@ -8,7 +8,8 @@
 #    hidden).
 #  - REPORTS: a folder, relative to the calling CMakeLists.txt, of report
 #    definitions and, under database/<kind>/, the scripts that create the
-#    tables they read. Every file in it, kept in its sub-folders.
+#    tables they read. Every file in it, kept in its sub-folders (but hidden
+#    files and backups ending in ~).
 #  - HELP: a folder of help pages (<help file>/<context>.html) and the
 #    images they show. Every file in it, kept in its sub-folders.
 #
@@ -40,6 +41,8 @@ function(_merge_module_files module target from into test)
     message(FATAL_ERROR "O módulo ${module} indica a pasta ${from}, que não existe.")
   endif()
   file(GLOB_RECURSE files CONFIGURE_DEPENDS RELATIVE ${from} ${from}/*)
+  # An editor's leftovers (.name.swp, name~) are not the module's.
+  list(FILTER files EXCLUDE REGEX "(^|/)\\.|~$")
   list(SORT files)
   set(copied)
   foreach(name ${files})
@@ -70,7 +73,8 @@ function(_merge_module_files module target from into test)
   if(test)
     set(exclude EXCLUDE_FROM_ALL)
   endif()
-  install(DIRECTORY ${from}/ DESTINATION ${RCLHOST_DATA_DIR}/${into} COMPONENT ${module} ${exclude})
+  install(DIRECTORY ${from}/ DESTINATION ${RCLHOST_DATA_DIR}/${into} COMPONENT ${module} ${exclude}
+    PATTERN ".*" EXCLUDE PATTERN "*~" EXCLUDE)
 endfunction()
 
 function(add_report_module name)

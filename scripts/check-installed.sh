@@ -63,7 +63,8 @@ for module in "$root"/modules/*/; do
     fail "o host instalado não carregou o módulo $name da sua pasta de módulos"
   for folder in reports help; do
     [ -d "$module$folder" ] || continue
-    (cd "$module$folder" && find . -type f) | while read -r file; do
+    # As add_report_module installs them: hidden files and backups left out.
+    (cd "$module$folder" && find . -mindepth 1 -name '.*' -prune -o -type f ! -name '*~' -print) | while read -r file; do
       [ -f "$tmp/root/usr/share/rclhost/$folder/$file" ] || fail "falta $folder/${file#./} do módulo $name no pacote"
     done
   done
