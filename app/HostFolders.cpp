@@ -30,10 +30,10 @@ HostFolders HostFolders::Of(const QString& hostDir) {
         folders.reportsDir = Below(hostDir, RCLHOST_DATA_FROM_BIN "/reports");
         folders.helpDir = Below(hostDir, RCLHOST_DATA_FROM_BIN "/help");
     } else {
-        folders.modulesDir = QDir::cleanPath(hostDir);
-        folders.modules = QStringList{folders.modulesDir + "/rcl04700.so"};
-        folders.reportsDir = folders.modulesDir + "/reports";
-        folders.helpDir = folders.modulesDir + "/help";
+        folders.modulesDir = Below(hostDir, "modules");
+        folders.modules = ModulesIn(folders.modulesDir);
+        folders.reportsDir = Below(hostDir, "reports");
+        folders.helpDir = Below(hostDir, "help");
     }
     folders.userDataDir =
         QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/rclhost";

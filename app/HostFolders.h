@@ -10,8 +10,9 @@
 //    rcl04700.so.4 are the same library and are skipped), the report
 //    definitions and the help pages are share/rclhost/reports and
 //    share/rclhost/help.
-//  - In the build tree: the module built beside the host (rcl04700.so), and
-//    reports/ and help/ beside the host.
+//  - In the build tree: the same layout beside the host: the *.so files of
+//    modules/, and reports/ and help/ (add_report_module builds each module
+//    there and merges its reports and help into those two folders).
 // The user's own files (the sample database, the report definitions saved
 // with "Salvar como" in reports/) live in the user's data folder,
 // $XDG_DATA_HOME/rclhost (~/.local/share/rclhost), installed or not: the

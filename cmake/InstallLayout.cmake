@@ -4,7 +4,7 @@
 include(GNUInstallDirs)
 set(RCLHOST_LIB_DIR lib/rclhost)                        # our shared libraries
 set(RCLHOST_MODULES_DIR ${RCLHOST_LIB_DIR}/modules)     # what the host loads
-set(RCLHOST_DATA_DIR ${CMAKE_INSTALL_DATADIR}/rclhost)  # reports/ and help/
+set(RCLHOST_DATA_DIR ${CMAKE_INSTALL_DATADIR}/rclhost)  # reports/ and help/, every module's merged
 
 # The same folders as seen from bin/, for the host's compile definitions and
 # the run-time search paths.

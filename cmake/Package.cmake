@@ -1,5 +1,6 @@
 # Install rules and the Debian package (`make package`, CPack's DEB
-# generator). The layout is in InstallLayout.cmake.
+# generator). The layout is in InstallLayout.cmake; the modules' rules are
+# add_report_module's (ReportModule.cmake).
 
 # Packages the installed host needs at run time that the scan of its shared
 # libraries (dpkg-shlibdeps) cannot see: Qt plugins loaded by name and data.
@@ -14,15 +15,10 @@ set(RCLHOST_RUNTIME_PACKAGES
 
 install(TARGETS rclhost RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS framework ${RCLHOST_LIBRARIES} LIBRARY DESTINATION ${RCLHOST_LIB_DIR})
-install(TARGETS rcl04700 LIBRARY DESTINATION ${RCLHOST_MODULES_DIR})
 set_target_properties(rclhost PROPERTIES INSTALL_RPATH "$ORIGIN/${RCLHOST_LIB_FROM_BIN}")
 set_target_properties(framework ${RCLHOST_LIBRARIES} PROPERTIES INSTALL_RPATH "$ORIGIN")
-set_target_properties(rcl04700 PROPERTIES INSTALL_RPATH "$ORIGIN/..")
 
-install(DIRECTORY reports/ DESTINATION ${RCLHOST_DATA_DIR}/reports FILES_MATCHING PATTERN "*.rpt" PATTERN "*.sql")
-if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/help)
-  install(DIRECTORY help/ DESTINATION ${RCLHOST_DATA_DIR}/help FILES_MATCHING PATTERN "*.html")
-endif()
+# Each module installs itself, its reports and its help (add_report_module).
 install(FILES app/rclhost.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES app/icons/rclhost.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 

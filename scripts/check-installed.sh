@@ -4,10 +4,12 @@
 # from another folder, with a home of its own and an environment that names
 # neither the build nor the source tree. Fails when a path of either tree is
 # in the installed files or among the files the host loaded, when a package
-# the .deb depends on is not installed here (dpkg would install it), when the
-# report PDF is not written or the sample database is not in the user's data
-# folder, when a report saved with "Salvar como" is not in the user's reports
-# folder, and when the run wrote anything under the install root.
+# the .deb depends on is not installed here (dpkg would install it), when a
+# module of modules/ is not loaded from the installed modules folder or a file
+# of its reports or help is not installed, when the report PDF is not written
+# or the sample database is not in the user's data folder, when a report
+# saved with "Salvar como" is not in the user's reports folder, and when the
+# run wrote anything under the install root.
 #
 #   scripts/check-installed.sh [BUILD_DIR]     (default build, built)
 set -euo pipefail
@@ -53,8 +55,20 @@ status=0
 # The dynamic loader's log: every library tried and every one loaded.
 loaded="$(grep -h -e 'file=' -e 'init: ' "$tmp"/loaded.* | grep -F -e "$root" -e "$build" || true)"
 [ -z "$loaded" ] || fail "o host instalado buscou arquivos nas árvores de fontes ou de build: $loaded"
-grep -q "calling init: $tmp/root/usr/lib/rclhost/modules/rcl04700.so\$" "$tmp"/loaded.* ||
-  fail "o host instalado não carregou o módulo da sua pasta de módulos"
+# Every module of modules/, loaded from the modules folder, with its reports
+# and help merged into the host's folders.
+for module in "$root"/modules/*/; do
+  name="$(basename "$module")"
+  grep -q "calling init: $tmp/root/usr/lib/rclhost/modules/$name.so\$" "$tmp"/loaded.* ||
+    fail "o host instalado não carregou o módulo $name da sua pasta de módulos"
+  for folder in reports help; do
+    [ -d "$module$folder" ] || continue
+    # As add_report_module installs them: hidden files and backups left out.
+    (cd "$module$folder" && find . -mindepth 1 -name '.*' -prune -o -type f ! -name '*~' -print) | while read -r file; do
+      [ -f "$tmp/root/usr/share/rclhost/$folder/$file" ] || fail "falta $folder/${file#./} do módulo $name no pacote"
+    done
+  done
+done
 pdf="$(sed -n 's/.*"event":"report".*"file":"\([^"]*\)".*/\1/p' "$tmp/events.jsonl" | head -1)"
 [ -n "$pdf" ] && [ "$(head -c 4 "$pdf" 2>/dev/null)" = "%PDF" ] || fail "o relatório em PDF não foi escrito"
 case "$pdf" in "$tmp/cwd/out/"*) ;; *) fail "o relatório foi para $pdf, não para out/ da pasta atual" ;; esac

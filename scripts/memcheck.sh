@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs the host's scripted sessions (scripts/sample.script and
 # scripts/memcheck.script) under valgrind's memcheck, headless. Fails when a
-# definite leak has the project's code (the libraries, app/, the module)
+# definite leak has the project's code (the libraries, app/, modules/)
 # in its allocation stack, when memcheck reports a memory error (invalid
 # read or write, use of uninitialised memory), or when a session fails.
 # Findings inside Qt and the libraries below it are suppressed, each with its
@@ -23,13 +23,14 @@ fi
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-# "Save as" writes into the reports folder: the sessions get a copy.
-cp -r "$root/reports" "$work/reports"
+# "Save as" writes into the reports folder: the sessions get a copy of the
+# build's, where every module's reports are merged.
+cp -r "$build/bin/reports" "$work/reports"
 
 # A frame of the project's own code: one of its source files (valgrind
 # prints full paths with --fullpath-after=) or one of its binaries.
 sources="$(printf '%s' "$root" | sed 's/[.*+?(){}|$]/[&]/g')"
-project="$sources/(framework/|files/|runtime/|databases/|engine/|components/|app/|Cli_rcl04700|Pkg_rcl04700)|/lib(framework|files|runtime|databases|engine|components)[.]so|/rcl04700[.]so|/rclhost[)]"
+project="$sources/(framework/|files/|runtime/|databases/|engine/|components/|app/|modules/)|/lib(framework|files|runtime|databases|engine|components)[.]so|/modules/[^/]+[.]so|/rclhost[)]"
 
 # Prints the definite-leak records of a memcheck log whose stack has a frame
 # of the project's code; succeeds only when there is none.

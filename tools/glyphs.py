@@ -205,7 +205,7 @@ def main():
     base = "components/Dadosgerrel.dfm"
     for name, art in (("sbtPreview", PREVIEW), ("sbtPrint", PRINTER), ("sbtSalvarComo", SAVE_AS)):
         put(base, name, "Glyph.Data", stored(side_by_side(art, greyed(art))))
-    screen = "Cli_rcl04700.dfm"
+    screen = "modules/rcl04700/Cli_rcl04700.dfm"
     if (ROOT / screen).exists():
         for name in ("depDtIni", "depDtFim"):
             put(screen, name, "ButtonBitmap.Data", stored(CALENDAR))

@@ -1,6 +1,6 @@
 // Where the host looks for its modules, reports and help when the command
 // line does not say: installed, from its install prefix; in the build tree,
-// beside itself; never from the tree it was built in.
+// from the same layout beside itself; never from the tree it was built in.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -68,12 +68,20 @@ TEST_F(InstalledHost, EmptyModulesFolderIsNamedInsteadOfAnEmptyMenu) {
     EXPECT_EQ(given.reportsDir, "/opt/relatorios");
 }
 
-TEST(BuildTreeHost, KeepsToWhatWasBuiltBesideIt) {
+// The build tree has the installed layout beside the host: the modules
+// folder's modules, never the host's own libraries built beside it.
+TEST(BuildTreeHost, LoadsEachModuleOfItsModulesFolderBesideIt) {
     HostTree tree;
     tree.Folder("build/bin/reports");
+    tree.Folder("build/bin/modules");
+    tree.File("build/bin/libhost.so");
+    tree.File("build/bin/modules/zz9000.so");
+    tree.File("build/bin/modules/rcl04700.so.4.7.10");
+    tree.Link("rcl04700.so.4.7.10", "build/bin/modules/rcl04700.so");
     const HostOptions options = tree.Parse("build/bin");
     EXPECT_EQ(options.error, "");
-    EXPECT_EQ(options.modules, QStringList{tree.Path("build/bin/rcl04700.so")});
+    EXPECT_EQ(options.modules, QStringList({tree.Path("build/bin/modules/rcl04700.so"),
+                                            tree.Path("build/bin/modules/zz9000.so")}));
     EXPECT_EQ(options.reportsDir, tree.Path("build/bin/reports"));
     EXPECT_EQ(options.helpDir, tree.Path("build/bin/help"));
 }

@@ -23,6 +23,16 @@ QJsonObject HostRun::Only(const QString& name) const {
 
 HostWorkspace::HostWorkspace() { EXPECT_TRUE(CopyReportsFolder(REPORTS_DIR, ReportsCopy())); }
 
+QProcessEnvironment HostWorkspace::Environment() const {
+    // The host reads its configuration, its sample and keeps the user's files
+    // here, never in the user's own folders.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_CONFIG_HOME", dir_.filePath("config"));
+    environment.insert("XDG_DATA_HOME", DataHome());
+    environment.insert("XDG_STATE_HOME", StateHome());
+    return environment;
+}
+
 HostRun HostWorkspace::Run(const QString& script, const QStringList& extraArguments) const {
     std::unique_ptr<QProcess> process = Start(script, extraArguments);
     return Finish(*process);
@@ -32,13 +42,7 @@ std::unique_ptr<QProcess> HostWorkspace::Start(
     const QString& script, const QStringList& extraArguments,
     const std::function<void(QProcess&)>& prepare) const {
     auto process = std::make_unique<QProcess>();
-    // The host reads its configuration, its sample and keeps the user's files
-    // here, never in the user's own folders.
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("XDG_CONFIG_HOME", dir_.filePath("config"));
-    environment.insert("XDG_DATA_HOME", DataHome());
-    environment.insert("XDG_STATE_HOME", StateHome());
-    process->setProcessEnvironment(environment);
+    process->setProcessEnvironment(Environment());
     QStringList arguments{"--out", Output(), "--reports", ReportsCopy(), "--script", "-"};
     if (prepare) prepare(*process);
     process->start(HOST_PATH, arguments + extraArguments);

@@ -40,6 +40,10 @@ public:
     QString UserData() const { return DataHome() + "/rclhost"; }
     QString UserReports() const { return UserData() + "/reports"; }
 
+    // The environment of the runs: the user's folders above, the rest as the
+    // tests' own.
+    QProcessEnvironment Environment() const;
+
     HostRun Run(const QString& script, const QStringList& extraArguments = {}) const;
     // As Run, in two steps, for hosts running side by side.
     // `prepare` may redirect the process's channels before it starts.

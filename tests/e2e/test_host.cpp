@@ -180,4 +180,37 @@ TEST(Host, F1OnTheScreenOpensItsHelpPageAndAMissingTopicIsSaidSo) {
     EXPECT_TRUE(message["text"].toString().contains("tópico 10404900")) << message["text"].toString().toStdString();
 }
 
+// The package's files and the test module's, installed from the build by
+// CMake under a root of their own: an installed host with two modules, each
+// bringing its reports and help into the host's one reports and help folder.
+// Nothing on the command line says where they are.
+TEST(InstalledHost, FindsEveryModuleWithItsReportsAndHelp) {
+    const QTemporaryDir root;
+    for (const QStringList& component : {QStringList{}, QStringList{"--component", "tstmodule"}}) {
+        QProcess install;
+        install.setProcessChannelMode(QProcess::MergedChannels);
+        install.start(CMAKE_COMMAND, QStringList{"--install", BUILD_DIR, "--prefix", root.path()} + component);
+        ASSERT_TRUE(install.waitForFinished(120000) && install.exitStatus() == QProcess::NormalExit &&
+                    install.exitCode() == 0)
+            << install.readAll().toStdString();
+    }
+    const HostWorkspace workspace;
+    QProcess host;
+    host.setProcessEnvironment(workspace.Environment());
+    host.start(root.filePath("bin/rclhost"), {"--out", workspace.Output(), "--script", "-"});
+    host.write("open rcl04700\nkey depDtIni F1\n"
+               "open tstmodule\ntype edtUsuario ADMIN\nclick sbtPrint\nkey edtUsuario F1\n");
+    host.closeWriteChannel();
+    const HostRun run = HostWorkspace::Finish(host);
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    EXPECT_TRUE(run.Events("message").isEmpty());
+    const QList<QJsonObject> help = run.Events("help");
+    ASSERT_EQ(help.size(), 2);
+    EXPECT_EQ(help[0]["title"].toString(), "Relatório de Limpeza de Dados (RCL04700)");
+    EXPECT_EQ(help[1]["title"].toString(), "Tela de teste (TST00100)");
+    const QJsonObject report = run.Only("report");
+    EXPECT_EQ(report["title"].toString(), "Limpezas por usuário");
+    EXPECT_GT(report["rows"].toInt(), 0) << "the sample made by the first module's scripts";
+}
+
 }  // namespace

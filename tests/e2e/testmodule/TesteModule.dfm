@@ -1,6 +1,8 @@
 inherited frmTeste: TfrmTeste
   Caption = 'Tela de teste'
   ClientHeight = 120
+  HelpFile = 'Tsthelp.hlp'
+  HelpContext = 100
   inherited lblCodTela: TLabel
     Caption = 'TST00100'
   end
