@@ -19,7 +19,7 @@
 namespace {
 
 // A few hundred bytes are written; a list at its limit takes some 16 KiB.
-constexpr qint64 kMaxFileBytes = 64 * 1024;
+constexpr qint64 kMaxFileBytes = qint64{64} * 1024;
 
 QString Shown(const QString& path) { return QDir::toNativeSeparators(path); }
 

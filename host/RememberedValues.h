@@ -26,7 +26,7 @@ struct HOST_EXPORT RememberedValues {
 
 // The longest list kept; the systems' lists take well under a hundred
 // characters.
-inline constexpr qsizetype kMaxRememberedList = 16 * 1024;
+inline constexpr qsizetype kMaxRememberedList = qsizetype{16} * 1024;
 
 // The file of the screen `screenCode` in `folder`; empty when either is
 // empty or the code is not a plain name (letters, digits, '_', '-').
