@@ -82,6 +82,14 @@ void FirstDayOfWeek(const QString& text, const Place& place, HostConfig& config)
         BadValue(place, text.left(40), QStringLiteral("esperado domingo ou segunda"));
 }
 
+// Whether the report screens open with the values of their last closing.
+void RememberScreens(const QString& text, const Place& place, HostConfig& config) {
+    const QString value = text.toLower();
+    if (value != QLatin1String("true") && value != QLatin1String("false"))
+        BadValue(place, text.left(40), QStringLiteral("esperado true ou false"));
+    config.rememberScreens = value == QLatin1String("true");
+}
+
 using Apply = void (*)(const QString& value, const Place& place, HostConfig& config);
 
 // Every key the file may hold: one line each.
@@ -94,6 +102,7 @@ const Key kKeys[] = {
     {"reports", "query_time_limit", QueryTimeLimit},
     {"database", "url", DatabaseAddress},
     {"dates", "first_day_of_week", FirstDayOfWeek},
+    {"screens", "remember", RememberScreens},
 };
 
 QStringList Sections() {

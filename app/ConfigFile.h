@@ -12,6 +12,8 @@ struct HostConfig;
 //   url = postgresql://relatorio@db.empresa/relatorios   ; as --db takes it
 //   [dates]
 //   first_day_of_week = domingo    ; or segunda: where the presets' weeks start
+//   [screens]
+//   remember = true    ; screens open with the values of their last closing
 //
 // Everything the file can hold is read here, in one place, from one table of
 // keys; a key that is absent keeps its default. The file is read strictly, as

@@ -77,6 +77,12 @@ QJsonValue PresetInForce(TForm* screen) {
     return QString::fromLatin1(PeriodPresets()[static_cast<size_t>(preset)].name);
 }
 
+// Whether the active screen opened with the values of its last closing.
+bool ValuesRestored(TForm* screen) {
+    auto* report = qobject_cast<TfrmDadosGerRel*>(screen);
+    return report && report->ValuesRestored();
+}
+
 }  // namespace
 
 QString FocusedComponentName() {
@@ -109,6 +115,7 @@ QJsonObject StateEvent(QMdiArea* area) {
                        {"focus", focus.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(focus)},
                        {"cursor", Screen->Cursor()},
                        {"period", PresetInForce(active)},
+                       {"restored", ValuesRestored(active)},
                        {"controls", controls},
                        {"sample", HostConfig::Instance().sampleDatabase}};
 }

@@ -7,6 +7,7 @@
 
 #include "BoundedFile.h"
 #include "SafeFile.h"
+#include "UserState.h"
 
 namespace {
 
@@ -15,11 +16,7 @@ constexpr qint64 kMaxPlacementBytes = 4096;
 
 }  // namespace
 
-QString WindowPlacementFile() {
-    QString base = qEnvironmentVariable("XDG_STATE_HOME");
-    if (!QDir::isAbsolutePath(base)) base = QDir::homePath() + QStringLiteral("/.local/state");
-    return QDir::cleanPath(base + QStringLiteral("/rclhost/janela"));
-}
+QString WindowPlacementFile() { return UserStateDir() + QStringLiteral("/janela"); }
 
 bool RestorePlacement(QWidget& window, const QString& file) {
     if (!QFileInfo::exists(file)) return false;

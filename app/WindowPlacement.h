@@ -11,8 +11,7 @@ class QWidget;
 // $XDG_STATE_HOME/rclhost/janela (~/.local/state/rclhost/janela). Scripted
 // runs never read nor write it, so they stay the same whatever the desktop.
 
-// The file; XDG_STATE_HOME counts only when it is an absolute path, as the
-// XDG base directory rules say.
+// The file, in the host's state folder (UserStateDir).
 QString WindowPlacementFile();
 
 // Puts `window` where the file says. False, leaving the window as it was,

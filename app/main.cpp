@@ -31,6 +31,7 @@
 #include "SafeFile.h"
 #include "ScriptReader.h"
 #include "ScriptRunner.h"
+#include "UserState.h"
 #include "WindowPlacement.h"
 
 namespace {
@@ -89,6 +90,7 @@ void Configure(const HostOptions& options) {
     config.outputDir = options.outputDir;
     if (options.today.isValid()) SetToday(FromQDate(options.today));
     config.unattended = !options.script.isEmpty();
+    config.screenStateDir = UserStateDir() + QStringLiteral("/telas");
     if (options.createDatabase) {
         if (config.sampleDatabase)
             throw Exception(QStringLiteral("--create-db cria o banco de dados indicado em --db (ou em "

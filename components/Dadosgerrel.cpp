@@ -6,6 +6,7 @@
 #include "Funcoes.h"
 #include "HostConfig.h"
 #include "ReportFolders.h"
+#include "ScreenMemory.h"
 #include "SysUtils.h"
 
 void TfrmDadosGerRel::Publish(TPublisher<TfrmDadosGerRel>& p) {
@@ -56,7 +57,34 @@ void TfrmDadosGerRel::SetPeriodFields(TDateEditPlus* first, TDateEditPlus* last)
 // each activation.
 void TfrmDadosGerRel::FormActivate(TObject* /*Sender*/) {}
 
-void TfrmDadosGerRel::FormClose(TObject* /*Sender*/, TCloseAction& Action) { Action = caFree; }
+// A value that cannot be kept never keeps the screen open.
+void TfrmDadosGerRel::FormClose(TObject* /*Sender*/, TCloseAction& Action) {
+    Action = caFree;
+    if (!memory_) return;
+    try {
+        memory_->Save();
+    } catch (const Exception& error) {
+        MensErro(QStringLiteral("Os valores desta tela não foram guardados para a próxima vez. ") +
+                     error.Message(),
+                 false);
+    }
+}
+
+void TfrmDadosGerRel::RememberValues(TGroupBox* options, QString* list) {
+    const HostConfig& config = HostConfig::Instance();
+    const QString file = RememberedValuesFile(config.screenStateDir, lblCodTela->Caption());
+    if (!config.rememberScreens || config.unattended || file.isEmpty()) return;
+    delete memory_;
+    // In the top row, between the report buttons and the report's code.
+    const int left = sbtSalvarComo->geometry().right() + 8;
+    const QRect code = lblCodRel->geometry();
+    const ScreenParts parts{this, panMenu, QRect(left, code.top(), code.left() - 8 - left, code.height()),
+                            lblCodRel->font(), cbbReportNames, &reports_, period_, options, list};
+    memory_ = new TScreenMemory(parts, file);
+    memory_->Restore();
+}
+
+bool TfrmDadosGerRel::ValuesRestored() const { return memory_ && memory_->Restored(); }
 
 // One report at a time: a press that reaches a report button while a report
 // runs (a click, its shortcut, a double click) does nothing.

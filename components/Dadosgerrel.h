@@ -12,6 +12,8 @@
 #include "ReportDesigner.h"
 #include "StdCtrls.h"
 
+class TScreenMemory;
+
 // The base of the report-parameter screens: the choice of report, the
 // preview, print and save-as buttons, and the report component.
 //
@@ -32,7 +34,9 @@
 //
 // A screen whose report runs over a period declares its two date fields once
 // (SetPeriodFields, in its FormCreate); the screen then offers the period
-// presets and the keys that move the period (TPeriodFields).
+// presets and the keys that move the period (TPeriodFields). One that
+// declares its values as remembered (RememberValues) opens, when the host
+// is so configured, with those of its last closing (TScreenMemory).
 class HOST_EXPORT TfrmDadosGerRel : public TForm {
     Q_OBJECT
 public:
@@ -74,6 +78,24 @@ public:
     // The period's presets and keys; nullptr on a screen without a period.
     TPeriodFields* Period() const { return period_; }
 
+    // Keeps the screen's values between openings when the host remembers
+    // screens ([screens] remember = true; never in a scripted run): the
+    // report chosen, the period (the preset's name while one is in force,
+    // else both dates), the option checked among the radio buttons of
+    // `options` and `list`, a text the screen keeps for that option (either
+    // may be nullptr). Called once, at the end of the derived screen's
+    // FormCreate: the values as they are then are the screen's defaults,
+    // and those of its last closing are put back through the same events as
+    // a person's input (TScreenMemory tells how, and what a file that cannot
+    // be used shows). One file a screen code, in HostConfig's
+    // screenStateDir; written when the screen closes.
+    void RememberValues(TGroupBox* options, QString* list);
+    // The screen opened with the values of its last closing, and they have
+    // not been put back to the defaults since.
+    bool ValuesRestored() const;
+    // The reports of the list, in its order.
+    const QList<ReportDefinition>& Reports() const { return reports_; }
+
 private:
     void BindShortCuts();
     void LoadReportNames(const QString& selectFile = QString());
@@ -82,4 +104,5 @@ private:
 
     QList<ReportDefinition> reports_;
     TPeriodFields* period_ = nullptr;
+    TScreenMemory* memory_ = nullptr;  // nullptr: nothing remembered
 };

@@ -41,6 +41,9 @@ public:
     int PresetInForce() const { return preset_; }
     // The list of presets, as "P" opens it.
     QMenu* Menu() const { return menu_; }
+    // The period's first and last date fields.
+    TDateEditPlus* First() const { return first_; }
+    TDateEditPlus* Last() const { return last_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -49,6 +49,11 @@ struct HOST_EXPORT HostConfig {
     // The day the weeks of the period presets start on: Sunday, as calendars
     // in Brazil show them, or Monday.
     Qt::DayOfWeek firstDayOfWeek = Qt::Sunday;
+    // The report screens open with the values of their last closing
+    // ([screens] remember); off, each opens fresh. Never in unattended runs.
+    bool rememberScreens = false;
+    // Where they keep them, one file a screen code; empty: nowhere.
+    QString screenStateDir;
 
     static HostConfig& Instance();
 };

@@ -92,6 +92,7 @@ void TfrmLimpDados::FormCreate(TObject* Sender) {
         cdsSistSISTEMA->SetAsString(msgPadrao->Msg(system));
         cdsSist->Post();
     }
+    RememberValues(grbSistema, &stListaSist);
 }
 
 void TfrmLimpDados::sbtPreviewClick(TObject* Sender) {

@@ -124,6 +124,22 @@
 //     over 4 KiB, a link to /dev/zero,       nothing said                                    whole in its place
 //     a FIFO, a folder, cut short                                                            (a folder: left as it was)
 //   a placement file in a scripted run     the host at 1000x700                            the file, byte for byte
+//   remembered values ([screens] remember  "Os valores da última vez não foram             the screen's defaults; closing
+//     = true): garbage, not an object, a     restaurados: <cause>. A tela abre com os         removes the file (a folder
+//     link to /dev/zero, a FIFO, a folder,    valores padrão." (the file and why, the          is left as it was)
+//     over 64 KiB, a list over 16,384         report's file, the date, the preset...)
+//     characters, a report gone or with a
+//     folder, a date past 9999, no such day
+//     or with a time, one date, the end
+//     before the start, an unknown preset or
+//     one past 9999 from today, an unknown
+//     option, a list that is no text
+//   remembered values that cannot be       "Os valores desta tela não foram guardados      what was there; the screen
+//     written (their folder is a file)        para a próxima vez. Não foi possível criar       closes
+//                                            a pasta ..."
+//   remembered values in a scripted run    the screen's defaults, "restored": false        the file, byte for byte
+//   [screens] remember not true or false   "O arquivo de configuração ..., linha N: valor  nothing opened; status 1
+//     (sim, 1, empty)                        inválido em [screens] remember ..."
 // clang-format on
 //
 // A PostgreSQL server that stops answering in the middle of a report
@@ -335,15 +351,21 @@ TEST(FuzzRegression, TypingNonAsciiTextAbortedTheHost) {
 // ---------------------------------------------------------------------------
 // In this process: the module's screen, opened by IniProc as the host does.
 
+// The host's configuration for a screen opened in this process, its files
+// in `dir`.
+void ConfigureInProcess(const QTemporaryDir& dir) {
+    HostConfig& config = HostConfig::Instance();
+    config.reportsDir = REPORTS_DIR;
+    config.databaseName = dir.filePath("relatorios.db");
+    config.outputDir = dir.filePath("out");
+    config.unattended = true;
+}
+
 class HostileScreen : public ::testing::Test {
 protected:
     void SetUp() override {
         saved_ = HostConfig::Instance();
-        HostConfig& config = HostConfig::Instance();
-        config.reportsDir = REPORTS_DIR;
-        config.databaseName = dir_.filePath("relatorios.db");
-        config.outputDir = dir_.filePath("out");
-        config.unattended = true;
+        ConfigureInProcess(dir_);
         Application->SetMessageHook([this](TMsgDlgType, const QString& text) { messages << text; });
         IniProc();
         screen = frmLimpDados;
@@ -2254,5 +2276,201 @@ INSTANTIATE_TEST_SUITE_P(
         BrokenPlacement{"Fifo", [](const QString& f) { mkfifo(QFile::encodeName(f).constData(), 0600); }, true},
         BrokenPlacement{"Folder", [](const QString& f) { QDir().mkpath(f); }, false}),
     [](const ::testing::TestParamInfo<BrokenPlacement>& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------------------
+// The values a screen remembers ([screens] remember = true): a state file
+// that cannot be used is said, naming the cause, and the screen opens with
+// its defaults and works; scripted runs neither read nor write it.
+
+struct BrokenState {
+    const char* name;
+    std::function<void(const QString& file)> make;
+    QString cause;         // after "...não foram restaurados: "; %1 is the file
+    const char* today;     // AAAA-MM-DD; empty: the clock's
+    bool removedOnClosing;  // closing with the defaults takes it away
+};
+
+void PrintTo(const BrokenState& row, std::ostream* os) { *os << row.name; }
+
+class HostileRememberedValues : public ::testing::TestWithParam<BrokenState> {
+protected:
+    void SetUp() override {
+        saved_ = HostConfig::Instance();
+        ConfigureInProcess(dir_);
+        HostConfig& config = HostConfig::Instance();
+        config.unattended = false;
+        config.rememberScreens = true;
+        config.screenStateDir = dir_.filePath("telas");
+        ASSERT_TRUE(CreateSqliteDatabase(config.databaseName, REPORTS_DIR, false));
+        Application->SetMessageHook([this](TMsgDlgType, const QString& text) { messages << text; });
+        ReportEvents::ReportDone() = [this](const QString& action, const QString&, int, const QString&) {
+            reports << action;
+        };
+    }
+    void TearDown() override {
+        if (boStCriado) frmLimpDados->Close();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        Application->SetMessageHook(nullptr);
+        ReportEvents::ReportDone() = nullptr;
+        HostConfig::Instance() = saved_;
+        SetToday(0);
+    }
+    QString StateFile() const { return dir_.filePath("telas/RCL04700.json"); }
+    // As the host opens it, active.
+    void Open() {
+        IniProc();
+        ASSERT_TRUE(boStCriado);
+        QApplication::setActiveWindow(frmLimpDados);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(frmLimpDados));
+    }
+
+    QTemporaryDir dir_;
+    HostConfig saved_;
+    QStringList messages;
+    QStringList reports;
+};
+
+TEST_P(HostileRememberedValues, IsSaidAndTheScreenOpensWithItsDefaults) {
+    const BrokenState& row = GetParam();
+    if (*row.today) SetToday(FromQDate(QDate::fromString(row.today, Qt::ISODate)));
+    QDir().mkpath(dir_.filePath("telas"));
+    row.make(StateFile());
+    Open();
+    TfrmLimpDados& s = *frmLimpDados;
+    EXPECT_EQ(messages, QStringList{Text("Os valores da última vez não foram restaurados: ") +
+                                    QString(row.cause).replace("%1", StateFile()) +
+                                    Text(". A tela abre com os valores padrão.")});
+    EXPECT_EQ(s.depDtIni->Text(), "");
+    EXPECT_EQ(s.depDtFim->Text(), "");
+    EXPECT_TRUE(s.rbtTodosSist->Checked());
+    EXPECT_EQ(s.stListaSist, "");
+    EXPECT_EQ(s.cbbReportNames->ItemIndex(), 0);
+    EXPECT_FALSE(s.ValuesRestored());
+    // The screen works: a period and a report.
+    HostConfig::Instance().unattended = true;
+    s.depDtIni->setFocus(Qt::OtherFocusReason);
+    QTest::keyClicks(s.depDtIni, "01032025");
+    s.depDtFim->setFocus(Qt::OtherFocusReason);
+    QTest::keyClicks(s.depDtFim, "31032025");
+    QTest::keyClick(s.depDtFim, Qt::Key_F2, Qt::ControlModifier);
+    EXPECT_EQ(reports, QStringList{"preview"}) << messages.join(" | ").toStdString();
+    s.depDtIni->SetDate(0);
+    s.depDtFim->SetDate(0);
+    s.Close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(boStCriado);
+    const QFileInfo left(StateFile());
+    EXPECT_EQ(!left.exists() && !left.isSymLink(), row.removedOnClosing);
+}
+
+// A state file of `bytes`.
+std::function<void(const QString&)> Holding(const QByteArray& bytes) {
+    return [bytes](const QString& f) { WriteFile(f, bytes); };
+}
+
+// name | how the file is made | the cause said | today | removed on closing
+INSTANTIATE_TEST_SUITE_P(
+    Table, HostileRememberedValues,
+    ::testing::Values(
+        BrokenState{"Garbage", Holding("não é um estado\n"), Text("o arquivo %1 não é um objeto JSON válido"), "", true},
+        BrokenState{"AnArray", Holding("[1, 2]"), Text("o arquivo %1 não é um objeto JSON válido"), "", true},
+        BrokenState{"LinkToDevZero", [](const QString& f) { QFile::link("/dev/zero", f); },
+                    Text("o arquivo %1 não pôde ser lido (é um dispositivo, não um arquivo comum)"), "", true},
+        BrokenState{"Fifo", [](const QString& f) { mkfifo(QFile::encodeName(f).constData(), 0600); },
+                    Text("o arquivo %1 não pôde ser lido (é um FIFO (pipe), não um arquivo comum)"), "", true},
+        BrokenState{"Folder", [](const QString& f) { QDir().mkpath(f); },
+                    Text("o arquivo %1 não pôde ser lido (é uma pasta)"), "", false},
+        BrokenState{"OverTheLimit", Holding(QByteArray(70000, ' ')),
+                    Text("o arquivo %1 não pôde ser lido (tem 70.000 bytes e passa do limite de 65.536 bytes)"),
+                    "", true},
+        BrokenState{"HugeList", Holding(R"({"opcao": "rbtListaSist", "lista": ")" + QByteArray(20000, 'x') + "\"}"),
+                    Text("a lista tem 20.000 caracteres, mais que o limite de 16.384"), "", true},
+        BrokenState{"ReportNoLongerThere", Holding(R"({"relatorio": "RCL047_apagado.rpt"})"),
+                    Text("o relatório do arquivo RCL047_apagado.rpt não existe mais"), "", true},
+        BrokenState{"ReportOutsideTheFolders", Holding(R"({"relatorio": "../../RCL047_detalhado.rpt"})"),
+                    Text("o relatório ../../RCL047_detalhado.rpt não é o nome de um arquivo"), "", true},
+        BrokenState{"YearPast9999", Holding(R"({"inicio": "10000-01-01", "fim": "10000-01-31"})"),
+                    Text("a data \"inicio\" (10000-01-01) não é um dia dos anos 1 a 9999 escrito AAAA-MM-DD"), "",
+                    true},
+        BrokenState{"NoSuchDay", Holding(R"({"inicio": "2025-02-01", "fim": "2025-02-30"})"),
+                    Text("a data \"fim\" (2025-02-30) não é um dia dos anos 1 a 9999 escrito AAAA-MM-DD"), "",
+                    true},
+        BrokenState{"DateWithATime", Holding(R"({"inicio": "2025-02-01T08:00", "fim": "2025-02-28"})"),
+                    Text("a data \"inicio\" (2025-02-01T08:00) não é um dia dos anos 1 a 9999 escrito AAAA-MM-DD"),
+                    "", true},
+        BrokenState{"OneDateOnly", Holding(R"({"inicio": "2025-02-01"})"), Text("o período tem só uma das datas"),
+                    "", true},
+        BrokenState{"EndBeforeStart", Holding(R"({"inicio": "2025-02-01", "fim": "2025-01-31"})"),
+                    Text("o período termina antes de começar"), "", true},
+        BrokenState{"UnknownPreset", Holding(R"({"periodo": "mes-que-vem"})"),
+                    Text("o período mes-que-vem não existe"), "", true},
+        BrokenState{"PresetPastTheLastYear", Holding(R"({"periodo": "esta-semana"})"),
+                    Text("o período esta-semana sai dos anos 1 a 9999"), "9999-12-31", true},
+        BrokenState{"UnknownOption", Holding(R"({"opcao": "rbtNenhumSist"})"),
+                    Text("a opção rbtNenhumSist não existe nesta tela"), "", true},
+        BrokenState{"ListAsANumber", Holding(R"({"opcao": "rbtListaSist", "lista": 5})"),
+                    Text("o valor de \"lista\" não é um texto"), "", true}),
+    [](const ::testing::TestParamInfo<BrokenState>& info) { return std::string(info.param.name); });
+
+// Values that cannot be written never keep the screen open.
+TEST_F(HostileRememberedValues, ThatCannotBeWrittenAreSaidAndTheScreenCloses) {
+    WriteFile(dir_.filePath("telas"), "um arquivo onde ficaria a pasta\n");
+    Open();
+    QTest::mouseClick(frmLimpDados->rbtListaSist, Qt::LeftButton);
+    frmLimpDados->Close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(boStCriado);
+    EXPECT_EQ(messages, QStringList{Text("Os valores desta tela não foram guardados para a próxima vez. Não foi "
+                                         "possível criar a pasta ") +
+                                    dir_.filePath("telas") + "."});
+    EXPECT_EQ(ReadFile(dir_.filePath("telas")), "um arquivo onde ficaria a pasta\n");
+}
+
+// Scripts see the screen's documented defaults whatever a person left.
+TEST(HostileRememberedValuesScripted, AreNeitherAppliedNorWritten) {
+    HostWorkspace workspace;
+    QDir().mkpath(QFileInfo(workspace.ConfigFile()).absolutePath());
+    WriteFile(workspace.ConfigFile(), "[screens]\nremember = true\n");
+    const QString file = workspace.StateHome() + "/rclhost/telas/RCL04700.json";
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    const QByteArray state = R"({"periodo": "ontem", "opcao": "rbtListaSist", "lista": "[\"Estoque\"]"})";
+    WriteFile(file, state);
+    const HostRun run = workspace.Run("open\nstate\ntype depDtIni 01032025\nclose\n");
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    const QJsonObject shown = run.Only("state");
+    EXPECT_EQ(Control(shown, "depDtIni")["text"].toString(), "");
+    EXPECT_TRUE(Control(shown, "rbtTodosSist")["checked"].toBool());
+    EXPECT_EQ(shown["restored"], QJsonValue(false));
+    EXPECT_EQ(ReadFile(file), state);
+    EXPECT_EQ(QDir(QFileInfo(file).absolutePath()).entryList(QDir::Files | QDir::Hidden), QStringList{"RCL04700.json"});
+}
+
+struct RememberKey {
+    const char* name;
+    const char* value;
+};
+
+void PrintTo(const RememberKey& row, std::ostream* os) { *os << row.name; }
+
+class HostileRememberKey : public ::testing::TestWithParam<RememberKey> {};
+
+TEST_P(HostileRememberKey, StopsTheHostNamingTheLine) {
+    HostWorkspace workspace;
+    QDir().mkpath(QFileInfo(workspace.ConfigFile()).absolutePath());
+    WriteFile(workspace.ConfigFile(), QByteArray("[screens]\nremember = ") + GetParam().value + "\n");
+    const HostRun run = workspace.Run("open\n");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.errors.contains(Text("linha 2: valor inválido em [screens] remember: '") +
+                                    Text(GetParam().value) + Text("' (esperado true ou false)")))
+        << run.errors.toStdString();
+    EXPECT_TRUE(run.events.isEmpty()) << "nothing opened";
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, HostileRememberKey,
+                         ::testing::Values(RememberKey{"Portuguese", "sim"}, RememberKey{"Number", "1"},
+                                           RememberKey{"Empty", ""}),
+                         [](const ::testing::TestParamInfo<RememberKey>& info) {
+                             return std::string(info.param.name);
+                         });
 
 }  // namespace
