@@ -11,6 +11,9 @@ set(RCLHOST_RUNTIME_PACKAGES
   libqt6svg6             # Qt's SVG image plugin: the host's icon
   qt6-translations-l10n  # Qt's own dialogs and buttons in Portuguese
   fonts-liberation2      # the sans the screens' "MS Sans Serif" is shown in
+  libpq5                 # libpq, opened when a report on a server is cancelled
+  libcups2               # the print system's client, opened when a report is printed
+  libxlsxwriter4         # libxlsxwriter, opened when a report is exported as XLSX
 )
 
 install(TARGETS rclhost RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})

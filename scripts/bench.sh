@@ -13,11 +13,11 @@ build="${BUILD_DIR:-$root/build}"
 configure=(-S "$root" -B "$build" -DBUILD_BENCHMARKS=ON)
 [ -f "$build/CMakeCache.txt" ] || configure+=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
 cmake "${configure[@]}" >/dev/null
-cmake --build "$build" --target bench_open_screen bench_typing bench_report bench_report_server bench_query_guard bench_cancel bench_export -j "$(nproc)"
+cmake --build "$build" --target bench_open_screen bench_typing bench_report bench_report_server bench_query_guard bench_cancel bench_export bench_start -j "$(nproc)"
 
 echo "Build: $(grep -m1 '^CMAKE_BUILD_TYPE:' "$build/CMakeCache.txt" | cut -d= -f2), em $build"
 export QT_QPA_PLATFORM=offscreen LC_ALL=C.UTF-8
-for program in bench_open_screen bench_typing bench_report bench_report_server bench_query_guard bench_cancel bench_export; do
+for program in bench_open_screen bench_typing bench_report bench_report_server bench_query_guard bench_cancel bench_export bench_start; do
   echo
   echo "== $program"
   "$build/bin/$program" --benchmark_repetitions=5 --benchmark_enable_random_interleaving=true \

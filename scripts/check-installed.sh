@@ -3,7 +3,8 @@
 # it into a temporary root and runs the sample script with the unpacked host,
 # from another folder, with a home of its own and an environment that names
 # neither the build nor the source tree. Fails when a path of either tree is
-# in the installed files or among the files the host loaded, when a package
+# in the installed files or among the files the host loaded, when the host
+# or a library or module it installs links Qt's test library, when a package
 # the .deb depends on is not installed here (dpkg would install it), when a
 # module of modules/ is not loaded from the installed modules folder or a file
 # of its reports or help is not installed, when the report PDF is not written
@@ -37,6 +38,14 @@ dpkg-deb -f "$deb" Depends | tr ',' '\n' | sed 's/(.*)//; s/|.*//; s/ //g' | whi
     fail "o pacote depende de $package, que não está instalado aqui (scripts/setup.sh)"
 done
 
+# Test code stays out of the product: no installed program, library or
+# module links Qt's test library, nor does the run load it (below).
+for file in "$tmp/root/usr/bin/rclhost" $(find "$tmp/root/usr/lib" -type f -name '*.so*'); do
+  case "$(ldd "$file")" in
+    *libQt6Test*) fail "${file#"$tmp/root"} liga a biblioteca de testes do Qt (libQt6Test)" ;;
+  esac
+done
+
 leaks="$(grep -rlF -e "$root" -e "$build" "$tmp/root" || true)"
 [ -z "$leaks" ] || fail "caminhos da árvore de fontes ou de build em ${leaks//$tmp\/root/}"
 desktop="$tmp/root/usr/share/applications/rclhost.desktop"
@@ -55,6 +64,7 @@ status=0
 # The dynamic loader's log: every library tried and every one loaded.
 loaded="$(grep -h -e 'file=' -e 'init: ' "$tmp"/loaded.* | grep -F -e "$root" -e "$build" || true)"
 [ -z "$loaded" ] || fail "o host instalado buscou arquivos nas árvores de fontes ou de build: $loaded"
+! grep -q 'calling init: .*libQt6Test' "$tmp"/loaded.* || fail "o host instalado carregou a biblioteca de testes do Qt"
 # Every module of modules/, loaded from the modules folder, with its reports
 # and help merged into the host's folders.
 for module in "$root"/modules/*/; do

@@ -16,6 +16,7 @@
 
 #include "Forms.h"
 #include "HostConfig.h"
+#include "OnDemandLibrary.h"
 #include "ReportProgressDialog.h"
 #include "ReportWait.h"
 #include "ReportWorker.h"
@@ -98,19 +99,45 @@ void PaintPdf(const ReportRenderer& renderer, const ReportDefinition& report, Sa
     file.Commit();
 }
 
+// The print system's functions the host calls, from its client library,
+// opened when the first job is sent: a run that never prints loads none of
+// it. All or none.
+struct CupsFunctions {
+    decltype(cupsAddOption)* addOption = nullptr;
+    decltype(cupsAddIntegerOption)* addIntegerOption = nullptr;
+    decltype(cupsPrintFile2)* printFile = nullptr;
+    decltype(cupsFreeOptions)* freeOptions = nullptr;
+    decltype(cupsLastErrorString)* lastErrorString = nullptr;
+};
+
+constexpr OnDemandLibrary kCups("libcups.so.2");
+
+const CupsFunctions& Cups() {
+    static const CupsFunctions functions = [] {
+        CupsFunctions f;
+        const bool all = kCups.Bind(f.addOption, "cupsAddOption") &&
+                         kCups.Bind(f.addIntegerOption, "cupsAddIntegerOption") &&
+                         kCups.Bind(f.printFile, "cupsPrintFile2") && kCups.Bind(f.freeOptions, "cupsFreeOptions") &&
+                         kCups.Bind(f.lastErrorString, "cupsLastErrorString");
+        return all ? f : CupsFunctions{};
+    }();
+    return functions;
+}
+
 // The choices of the print dialog that the pages themselves do not carry, as
 // the print system names them. The range is not among them: only the pages
 // chosen are in the job.
 int JobOptions(const QPrinter& printer, cups_option_t** options) {
+    const CupsFunctions& cups = Cups();
     int count = 0;
-    count = cupsAddIntegerOption("copies", std::max(printer.copyCount(), 1), count, options);
-    count = cupsAddOption("Collate", printer.collateCopies() ? "True" : "False", count, options);
+    count = cups.addIntegerOption("copies", std::max(printer.copyCount(), 1), count, options);
+    count = cups.addOption("Collate", printer.collateCopies() ? "True" : "False", count, options);
     const char* sides = "one-sided";
     if (printer.duplex() == QPrinter::DuplexLongSide) sides = "two-sided-long-edge";
     if (printer.duplex() == QPrinter::DuplexShortSide) sides = "two-sided-short-edge";
-    count = cupsAddOption("sides", sides, count, options);
+    count = cups.addOption("sides", sides, count, options);
     if (printer.colorMode() == QPrinter::GrayScale)
-        count = cupsAddOption("print-color-mode", "monochrome", count, options);
+        count = cups.addOption("print-color-mode", "monochrome", count, options);
     return count;
 }
 
@@ -118,14 +145,19 @@ int JobOptions(const QPrinter& printer, cups_option_t** options) {
 void SendToPrinter(const QPrinter& printer, const QString& pdf, const QString& title) {
     const QByteArray name = printer.printerName().toUtf8();
     if (name.isEmpty()) throw Exception(QStringLiteral("Nenhuma impressora foi escolhida; nada foi impresso."));
+    const CupsFunctions& cups = Cups();
+    if (!cups.printFile)
+        throw Exception(QStringLiteral("Não foi possível imprimir em %1: a biblioteca do sistema de impressão "
+                                       "(%2) não está instalada; nada foi impresso.")
+                            .arg(printer.printerName(), QString::fromLatin1(kCups.File())));
     cups_option_t* options = nullptr;
     const int count = JobOptions(printer, &options);
-    const int job = cupsPrintFile2(CUPS_HTTP_DEFAULT, name.constData(), QFile::encodeName(pdf).constData(),
+    const int job = cups.printFile(CUPS_HTTP_DEFAULT, name.constData(), QFile::encodeName(pdf).constData(),
                                    title.toUtf8().constData(), count, options);
-    cupsFreeOptions(count, options);
+    cups.freeOptions(count, options);
     if (job <= 0)
         throw Exception(QStringLiteral("A impressora %1 não aceitou o relatório; nada foi impresso (%2).")
-                            .arg(printer.printerName(), QString::fromUtf8(cupsLastErrorString())));
+                            .arg(printer.printerName(), QString::fromUtf8(cups.lastErrorString())));
 }
 
 // A folder only the user can read, for the spool file; removed with it.

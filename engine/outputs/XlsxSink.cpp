@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cmath>
 
+#include "OnDemandLibrary.h"
 #include "SysUtils.h"
 #include "SystemError.h"
 
@@ -67,11 +68,59 @@ int Digits(double value) {
     return std::fabs(value) < 9.2e18 ? Digits(static_cast<std::int64_t>(value)) : 20;
 }
 
+// libxlsxwriter's functions, from the library opened when the first
+// workbook is begun: a run that exports nothing loads neither it nor what it
+// pulls in (OpenSSL). All or none: `loaded` says which.
+struct XlsxLibrary {
+    decltype(::format_set_bold)* format_set_bold = nullptr;
+    decltype(::format_set_num_format)* format_set_num_format = nullptr;
+    decltype(::lxw_strerror)* lxw_strerror = nullptr;
+    decltype(::lxw_workbook_free)* lxw_workbook_free = nullptr;
+    decltype(::workbook_add_format)* workbook_add_format = nullptr;
+    decltype(::workbook_add_worksheet)* workbook_add_worksheet = nullptr;
+    decltype(::workbook_close)* workbook_close = nullptr;
+    decltype(::workbook_new_opt)* workbook_new_opt = nullptr;
+    decltype(::worksheet_autofilter)* worksheet_autofilter = nullptr;
+    decltype(::worksheet_freeze_panes)* worksheet_freeze_panes = nullptr;
+    decltype(::worksheet_set_column)* worksheet_set_column = nullptr;
+    decltype(::worksheet_write_datetime)* worksheet_write_datetime = nullptr;
+    decltype(::worksheet_write_formula_num)* worksheet_write_formula_num = nullptr;
+    decltype(::worksheet_write_number)* worksheet_write_number = nullptr;
+    decltype(::worksheet_write_string)* worksheet_write_string = nullptr;
+    bool loaded = false;
+};
+
+constexpr OnDemandLibrary kXlsxWriter("libxlsxwriter.so.4");
+
+const XlsxLibrary& Xlsx() {
+    static const XlsxLibrary library = [] {
+        const OnDemandLibrary& x = kXlsxWriter;
+        XlsxLibrary f;
+        f.loaded = x.Bind(f.format_set_bold, "format_set_bold") &&
+                   x.Bind(f.format_set_num_format, "format_set_num_format") &&
+                   x.Bind(f.lxw_strerror, "lxw_strerror") &&
+                   x.Bind(f.lxw_workbook_free, "lxw_workbook_free") &&
+                   x.Bind(f.workbook_add_format, "workbook_add_format") &&
+                   x.Bind(f.workbook_add_worksheet, "workbook_add_worksheet") &&
+                   x.Bind(f.workbook_close, "workbook_close") &&
+                   x.Bind(f.workbook_new_opt, "workbook_new_opt") &&
+                   x.Bind(f.worksheet_autofilter, "worksheet_autofilter") &&
+                   x.Bind(f.worksheet_freeze_panes, "worksheet_freeze_panes") &&
+                   x.Bind(f.worksheet_set_column, "worksheet_set_column") &&
+                   x.Bind(f.worksheet_write_datetime, "worksheet_write_datetime") &&
+                   x.Bind(f.worksheet_write_formula_num, "worksheet_write_formula_num") &&
+                   x.Bind(f.worksheet_write_number, "worksheet_write_number") &&
+                   x.Bind(f.worksheet_write_string, "worksheet_write_string");
+        return f.loaded ? f : XlsxLibrary{};
+    }();
+    return library;
+}
+
 lxw_format* NumberFormat(lxw_workbook* book, ReportFormat format, bool bold) {
-    lxw_format* result = workbook_add_format(book);
-    if (bold) format_set_bold(result);
-    if (format == ReportFormat::Integer) format_set_num_format(result, "#,##0");
-    if (format == ReportFormat::Float2) format_set_num_format(result, "#,##0.00");
+    lxw_format* result = Xlsx().workbook_add_format(book);
+    if (bold) Xlsx().format_set_bold(result);
+    if (format == ReportFormat::Integer) Xlsx().format_set_num_format(result, "#,##0");
+    if (format == ReportFormat::Float2) Xlsx().format_set_num_format(result, "#,##0.00");
     return result;
 }
 
@@ -86,17 +135,20 @@ XlsxSink::~XlsxSink() { Abort(); }
 
 void XlsxSink::Begin(const ReportSinkStart& start) {
     start_ = start;
+    if (!Xlsx().loaded)
+        Fail(QStringLiteral("a biblioteca de planilhas (%1) não está instalada")
+                 .arg(QString::fromLatin1(kXlsxWriter.File())));
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
     const QByteArray native = QFile::encodeName(path_);
-    book_ = workbook_new_opt(native.constData(), &options);
+    book_ = Xlsx().workbook_new_opt(native.constData(), &options);
     if (!book_) Fail(QStringLiteral("sem memória para a planilha"));
-    bold_ = workbook_add_format(book_);
-    format_set_bold(bold_);
-    date_ = workbook_add_format(book_);
-    format_set_num_format(date_, "dd/mm/yyyy");
-    dateTime_ = workbook_add_format(book_);
-    format_set_num_format(dateTime_, "dd/mm/yyyy hh:mm");
+    bold_ = Xlsx().workbook_add_format(book_);
+    Xlsx().format_set_bold(bold_);
+    date_ = Xlsx().workbook_add_format(book_);
+    Xlsx().format_set_num_format(date_, "dd/mm/yyyy");
+    dateTime_ = Xlsx().workbook_add_format(book_);
+    Xlsx().format_set_num_format(dateTime_, "dd/mm/yyyy hh:mm");
     for (qsizetype i = 0; i < start.report.columns.size(); ++i) {
         const ReportColumn& definition = start.report.columns[i];
         Column column;
@@ -112,16 +164,16 @@ void XlsxSink::Begin(const ReportSinkStart& start) {
 
 void XlsxSink::NewSheet() {
     const QString name = SheetName(static_cast<int>(sheets_.size()) + 1);
-    lxw_worksheet* sheet = workbook_add_worksheet(book_, name.toUtf8().constData());
+    lxw_worksheet* sheet = Xlsx().workbook_add_worksheet(book_, name.toUtf8().constData());
     if (!sheet)
         Fail(QStringLiteral("não foi possível criar o arquivo temporário da planilha em %1")
                  .arg(QDir::toNativeSeparators(QDir::tempPath())));
     sheets_.push_back({name, sheet, 0});
     for (std::size_t i = 0; i < columns_.size(); ++i)
-        worksheet_write_string(
+        Xlsx().worksheet_write_string(
             sheet, 0, static_cast<lxw_col_t>(i),
             start_.report.columns[static_cast<qsizetype>(i)].header.toUtf8().constData(), bold_);
-    worksheet_freeze_panes(sheet, 1, 0);
+    Xlsx().worksheet_freeze_panes(sheet, 1, 0);
 }
 
 void XlsxSink::Row(const ReportCell* cells) {
@@ -146,7 +198,7 @@ void XlsxSink::Write(int index, const ExportValue& value) {
                     index, QByteArray::number(static_cast<qlonglong>(value.integer)).toStdString());
             column.sum += static_cast<double>(value.integer);
             column.width = std::max(column.width, Digits(value.integer) + 2);
-            worksheet_write_number(sheet, row, col, static_cast<double>(value.integer),
+            Xlsx().worksheet_write_number(sheet, row, col, static_cast<double>(value.integer),
                                    column.number);
             return;
         case ExportValue::Kind::Real:
@@ -155,7 +207,7 @@ void XlsxSink::Write(int index, const ExportValue& value) {
                 return WriteText(index, QByteArray::number(value.real).toStdString());
             column.sum += value.real;
             column.width = std::max(column.width, Digits(value.real) + 4);
-            worksheet_write_number(sheet, row, col, value.real, column.number);
+            Xlsx().worksheet_write_number(sheet, row, col, value.real, column.number);
             return;
         case ExportValue::Kind::Date: {
             // A spreadsheet's dates start in 1900; an earlier one stays the
@@ -164,7 +216,7 @@ void XlsxSink::Write(int index, const ExportValue& value) {
             lxw_datetime when{value.year, value.month,  value.day,
                               value.hour, value.minute, static_cast<double>(value.second)};
             column.width = std::max(column.width, value.hasTime ? 17 : 11);
-            worksheet_write_datetime(sheet, row, col, &when, value.hasTime ? dateTime_ : date_);
+            Xlsx().worksheet_write_datetime(sheet, row, col, &when, value.hasTime ? dateTime_ : date_);
             return;
         }
         case ExportValue::Kind::Text:
@@ -194,7 +246,7 @@ void XlsxSink::WriteText(int index, std::string_view text) {
     }
     column.width = std::max(column.width,
                             static_cast<int>(std::min<qsizetype>(characters + 2, kWidestColumn)));
-    worksheet_write_string(sheets_.back().sheet, static_cast<lxw_row_t>(sheets_.back().rows),
+    Xlsx().worksheet_write_string(sheets_.back().sheet, static_cast<lxw_row_t>(sheets_.back().rows),
                            static_cast<lxw_col_t>(index), text_.c_str(), nullptr);
 }
 
@@ -207,11 +259,11 @@ ReportSinkResult XlsxSink::End() {
     WriteAbout();
     const ReportSinkResult result{rows_, static_cast<int>(sheets_.size()), cut_};
     errno = 0;
-    const lxw_error error = workbook_close(book_);
+    const lxw_error error = Xlsx().workbook_close(book_);
     const int reason = errno;
     book_ = nullptr;
     if (error != LXW_NO_ERROR)
-        Fail(reason != 0 ? SystemReason(reason) : QString::fromUtf8(lxw_strerror(error)));
+        Fail(reason != 0 ? SystemReason(reason) : QString::fromUtf8(Xlsx().lxw_strerror(error)));
     return result;
 }
 
@@ -220,7 +272,7 @@ ReportSinkResult XlsxSink::End() {
 void XlsxSink::WriteTotals() {
     Sheet& last = sheets_.back();
     const auto row = static_cast<lxw_row_t>(last.rows + 1);
-    if (!columns_.front().total) worksheet_write_string(last.sheet, row, 0, "Total", bold_);
+    if (!columns_.front().total) Xlsx().worksheet_write_string(last.sheet, row, 0, "Total", bold_);
     for (std::size_t i = 0; i < columns_.size(); ++i) {
         Column& column = columns_[i];
         if (!column.total) continue;
@@ -235,13 +287,13 @@ void XlsxSink::WriteTotals() {
         const auto col = static_cast<lxw_col_t>(i);
         lxw_format* format = NumberFormat(book_, column.format, true);
         if (ranges.isEmpty())
-            worksheet_write_number(last.sheet, row, col, 0, format);
+            Xlsx().worksheet_write_number(last.sheet, row, col, 0, format);
         else
-            worksheet_write_formula_num(
+            Xlsx().worksheet_write_formula_num(
                 last.sheet, row, col,
                 QStringLiteral("=SUBTOTAL(9,%1)").arg(ranges.join(u',')).toUtf8().constData(),
                 format, column.sum);
-        worksheet_set_column(
+        Xlsx().worksheet_set_column(
             last.sheet, col, col,
             std::min(std::max(column.width, Digits(column.sum) + 4) + 1, kWidestColumn), nullptr);
     }
@@ -250,28 +302,28 @@ void XlsxSink::WriteTotals() {
 void XlsxSink::FinishSheets() {
     const auto lastColumn = static_cast<lxw_col_t>(columns_.size() - 1);
     for (const Sheet& sheet : sheets_) {
-        worksheet_autofilter(sheet.sheet, 0, 0, static_cast<lxw_row_t>(sheet.rows), lastColumn);
+        Xlsx().worksheet_autofilter(sheet.sheet, 0, 0, static_cast<lxw_row_t>(sheet.rows), lastColumn);
         for (std::size_t i = 0; i < columns_.size(); ++i)
-            worksheet_set_column(sheet.sheet, static_cast<lxw_col_t>(i), static_cast<lxw_col_t>(i),
+            Xlsx().worksheet_set_column(sheet.sheet, static_cast<lxw_col_t>(i), static_cast<lxw_col_t>(i),
                                  std::min(columns_[i].width + 1, kWidestColumn), nullptr);
     }
 }
 
 void XlsxSink::WriteAbout() {
-    lxw_worksheet* sheet = workbook_add_worksheet(book_, "Parâmetros");
+    lxw_worksheet* sheet = Xlsx().workbook_add_worksheet(book_, "Parâmetros");
     if (!sheet) Fail(QStringLiteral("não foi possível criar o arquivo temporário da planilha"));
     lxw_row_t row = 0;
     int width = 10;
     const auto line = [&](const QString& item) {
-        worksheet_write_string(sheet, row, 0, item.toUtf8().constData(), bold_);
+        Xlsx().worksheet_write_string(sheet, row, 0, item.toUtf8().constData(), bold_);
         return row++;
     };
     const auto text = [&](const QString& item, const QString& value) {
-        worksheet_write_string(sheet, line(item), 1, value.toUtf8().constData(), nullptr);
+        Xlsx().worksheet_write_string(sheet, line(item), 1, value.toUtf8().constData(), nullptr);
         width = std::max(width, static_cast<int>(value.size()));
     };
     const auto number = [&](const QString& item, qint64 value) {
-        worksheet_write_number(sheet, line(item), 1, static_cast<double>(value), nullptr);
+        Xlsx().worksheet_write_number(sheet, line(item), 1, static_cast<double>(value), nullptr);
     };
     text(QStringLiteral("Relatório"), start_.report.title);
     for (const auto& [item, value] : start_.about) text(item, value);
@@ -282,14 +334,14 @@ void XlsxSink::WriteAbout() {
     const QTime time = start_.made.time();
     lxw_datetime made{day.year(),  day.month(),   day.day(),
                       time.hour(), time.minute(), static_cast<double>(time.second())};
-    worksheet_write_datetime(sheet, line(QStringLiteral("Gerado em")), 1, &made, dateTime_);
+    Xlsx().worksheet_write_datetime(sheet, line(QStringLiteral("Gerado em")), 1, &made, dateTime_);
     text(QStringLiteral("Usuário"), start_.user);
-    worksheet_set_column(sheet, 0, 0, 36, nullptr);
-    worksheet_set_column(sheet, 1, 1, std::min(width + 2, kWidestColumn), nullptr);
+    Xlsx().worksheet_set_column(sheet, 0, 0, 36, nullptr);
+    Xlsx().worksheet_set_column(sheet, 1, 1, std::min(width + 2, kWidestColumn), nullptr);
 }
 
 void XlsxSink::Abort() {
-    if (book_) lxw_workbook_free(book_);
+    if (book_) Xlsx().lxw_workbook_free(book_);
     book_ = nullptr;
 }
 

@@ -156,6 +156,13 @@
 // missing from the base) are the rows of
 // FormsTest.BadDefinitionsFailWithWhereAndWhat (tests/framework/test_forms.cpp);
 // BrokenScreenDefinition below adds what the user sees of one.
+//   spreadsheet library not installed     "Não foi possível gravar <folder>: a biblioteca the screen; no file written;
+//     (or not a library), on export          de planilhas (libxlsxwriter.so.4) não está       CSV still exported
+//                                            instalada."
+//   print system's library not installed   "Não foi possível imprimir em <printer>: a      no job, no spool file
+//     (or not a library), on printing        biblioteca do sistema de impressão
+//                                            (libcups.so.2) não está instalada; nada foi
+//                                            impresso."
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -2472,5 +2479,28 @@ INSTANTIATE_TEST_SUITE_P(Table, HostileRememberKey,
                          [](const ::testing::TestParamInfo<RememberKey>& info) {
                              return std::string(info.param.name);
                          });
+
+// ---------------------------------------------------------------------------
+// A library the host opens only when it needs it, missing or broken on the
+// user's machine: the action says which and why, and the rest works.
+
+TEST(HostileMissingLibrary, SpreadsheetLibraryNotInstalledIsSaidAndCsvStillWorks) {
+    HostWorkspace workspace;
+    QTemporaryDir libraries;
+    WriteFile(libraries.filePath("libxlsxwriter.so.4"), "não é uma biblioteca\n");
+    const std::unique_ptr<QProcess> host =
+        workspace.Start("open\n" + kCorrectPeriod + "export xlsx\nexport csv\n", {}, [&](QProcess& process) {
+            QProcessEnvironment environment = process.processEnvironment();
+            environment.insert("LD_LIBRARY_PATH", libraries.path());
+            process.setProcessEnvironment(environment);
+        });
+    const HostRun run = HostWorkspace::Finish(*host);
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    EXPECT_EQ(run.Only("message")["text"].toString(),
+              Text("Não foi possível gravar %1: a biblioteca de planilhas (libxlsxwriter.so.4) não está instalada.")
+                  .arg(QDir::toNativeSeparators(workspace.Output())));
+    EXPECT_EQ(QDir(workspace.Output()).entryList({"*.xlsx", "*.csv", ".*"}, QDir::Files | QDir::Hidden),
+              QStringList{"Limpeza de Dados - Detalhado 2025-03-10 a 2025-03-10.csv"});
+}
 
 }  // namespace

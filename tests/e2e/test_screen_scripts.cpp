@@ -157,4 +157,40 @@ TEST(ScreenScripts, EachPassingCheckRunsTheAction) {
     EXPECT_TRUE(Control(saved.Only("state"), "cbbReportNames")["items"].toArray().contains(QString::fromUtf8("Meu relatório")));
 }
 
+// A script's keys and clicks reach the screen as a person's do: through the
+// shortcuts of the host's menus and of the screen first, with their
+// modifiers, and a click gives the focus where a person's click gives it.
+struct ScriptInputCase {
+    const char* name;
+    QString lines;  // after `open`, ending in a `state`
+    QString event;  // an event the action must cause, or none
+    QString focus;  // the focused control at the end; empty: no screen left
+};
+
+class ScriptInput : public ::testing::TestWithParam<ScriptInputCase> {};
+
+TEST_P(ScriptInput, ReachesTheScreenAsAPersonsKeyOrClick) {
+    HostWorkspace workspace;
+    const HostRun run = workspace.Run("open\n" + GetParam().lines);
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    if (!GetParam().event.isEmpty()) {
+        EXPECT_EQ(run.Events(GetParam().event).size(), 1);
+    }
+    const QJsonObject state = run.Only("state");
+    EXPECT_EQ(state["screens"].toArray().isEmpty(), GetParam().focus.isEmpty());
+    if (!GetParam().focus.isEmpty()) {
+        EXPECT_EQ(state["focus"].toString(), GetParam().focus);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ScriptInput,
+    ::testing::Values(
+        ScriptInputCase{"ShiftTabGoesBack", "focus depDtFim\nkey depDtFim Tab shift\nstate\n", "", "depDtIni"},
+        ScriptInputCase{"CtrlShiftSOfTheScreenSavesAs",
+                        "type depDtIni 10/03/2025\ntype depDtFim 10/03/2025\nkey depDtFim S ctrl shift\nstate\n",
+                        "prompt", "depDtFim"},
+        ScriptInputCase{"ClickGivesTheFocus", "focus depDtIni\nclick rbtListaSist\nstate\n", "", "rbtListaSist"}),
+    [](const ::testing::TestParamInfo<ScriptInputCase>& info) { return std::string(info.param.name); });
+
 }  // namespace

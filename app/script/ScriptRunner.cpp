@@ -8,7 +8,6 @@
 #include <QJsonDocument>
 #include <QLineEdit>
 #include <QMdiSubWindow>
-#include <QTest>
 #include <algorithm>
 #include <utility>
 
@@ -24,6 +23,7 @@
 #include "PesquisaLista.h"
 #include "ReportDesigner.h"
 #include "SafeFile.h"
+#include "ScriptInput.h"
 #include "ScriptState.h"
 #include "SystemError.h"
 
@@ -47,30 +47,6 @@ const std::map<QString, Qt::Key>& NamedKeys() {
         return k;
     }();
     return keys;
-}
-
-// One key press for one character, as a keyboard would give it. QTest knows
-// printable ASCII only and aborts the whole process on anything else, so
-// other characters (accents, symbols, control characters) go as a key event
-// carrying their text; a control character that way types nothing.
-void ClickCharacter(QWidget* target, const QString& character,
-                    Qt::KeyboardModifiers modifiers = {}) {
-    const char16_t code = character.size() == 1 ? character[0].unicode() : 0;
-    if (code >= 0x20 && code < 0x7F)
-        QTest::keyClick(target, static_cast<char>(code), modifiers);
-    else if (code == u'\t')
-        QTest::keyClick(target, Qt::Key_Tab, modifiers);
-    else
-        QTest::sendKeyEvent(QTest::Click, target, Qt::Key_unknown, character, modifiers);
-}
-
-// The text character by character, a surrogate pair as one character.
-void TypeText(QWidget* target, const QString& text) {
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const qsizetype length = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
-        ClickCharacter(target, text.mid(i, length));
-        i += length - 1;
-    }
 }
 
 }  // namespace
@@ -294,9 +270,9 @@ void ScriptRunner::Type(const ScriptLine& line) {
     if (auto* combo = qobject_cast<QComboBox*>(&control); combo && combo->lineEdit()) target = combo->lineEdit();
     if (auto* edit = qobject_cast<QLineEdit*>(target)) edit->selectAll();
     if (text.isEmpty())
-        QTest::keyClick(target, Qt::Key_Delete);
+        PressKey(target, Qt::Key_Delete);
     else
-        TypeText(target, text);
+        TypeCharacters(target, text);
 }
 
 void ScriptRunner::Key(const ScriptLine& line) {
@@ -312,19 +288,16 @@ void ScriptRunner::Key(const ScriptLine& line) {
     FocusTo(control);
     const auto named = NamedKeys().find(name);
     if (named != NamedKeys().end())
-        QTest::keyClick(&control, named->second, modifiers);
+        PressKey(&control, named->second, modifiers);
     else if (name.size() == 1 || (name.size() == 2 && name[0].isHighSurrogate()))
-        ClickCharacter(&control, name, modifiers);
+        TypeCharacter(&control, name, modifiers);
     else
         throw ScriptError{QStringLiteral("tecla desconhecida: %1").arg(name)};
 }
 
 void ScriptRunner::Focus(const ScriptLine& line) { FocusTo(Control(line)); }
 
-void ScriptRunner::Click(const ScriptLine& line) {
-    QWidget& control = Control(line);
-    QTest::mouseClick(&control, Qt::LeftButton, {}, control.rect().center());
-}
+void ScriptRunner::Click(const ScriptLine& line) { ClickCentre(&Control(line)); }
 
 void ScriptRunner::Select(const ScriptLine& line) {
     auto* combo = qobject_cast<QComboBox*>(&Control(line));
