@@ -124,6 +124,9 @@
 //     over 4 KiB, a link to /dev/zero,       nothing said                                    whole in its place
 //     a FIFO, a folder, cut short                                                            (a folder: left as it was)
 //   a placement file in a scripted run     the host at 1000x700                            the file, byte for byte
+//   SQLite's own query text in a           the report runs it instead of SQL.Strings;      the other reports
+//     definition (SQLSQLite.Strings)         of two statements: "... a consulta
+//                                            SQLSQLite.Strings tem mais de um comando ..."
 // clang-format on
 //
 // A PostgreSQL server that stops answering in the middle of a report
@@ -2254,5 +2257,31 @@ INSTANTIATE_TEST_SUITE_P(
         BrokenPlacement{"Fifo", [](const QString& f) { mkfifo(QFile::encodeName(f).constData(), 0600); }, true},
         BrokenPlacement{"Folder", [](const QString& f) { QDir().mkpath(f); }, false}),
     [](const ::testing::TestParamInfo<BrokenPlacement>& info) { return std::string(info.param.name); });
+
+// A database kind's own query text: SQLite runs SQLSQLite.Strings where a
+// definition gives one, and one of two statements is named with its property
+// and left out of the list, as SQL.Strings is.
+TEST_F(HostileReports, SqliteOwnQueryTextRunsAndIsCheckedAsSqlIs) {
+    const auto withOwnText = [](const char* title, const char* own) {
+        return QByteArray("object Report: TReportDefinition\n  Code = 'RCL047'\n  Title = '") + title +
+               "'\n  SQL.Strings = ('SELECT 1 AS A')\n  SQLSQLite.Strings = (" + own +
+               ")\n  object colA: TReportColumn\n    FieldName = 'A'\n  end\nend\n";
+    };
+    WriteFile(Reports("RCL047_proprio.rpt"), withOwnText("Proprio", "'SELECT 1 AS A UNION ALL SELECT 2'"));
+    WriteFile(Reports("RCL047_proprio_dois.rpt"), withOwnText("Dois", "'SELECT 1 AS A; DELETE FROM limpeza'"));
+    const HostRun run = RunWith(kCorrectPeriod.section('\n', 0, 1) +
+                                "\nselect cbbReportNames Proprio\nclick sbtPreview\n" + kCorrectPeriod);
+    EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    const QStringList messages = Messages(run);
+    ASSERT_EQ(messages.size(), 1) << messages.join('\n').toStdString();
+    EXPECT_TRUE(messages[0].contains(QRegularExpression(
+        QRegularExpression::escape(Reports("RCL047_proprio_dois.rpt")) +
+        ":\\d+:\\d+: Report: a consulta SQLSQLite.Strings " +
+        QRegularExpression::escape(Text("tem mais de um comando (o segundo começa em \"DELETE FROM "
+                                         "limpeza\"); um relatório roda um só comando")))))
+        << messages[0].toStdString();
+    ASSERT_EQ(run.Events("report").size(), 2);
+    EXPECT_EQ(run.Events("report")[0]["rows"].toInt(), 2) << "SQLite's own text, not SQL.Strings";
+}
 
 }  // namespace
