@@ -1,11 +1,9 @@
 #pragma once
 
-#include <QList>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QString>
 #include <QStringList>
-#include <QVariant>
 #include <atomic>
 #include <chrono>
 #include <functional>
@@ -75,7 +73,9 @@ public:
     virtual QString Description(const HostConfig& config) const = 0;
 
     // The Qt connection options for `config`'s database.
-    virtual QString ConnectOptions(const HostConfig& config) const { return config.databaseOptions; }
+    virtual QString ConnectOptions(const HostConfig& config) const {
+        return config.databaseOptions;
+    }
     // A connection opened earlier may be used again for the next report
     // (false: connected to anew each time).
     virtual bool KeepsConnection() const { return true; }
@@ -93,31 +93,39 @@ public:
     // changing nothing, where the file exists; throws Exception in Portuguese
     // when it cannot be made. (A server's tables are made on its database:
     // CreateReportDatabase.)
-    virtual bool CreateFile(const HostConfig& /*config*/, int /*sampleRows*/) const { return false; }
+    virtual bool CreateFile(const HostConfig& /*config*/, int /*sampleRows*/) const {
+        return false;
+    }
 
     // Begins the report's snapshot on `db` (ReportSnapshot) under
     // `timeLimit` (0: none); true when there is something for EndSnapshot to
     // end. Throws EDatabaseError.
-    virtual bool BeginSnapshot(QSqlDatabase& /*db*/, std::chrono::milliseconds /*timeLimit*/) const {
+    virtual bool BeginSnapshot(QSqlDatabase& /*db*/,
+                               std::chrono::milliseconds /*timeLimit*/) const {
         return false;
     }
     virtual void EndSnapshot(QSqlDatabase& /*db*/) const {}
     // The guard of the statements a report runs on `db` (QueryGuard); null
     // when the kind checks nothing itself.
-    virtual std::unique_ptr<KindGuard> GuardStatements(QSqlDatabase& /*db*/, const QString& /*source*/,
-                                                       const std::atomic<bool>* /*cancel*/,
-                                                       std::chrono::milliseconds /*timeLimit*/) const {
+    virtual std::unique_ptr<KindGuard> GuardStatements(
+        QSqlDatabase& /*db*/, const QString& /*source*/, const std::atomic<bool>* /*cancel*/,
+        std::chrono::milliseconds /*timeLimit*/) const {
         return nullptr;
     }
     // What stops a statement running on the open connection `db`; null when
     // nothing can.
-    virtual std::unique_ptr<KindStopper> Stopper(const QSqlDatabase& /*db*/) const { return nullptr; }
+    virtual std::unique_ptr<KindStopper> Stopper(const QSqlDatabase& /*db*/) const {
+        return nullptr;
+    }
     // Reads the report's rows beneath the driver where the kind can
     // (ReadReportRows); false when Qt's driver is to read them.
     virtual bool ReadRows(QSqlDatabase& /*db*/, const BoundQuery& /*bound*/, ReportData& /*data*/,
-                          const std::function<void()>& /*batch*/, const QueryLimits& /*limits*/) const {
+                          const std::function<void()>& /*batch*/,
+                          const QueryLimits& /*limits*/) const {
         return false;
     }
     // A statement that failed on `db` failed because its connection was lost.
-    virtual bool ConnectionLost(const QSqlDatabase& /*db*/, const QSqlError& /*error*/) const { return false; }
+    virtual bool ConnectionLost(const QSqlDatabase& /*db*/, const QSqlError& /*error*/) const {
+        return false;
+    }
 };

@@ -39,8 +39,8 @@ const DatabaseKind* Named(const QString& name) {
 const DatabaseKind& Of(const HostConfig& config) {
     const DatabaseKind* kind = Named(config.databaseKind);
     if (!kind)
-        throw Exception(
-            QStringLiteral("O tipo de banco de dados '%1' não é conhecido.").arg(config.databaseKind));
+        throw Exception(QStringLiteral("O tipo de banco de dados '%1' não é conhecido.")
+                            .arg(config.databaseKind));
     if (!QSqlDatabase::isDriverAvailable(kind->Driver()))
         throw Exception(QStringLiteral("O driver de banco de dados '%1' não está disponível.")
                             .arg(kind->Driver()));
@@ -52,7 +52,8 @@ const DatabaseKind& ForAddress(const QString& address) {
     const QList<const DatabaseKind*> kinds = All();
     for (const DatabaseKind* kind : kinds)
         for (const QString& scheme : kind->Schemes())
-            if (trimmed.startsWith(scheme + QStringLiteral("://"), Qt::CaseInsensitive)) return *kind;
+            if (trimmed.startsWith(scheme + QStringLiteral("://"), Qt::CaseInsensitive))
+                return *kind;
     return **std::find_if(kinds.begin(), kinds.end(),
                           [](const DatabaseKind* kind) { return kind->Schemes().isEmpty(); });
 }

@@ -4,7 +4,9 @@
 
 #include "DatabaseKinds.h"
 
-bool IsDatabaseUri(const QString& text) { return !DatabaseKinds::ForAddress(text).Schemes().isEmpty(); }
+bool IsDatabaseUri(const QString& text) {
+    return !DatabaseKinds::ForAddress(text).Schemes().isEmpty();
+}
 
 void ApplyDatabaseUrl(const QString& text, HostConfig& config) {
     const DatabaseKind& kind = DatabaseKinds::ForAddress(text);

@@ -32,7 +32,8 @@ void ServerCancel::Watch() {
             stopper_->Stop();
             lock.lock();
             // Still running a moment later: the database does not answer.
-            if (!woken_.wait_for(lock, kCloseAfter, [this] { return ended_; })) stopper_->Unanswered();
+            if (!woken_.wait_for(lock, kCloseAfter, [this] { return ended_; }))
+                stopper_->Unanswered();
             return;
         }
         woken_.wait_for(lock, kLookEvery);

@@ -17,7 +17,8 @@
 // A password never goes in: a URI that holds one (user:secret@, password=)
 // is refused.
 
-inline const QStringList kPostgresSchemes = {QStringLiteral("postgresql"), QStringLiteral("postgres")};
+inline const QStringList kPostgresSchemes = {QStringLiteral("postgresql"),
+                                             QStringLiteral("postgres")};
 
 // Sets the server fields of `config` from the URI `text` (the password is
 // cleared). Throws Exception, in Portuguese and without repeating the text,

@@ -25,6 +25,8 @@
 
 namespace {
 
+const QString kDriver = QStringLiteral("QSQLITE");
+
 // The connection the host writes through, beside the report's "relatorios".
 const QString kWriterConnection = QStringLiteral("relatorios-gravacao");
 
@@ -79,7 +81,7 @@ QString AccessProblem(const QString& path, int mode) {
 class WritableConnection {
 public:
     WritableConnection(const QString& path, const QString& failure)
-        : db_(QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), Name())) {
+        : db_(QSqlDatabase::addDatabase(kDriver, Name())) {
         db_.setDatabaseName(path);
         if (!db_.open()) throw Exception(DatabaseFailure(failure, db_.lastError(), db_.driver()));
     }
@@ -196,7 +198,6 @@ void OpenSqlite(QSqlDatabase& db, const HostConfig& config) {
     throw Exception(DatabaseFailure(sentence, db.lastError(), db.driver()));
 }
 
-
 // Stops a statement from another thread: sqlite3_interrupt is made for it.
 class SqliteStopper : public KindStopper {
 public:
@@ -211,7 +212,7 @@ private:
 
 QString SqliteKind::Name() const { return QStringLiteral("sqlite"); }
 QString SqliteKind::Title() const { return QStringLiteral("SQLite"); }
-QString SqliteKind::Driver() const { return QStringLiteral("QSQLITE"); }
+QString SqliteKind::Driver() const { return kDriver; }
 SqlDialect SqliteKind::Dialect() const { return SqlDialect::SQLite; }
 bool SqliteKind::IsFile() const { return true; }
 

@@ -44,5 +44,5 @@ public:
 // made). Returns false, changing nothing, when a file of that name exists,
 // also when another process made it meanwhile. Throws Exception in
 // Portuguese, naming the path, when it cannot be made; nothing is left of it.
-HOST_EXPORT bool CreateSqliteDatabase(const QString& path, const QString& reportsDir, bool withSample,
-                                      const QVariant& sampleRows = {});
+HOST_EXPORT bool CreateSqliteDatabase(const QString& path, const QString& reportsDir,
+                                      bool withSample, const QVariant& sampleRows = {});

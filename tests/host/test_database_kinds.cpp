@@ -26,7 +26,8 @@ const QString kScheme = QStringLiteral("contagem");
 // when a case wants one that is not installed, and the counting.
 class CountingKind : public SqliteKind {
 public:
-    explicit CountingKind(QString driver = QStringLiteral("QSQLITE")) : driver_(std::move(driver)) {}
+    explicit CountingKind(QString driver = QStringLiteral("QSQLITE"))
+        : driver_(std::move(driver)) {}
 
     QString Name() const override { return kScheme; }
     QString Title() const override { return QStringLiteral("Contagem"); }
@@ -65,7 +66,8 @@ private:
 QByteArray Definition(const QString& ownText) {
     QByteArray text =
         "object Report: TReportDefinition\n  Code = 'RCL047'\n  Title = 'Tipos'\n"
-        "  SQL.Strings = ('SELECT sistema AS SISTEMA FROM limpeza WHERE data_hora >= :P_DATAINI ORDER BY 1')\n";
+        "  SQL.Strings = ('SELECT sistema AS SISTEMA FROM limpeza WHERE data_hora >= :P_DATAINI "
+        "ORDER BY 1')\n";
     if (!ownText.isEmpty()) text += "  SQLContagem.Strings = ('" + ownText.toUtf8() + "')\n";
     return text + "  object colSistema: TReportColumn\n    FieldName = 'SISTEMA'\n  end\nend\n";
 }
@@ -93,7 +95,8 @@ TEST_P(ReportOnAKind, RunsTheKindsTextUnderItsSnapshotGuardAndCancel) {
     DoneSpy spy;
     spy.Attach();
     TReportDesignerDialog designer;
-    designer.BeforeGetQueryParams = ScreenHandler(EncodeDate(2024, 3, 1), EncodeDate(2024, 3, 31), true, {});
+    designer.BeforeGetQueryParams =
+        ScreenHandler(EncodeDate(2024, 3, 1), EncodeDate(2024, 3, 31), true, {});
     designer.Print(ReportDefinition::ReadFromText(Definition(GetParam().ownText), "tipos.rpt"));
     EXPECT_EQ(spy.rows, GetParam().rows);
     EXPECT_EQ(kind.begun.load(), 1);
@@ -106,10 +109,11 @@ TEST_P(ReportOnAKind, RunsTheKindsTextUnderItsSnapshotGuardAndCancel) {
 INSTANTIATE_TEST_SUITE_P(
     Texts, ReportOnAKind,
     ::testing::Values(KindRun{"CommonText", "", 3},
-                      KindRun{"OwnText",
-                              "SELECT sistema AS SISTEMA FROM limpeza WHERE data_hora >= :P_DATAINI "
-                              "AND registros > 100",
-                              1}),
+                      KindRun{
+                          "OwnText",
+                          "SELECT sistema AS SISTEMA FROM limpeza WHERE data_hora >= :P_DATAINI "
+                          "AND registros > 100",
+                          1}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A kind's own query text in a definition, read only while the kind is
@@ -128,7 +132,8 @@ TEST_P(KindQueryText, IsReadForItsKindAlone) {
     std::optional<DatabaseKinds::Registration> registration;
     if (GetParam().registered) registration.emplace(kind);
     try {
-        const ReportDefinition report = ReportDefinition::ReadFromText(Definition(GetParam().ownText), "x.rpt");
+        const ReportDefinition report =
+            ReportDefinition::ReadFromText(Definition(GetParam().ownText), "x.rpt");
         EXPECT_TRUE(GetParam().refused.isEmpty()) << "read";
         EXPECT_EQ(report.QueryFor(kScheme), GetParam().ownText);
         EXPECT_EQ(report.QueryFor("sqlite"), report.sql);
@@ -154,9 +159,11 @@ TEST(KindQueryText, SavedAndReadAgain) {
     CountingKind kind;
     const DatabaseKinds::Registration registration(kind);
     QTemporaryDir dir;
-    ReportDefinition report = ReportDefinition::ReadFromText(Definition("SELECT 2 AS SISTEMA"), "x.rpt");
+    ReportDefinition report =
+        ReportDefinition::ReadFromText(Definition("SELECT 2 AS SISTEMA"), "x.rpt");
     report.Write(dir.filePath("y.rpt"));
-    EXPECT_EQ(ReportDefinition::Read(dir.filePath("y.rpt")).QueryTextFor(kScheme), "SELECT 2 AS SISTEMA");
+    EXPECT_EQ(ReportDefinition::Read(dir.filePath("y.rpt")).QueryTextFor(kScheme),
+              "SELECT 2 AS SISTEMA");
 }
 
 TEST(DatabaseKinds, AKindWhoseDriverIsMissingIsNamed) {
