@@ -67,7 +67,7 @@ void DatabaseAddress(const QString& text, const Place& place, HostConfig& config
     } catch (const Exception& error) {
         Refuse(place, QStringLiteral("valor inválido em %1: %2").arg(place.key, error.Message()));
     }
-    if (config.databaseDriver == QLatin1String("QSQLITE") && config.databaseName.isEmpty())
+    if (DatabaseIsFile(config) && config.databaseName.isEmpty())
         Refuse(place, QStringLiteral("%1 está vazio.").arg(place.key));
 }
 

@@ -40,7 +40,7 @@ void Configure(const HostOptions& options) {
     config.reportsDir = options.reportsDir;
     config.userReportsDir = options.userReportsDir;
     config.helpDir = options.helpDir;
-    const bool fromFile = config.databaseDriver != QLatin1String("QSQLITE") || !config.databaseName.isEmpty();
+    const bool fromFile = !DatabaseIsFile(config) || !config.databaseName.isEmpty();
     config.sampleDatabase = options.database.isEmpty() && !fromFile;
     if (!options.database.isEmpty() || config.sampleDatabase)
         ApplyDatabaseUrl(config.sampleDatabase ? options.sampleDatabase : options.database, config);
@@ -54,7 +54,7 @@ void Configure(const HostOptions& options) {
                                            "[database] url do arquivo de configuração)."));
         return;
     }
-    if (config.databaseDriver != QLatin1String("QSQLITE")) return;
+    if (!DatabaseIsFile(config)) return;
     if (config.sampleDatabase) QDir().mkpath(QFileInfo(config.databaseName).absolutePath());
     else if (!QFileInfo::exists(config.databaseName))
         throw Exception(QStringLiteral("O banco de dados de relatórios %1 não existe. Para criar um "

@@ -102,7 +102,7 @@ TParams ScreenParams(const QString& sql, const Ask& ask) {
 struct ServerBench {
     explicit ServerBench(const Ask& ask) {
         HostConfig& config = HostConfig::Instance();
-        config.databaseDriver = kDriver;
+        config.databaseKind = QStringLiteral("postgresql");
         config.databaseHost = server->SocketDir();
         config.databasePort = server->Port();
         config.databaseUser = PgServer::kAdmin;
@@ -114,7 +114,7 @@ struct ServerBench {
     BenchHost host;
     ReportDefinition report =
         ReportDefinition::Read(QStringLiteral(REPORTS_DIR "/RCL047_detalhado.rpt"));
-    QString sql = report.QueryFor(kDriver);
+    QString sql = report.QueryFor(QStringLiteral("postgresql"));
     TParams params;
 };
 

@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 
 #include "DatabaseError.h"
+#include "DatabaseKinds.h"
 #include "DatabasePassword.h"
 #include "DatabaseUrl.h"
 #include "QueryGuard.h"
@@ -96,7 +97,8 @@ QString QuotedName(const QSqlError& error) {
 
 bool ConnectionLost(const QSqlDatabase& db, const QSqlError& error) {
     const QString state = error.nativeErrorCode();
-    return (db.driverName() == QLatin1String("QPSQL") && !db.isOpen()) || state.startsWith("08") ||
+    const DatabaseKind* kind = DatabaseKinds::ForConnection(db);
+    return (kind && kind->ConnectionLost(db, error)) || state.startsWith("08") ||
            state == QLatin1String("57P01") || state == QLatin1String("57P02") ||
            state == QLatin1String("57P03") || Says(error, "server closed the connection") ||
            Says(error, "no connection to the server") || Says(error, "terminating connection");

@@ -8,6 +8,7 @@
 
 #include "BoundedFile.h"
 #include "DatabaseError.h"
+#include "DatabaseKinds.h"
 #include "ReportQuery.h"
 #include "SysUtils.h"
 
@@ -71,16 +72,11 @@ void RunScript(QSqlDatabase& db, const QString& path, const QVariantMap& values)
 
 }  // namespace
 
-QString DatabaseKind(const QString& driver) {
-    if (driver == QLatin1String("QSQLITE")) return QStringLiteral("sqlite");
-    if (driver == QLatin1String("QPSQL")) return QStringLiteral("postgresql");
-    return QString();
-}
-
 void CreateReportTables(QSqlDatabase& db, const QString& reportsDir, bool withSample,
                         const QVariant& sampleRows) {
     const QDir scripts(QDir(reportsDir).filePath(QStringLiteral("database")));
-    const QString kind = DatabaseKind(db.driverName());
+    const DatabaseKind* const of = DatabaseKinds::ForConnection(db);
+    const QString kind = of ? of->Name() : QString();
     if (!db.transaction())
         throw EDatabaseError(DatabaseFailure(
             QStringLiteral("Não foi possível iniciar a criação das tabelas"), db.lastError(),

@@ -10,16 +10,14 @@
 // definitions, so that the host names no table of its own, in
 // <reports>/database/:
 //   <kind>/schema.sql  creates the tables and their indexes in that kind of
-//                      database (DatabaseKind of the driver), and fails where
+//                      database (DatabaseKind::Name of the connection's
+//                      kind, DatabaseKinds::ForConnection), and fails where
 //                      one of them exists (no IF NOT EXISTS)
 //   sample.sql         computes a deterministic sample of :SAMPLE_ROWS rows
 //                      (NULL: the script's own size), alike on every kind
 //   <kind>/sample.sql  stores that sample in the tables, in the kind's types
 // A script is SQL statements separated by ';' (SplitStatements) in UTF-8;
 // its named parameters (:NAME) are bound by name, never pasted in.
-
-// "sqlite" for QSQLITE, "postgresql" for QPSQL, the empty text for others.
-HOST_EXPORT QString DatabaseKind(const QString& driver);
 
 // Runs <kind>/schema.sql and, with `withSample`, sample.sql with
 // :SAMPLE_ROWS bound to `sampleRows` and <kind>/sample.sql, in one

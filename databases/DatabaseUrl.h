@@ -6,7 +6,9 @@
 #include "HostExport.h"
 
 // Where the report database is, as a person writes it (the --db option, the
-// configuration file): either the path of a SQLite file, or a PostgreSQL URI
+// configuration file): an address whose scheme names its kind
+// (DatabaseKinds::ForAddress), or else the path of a file. Today either the
+// path of a SQLite file, or a PostgreSQL URI
 //
 //   postgresql://[user@][host][:port][/database][?name=value&...]
 //
@@ -20,8 +22,8 @@
 // is refused. The password comes from libpq's environment (PGPASSWORD), its
 // password file (~/.pgpass, PGPASSFILE) or the host's prompt.
 
-// Sets the database fields of `config` from `text` (the password is
-// cleared). Throws Exception, in Portuguese and without repeating the text
+// Sets the database fields of `config`, its kind first, from `text` (the
+// password is cleared). Throws Exception, in Portuguese and without repeating the text
 // (it may hold a password), for a URI that cannot be used; `config` is then
 // unchanged.
 HOST_EXPORT void ApplyDatabaseUrl(const QString& text, HostConfig& config);
@@ -31,5 +33,9 @@ HOST_EXPORT void ApplyDatabaseUrl(const QString& text, HostConfig& config);
 // "postgresql://user@host:port/database".
 HOST_EXPORT QString DatabaseDescription(const HostConfig& config);
 
-// Whether `text` is a PostgreSQL URI rather than a file path.
+// Whether the configured database is a file (its kind's DatabaseKind::IsFile):
+// then the host may make its sample there, and a configured one must exist.
+HOST_EXPORT bool DatabaseIsFile(const HostConfig& config);
+
+// Whether `text` is a URI of a kind's (PostgreSQL's) rather than a file path.
 HOST_EXPORT bool IsDatabaseUri(const QString& text);

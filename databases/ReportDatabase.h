@@ -2,30 +2,23 @@
 
 #include <QSqlDatabase>
 #include <QString>
-#include <QVariant>
 
 #include "DatabaseMessages.h"
 #include "HostConfig.h"
 #include "HostExport.h"
 #include "SysUtils.h"
 
-// The report database. With the SQLite driver the file must exist, except
-// the host's own sample (HostConfig::sampleDatabase), which is created on
-// first use (CreateSqliteDatabase with the sample); the report connection
-// itself only reads. Other drivers connect to
-// an existing server database. A PostgreSQL server that wants a password
-// libpq did not find (PGPASSWORD, ~/.pgpass) has it asked of the person
-// (AskDatabasePassword); Cancel there raises EAbort. A server connection
-// dropped since its last use is made again.
+// The report database, of the kind HostConfig::databaseKind names
+// (DatabaseKinds): a SQLite file (SqliteKind.h) or a PostgreSQL server
+// (PostgresKind.h), opened by the kind, which may make the host's sample
+// (HostConfig::sampleDatabase) or ask for a server's password (Cancel there
+// raises EAbort). A connection the kind keeps (KeepsConnection) is used again
+// while the settings stay; a server is connected to anew.
 //
 // The connection is the named one "relatorios"; throws Exception with a
-// message in Portuguese when the database cannot be opened or created.
-//
-// SQLite connections, this one and OpenReportConnection's, never wait for a
-// lock another program holds (the report's query does, on its own thread,
-// with Cancelar: ReadSqliteRows), and make no value longer than
-// kMaxReportValueBytes. A SQLite file locked by another program throws
-// EDatabaseLocked (DatabaseLockedMessage).
+// message in Portuguese when the database cannot be opened or created, or
+// its kind or driver is not there. A SQLite file locked by another program
+// throws EDatabaseLocked (DatabaseLockedMessage).
 HOST_EXPORT QSqlDatabase ReportDatabase(const HostConfig& config);
 
 // A connection of its own to the same database, named `name`, opened on the
@@ -36,11 +29,9 @@ HOST_EXPORT QSqlDatabase ReportDatabase(const HostConfig& config);
 // here). Throws Exception as ReportDatabase.
 HOST_EXPORT QSqlDatabase OpenReportConnection(const HostConfig& config, const QString& name);
 
-// Creates the SQLite file `path`, in WAL mode, with the report tables of
-// `reportsDir`'s scripts and, with `withSample`, the sample (CreateReportTables).
-// Nobody sees the file before it is whole; the folder must exist (none is
-// made). Returns false, changing nothing, when a file of that name exists,
-// also when another process made it meanwhile. Throws Exception in
-// Portuguese, naming the path, when it cannot be made; nothing is left of it.
-HOST_EXPORT bool CreateSqliteDatabase(const QString& path, const QString& reportsDir, bool withSample,
-                                      const QVariant& sampleRows = {});
+// --create-db: makes the report tables (and `sampleRows` sample cleanups when
+// above 0) in the configured database: for a file kind a new file
+// (DatabaseKind::CreateFile: false, changing nothing, where one exists), on
+// a server in its database (whose tables must not exist). Throws Exception
+// in Portuguese, EAbort when a password was wanted and not given.
+HOST_EXPORT bool CreateReportDatabase(const HostConfig& config, int sampleRows);

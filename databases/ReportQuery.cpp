@@ -6,8 +6,8 @@
 #include <chrono>
 
 #include "DatabaseError.h"
+#include "DatabaseKinds.h"
 #include "DatabaseMessages.h"
-#include "SqliteRows.h"
 #include "SysUtils.h"
 
 namespace {
@@ -38,7 +38,8 @@ void FetchRows(const QSqlDatabase& db, QSqlQuery& query, ReportData& data,
     if (batch) batch();
 }
 
-// Any database but SQLite read beneath its driver: a PostgreSQL server.
+// A database whose kind does not read its rows beneath the driver: a
+// PostgreSQL server.
 void ReadThroughQt(QSqlDatabase& db, const BoundQuery& bound, ReportData& data,
                    const std::function<void()>& batch, const QueryLimits& limits) {
     QSqlQuery query(db);
@@ -57,10 +58,10 @@ void ReadThroughQt(QSqlDatabase& db, const BoundQuery& bound, ReportData& data,
 // it says so first.
 void ReadReportRows(QSqlDatabase& db, const BoundQuery& bound, ReportData& data,
                     const std::function<void()>& batch, const QueryLimits& limits) {
-    QueryGuard guard(db, limits.source, limits.cancel, limits.timeLimit);
+    const DatabaseKind* kind = limits.kind ? limits.kind : DatabaseKinds::ForConnection(db);
+    QueryGuard guard(db, limits.source, limits.cancel, limits.timeLimit, kind);
     try {
-        if (sqlite3* handle = SharedSqliteHandle(db))
-            return ReadSqliteRows(handle, bound.query, bound.values, data, batch, limits);
+        if (kind && kind->ReadRows(db, bound, data, batch, limits)) return;
         ReadThroughQt(db, bound, data, batch, limits);
     } catch (const EDatabaseError&) {
         guard.Check();

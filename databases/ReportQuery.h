@@ -11,8 +11,8 @@
 #include "ReportData.h"
 
 // Runs `bound` on `db` under a QueryGuard (only reading is allowed) and
-// appends its rows to `data` (whose fields it sets). On SQLite the rows are
-// read through the driver's own SQLite connection (SharedSqliteHandle), else
+// appends its rows to `data` (whose fields it sets). The rows are read by the connection's kind where it can (DatabaseKind::ReadRows: on
+// SQLite through the driver's own SQLite connection, SharedSqliteHandle), else
 // through Qt. `batch` runs whenever rows are published in `data` (every few
 // hundred rows, or 50 ms' worth of slow ones: ReportData::PublishIfDue) and
 // at the end; an exception it throws (EAbort) stops the query. Throws EAbort when cancelled through `limits`; Exception when

@@ -5,6 +5,8 @@
 
 #include "HostExport.h"
 
+class DatabaseKind;
+
 // One consistent view of the report database for everything a report reads,
 // from construction to destruction, so that the rows and anything counted
 // beside them come from the same moment:
@@ -23,15 +25,19 @@
 //   transaction".)
 // It changes nothing, so it ends by rolling back (a lost connection has
 // nothing to roll back). Throws EDatabaseError with the database's message
-// when it cannot begin.
+// when it cannot begin. What it begins and ends is the connection's kind's
+// (DatabaseKind::BeginSnapshot); `kind` null: the first that connects
+// through `db`'s driver.
 class HOST_EXPORT ReportSnapshot {
 public:
-    ReportSnapshot(QSqlDatabase& db, std::chrono::milliseconds timeLimit);
+    ReportSnapshot(QSqlDatabase& db, std::chrono::milliseconds timeLimit,
+                   const DatabaseKind* kind = nullptr);
     ~ReportSnapshot();
     ReportSnapshot(const ReportSnapshot&) = delete;
     ReportSnapshot& operator=(const ReportSnapshot&) = delete;
 
 private:
     QSqlDatabase db_;
+    const DatabaseKind* kind_;
     bool began_ = false;
 };

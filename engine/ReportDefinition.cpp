@@ -11,6 +11,7 @@
 
 #include "BoundedFile.h"
 #include "ClassRegistry.h"
+#include "DatabaseKinds.h"
 #include "DefinitionReader.h"
 #include "PropertyApplier.h"
 #include "ReportHeader.h"
@@ -71,16 +72,18 @@ const PropertyTable<ReportColumn>& ColumnProperties() {
     return table;
 }
 
-const PropertyTable<ReportDefinition>& ReportProperties() {
-    static const PropertyTable<ReportDefinition> table = {
+// The name a definition gives a kind's own query text.
+QString KindSqlProperty(const DatabaseKind& kind) {
+    return QStringLiteral("SQL%1.Strings").arg(kind.Title());
+}
+
+// The fixed properties and each database kind's own query text.
+PropertyTable<ReportDefinition> ReportProperties() {
+    PropertyTable<ReportDefinition> table = {
         {"Code", [](ReportDefinition& r, const DefinitionValue& v) { r.code = StringValue(v); }},
         {"Title", [](ReportDefinition& r, const DefinitionValue& v) { r.title = StringValue(v); }},
         {"SQL.Strings",
          [](ReportDefinition& r, const DefinitionValue& v) { r.sql = StringsValue(v).join('\n'); }},
-        {"SQLPostgreSQL.Strings",
-         [](ReportDefinition& r, const DefinitionValue& v) {
-             r.sqlPostgreSQL = StringsValue(v).join('\n');
-         }},
         {"HeaderLine",
          [](ReportDefinition& r, const DefinitionValue& v) {
              r.headerLine = StringValue(v);
@@ -89,6 +92,10 @@ const PropertyTable<ReportDefinition>& ReportProperties() {
         {"GroupField",
          [](ReportDefinition& r, const DefinitionValue& v) { r.groupField = StringValue(v); }},
     };
+    for (const DatabaseKind* kind : DatabaseKinds::All())
+        table[KindSqlProperty(*kind)] = [name = kind->Name()](ReportDefinition& r, const DefinitionValue& v) {
+            r.kindSql[name] = StringsValue(v).join('\n');
+        };
     return table;
 }
 
@@ -210,8 +217,9 @@ void WriteText(const ReportDefinition& report, SafeFile& out) {
     root.className = kReportClass;
     root.properties = {TextProperty("Code", report.code), TextProperty("Title", report.title),
                        LinesProperty("SQL.Strings", report.sql)};
-    if (!report.sqlPostgreSQL.isEmpty())
-        root.properties.push_back(LinesProperty("SQLPostgreSQL.Strings", report.sqlPostgreSQL));
+    for (const DatabaseKind* kind : DatabaseKinds::All())
+        if (const QString own = report.QueryTextFor(kind->Name()); !own.isEmpty())
+            root.properties.push_back(LinesProperty(KindSqlProperty(*kind), own));
     if (!report.headerLine.isEmpty())
         root.properties.push_back(TextProperty("HeaderLine", report.headerLine));
     if (!report.groupField.isEmpty())
@@ -228,7 +236,7 @@ QString Unreadable(const QString& path, const QString& reason) {
 
 // Every parameter the header line names is one that every query has.
 void RequireHeaderParams(const ReportDefinition& report, const DefinitionObject& root) {
-    for (const QString& query : {report.sql, report.sqlPostgreSQL}) {
+    for (const QString& query : QStringList{report.sql} + report.kindSql.values()) {
         if (query.isEmpty()) continue;
         const QStringList queryParams = QueryParamNames(query);
         for (const QString& name : HeaderLineParams(report.headerLine))
@@ -268,19 +276,17 @@ QString StatementProblem(const QString& sql, SqlDialect dialect) {
     return {};
 }
 
-// Each query holds exactly one statement for each database it runs on:
-// `sql` on SQLite, and on PostgreSQL too unless SQLPostgreSQL is given.
+// Each query holds exactly one statement for each database kind it runs on:
+// the kind's own text where it has one, else `sql`.
 void RequireOneStatement(const ReportDefinition& report, const DefinitionObject& root) {
-    const auto check = [&](const QString& sql, const char* property, SqlDialect dialect) {
-        if (const QString problem = StatementProblem(sql, dialect); !problem.isEmpty())
+    for (const DatabaseKind* kind : DatabaseKinds::All()) {
+        const QString own = report.QueryTextFor(kind->Name());
+        const QString property = own.isEmpty() ? QStringLiteral("SQL.Strings") : KindSqlProperty(*kind);
+        if (const QString problem = StatementProblem(report.QueryFor(kind->Name()), kind->Dialect());
+            !problem.isEmpty())
             throw EDefinitionError(report.file, root.line, root.column, root.name,
-                                   QStringLiteral("a consulta %1 %2").arg(QLatin1String(property), problem));
-    };
-    check(report.sql, "SQL.Strings", SqlDialect::SQLite);
-    if (report.sqlPostgreSQL.isEmpty())
-        check(report.sql, "SQL.Strings", SqlDialect::PostgreSQL);
-    else
-        check(report.sqlPostgreSQL, "SQLPostgreSQL.Strings", SqlDialect::PostgreSQL);
+                                   QStringLiteral("a consulta %1 %2").arg(property, problem));
+    }
 }
 
 ReportDefinition FromTree(const DefinitionObject& root, const QString& path) {
@@ -303,8 +309,11 @@ ReportDefinition FromTree(const DefinitionObject& root, const QString& path) {
 
 }  // namespace
 
-const QString& ReportDefinition::QueryFor(const QString& driver) const {
-    return driver == QLatin1String("QPSQL") && !sqlPostgreSQL.isEmpty() ? sqlPostgreSQL : sql;
+QString ReportDefinition::QueryTextFor(const QString& kind) const { return kindSql.value(kind); }
+
+QString ReportDefinition::QueryFor(const QString& kind) const {
+    const QString own = QueryTextFor(kind);
+    return own.isEmpty() ? sql : own;
 }
 
 ReportDefinition ReportDefinition::Read(const QString& path) {

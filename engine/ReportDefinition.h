@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 
@@ -65,13 +66,19 @@ struct HOST_EXPORT ReportDefinition {
     QString code;
     QString title;
     QString sql;
-    QString sqlPostgreSQL;  // empty: `sql` on PostgreSQL too
+    // A database kind's own text of the query, by the kind's name
+    // (DatabaseKind::Name), where it differs from `sql`: written
+    // SQL<Title>.Strings ("SQLPostgreSQL.Strings"). Read it with QueryTextFor.
+    QMap<QString, QString> kindSql;
     QString headerLine;
     QString groupField;
     QList<ReportColumn> columns;
 
-    // The query to run through that Qt SQL driver ("QSQLITE", "QPSQL").
-    const QString& QueryFor(const QString& driver) const;
+    // The kind's own text of the query (DatabaseKind::Name: "postgresql");
+    // empty when it has none.
+    QString QueryTextFor(const QString& kind) const;
+    // The query to run on a database of that kind: its own text, or `sql`.
+    QString QueryFor(const QString& kind) const;
 
     // Throws EDefinitionError (file, line, what) for a malformed or
     // incomplete definition, EFileRead when the file is no regular file of

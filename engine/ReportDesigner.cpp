@@ -63,7 +63,7 @@ TReportDesignerDialog::TReportDesignerDialog(QObject* owner) : TComponent(owner)
 // or checked here, with its messages, before the job opens its own
 // connection to it.
 std::unique_ptr<ReportJob> TReportDesignerDialog::StartJob(const ReportDefinition& report) const {
-    TParams params = QueryParams(report.QueryFor(HostConfig::Instance().databaseDriver));
+    TParams params = QueryParams(report.QueryFor(HostConfig::Instance().databaseKind));
     bool flag = false;
     if (BeforeGetQueryParams) BeforeGetQueryParams(params, flag);
     if (auto& ready = ReportEvents::ParamsReady()) ready(params);

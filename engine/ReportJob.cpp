@@ -3,6 +3,7 @@
 #include <QAtomicInt>
 #include <QSqlDatabase>
 
+#include "DatabaseKinds.h"
 #include "QueryGuard.h"
 #include "ReportDatabase.h"
 #include "ReportSnapshot.h"
@@ -48,10 +49,11 @@ void Run(ReportJob::Shared& job, WorkerState& worker) {
     ThreadConnection connection(job.config);
     worker.CheckCancel();
     job.waiting.store(false);
+    const DatabaseKind* kind = DatabaseKinds::Named(job.config.databaseKind);
     const QueryLimits limits{job.report.file, &worker.CancelFlag(), job.config.queryTimeLimit,
-                             &job.waiting};
+                             &job.waiting, kind};
     {
-        const ReportSnapshot snapshot(connection.Db(), job.config.queryTimeLimit);
+        const ReportSnapshot snapshot(connection.Db(), job.config.queryTimeLimit, kind);
         ReadReportRows(
             connection.Db(), job.bound, job.renderer.Data(), [&] { Batch(job, worker); }, limits);
     }
@@ -66,7 +68,7 @@ void Run(ReportJob::Shared& job, WorkerState& worker) {
 
 ReportJob::ReportJob(const ReportDefinition& report, const TParams& params, QString parametersLine,
                      const HostConfig& config)
-    : shared_(new Shared{report, params, BindReportQuery(report.QueryFor(config.databaseDriver), params),
+    : shared_(new Shared{report, params, BindReportQuery(report.QueryFor(config.databaseKind), params),
                          config,
                          ReportRenderer(report, std::move(parametersLine),
                                         config.sampleDatabase ? QStringLiteral("Dados de demonstração")

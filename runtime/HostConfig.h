@@ -19,13 +19,14 @@ struct HOST_EXPORT HostConfig {
     // The folder of help pages, one folder per help file (the host's help
     // window tells how a topic is found there).
     QString helpDir;
-    // The database connection: a Qt SQL driver name and its database. For
-    // "QSQLITE" the database is the path of a file that exists (or the
-    // sample, below). For "QPSQL" the server's host (or socket folder),
-    // port (-1: the default), user and libpq's further connection options
-    // ("sslmode=require;connect_timeout=10"); empty ones are left to libpq's
-    // environment (PGHOST, PGUSER...). ApplyDatabaseUrl fills them.
-    QString databaseDriver = QStringLiteral("QSQLITE");
+    // The database connection: the name of its kind (DatabaseKinds: "sqlite",
+    // "postgresql") and its database. For "sqlite" the database is the path
+    // of a file that exists (or the sample, below). For "postgresql" the
+    // server's host (or socket folder), port (-1: the default), user and
+    // libpq's further connection options ("sslmode=require;connect_timeout=10");
+    // empty ones are left to libpq's environment (PGHOST, PGUSER...).
+    // ApplyDatabaseUrl fills them.
+    QString databaseKind = QStringLiteral("sqlite");
     QString databaseName;
     QString databaseHost;
     int databasePort = -1;

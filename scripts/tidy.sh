@@ -20,7 +20,7 @@ if [ ! -f "$build/compile_commands.json" ]; then
 fi
 
 cd "$root"
-files=(framework/*.cpp framework/*/*.cpp files/*.cpp runtime/*.cpp databases/*.cpp engine/*.cpp engine/*/*.cpp components/*.cpp app/*.cpp modules/*/*.cpp)
+files=(framework/*.cpp framework/*/*.cpp files/*.cpp runtime/*.cpp databases/*.cpp databases/*/*.cpp engine/*.cpp engine/*/*.cpp components/*.cpp app/*.cpp app/*/*.cpp modules/*/*.cpp)
 # Headers count when they are the project's own, never Qt's or generated ones.
 headers="^$(printf '%s' "$root" | sed 's/[.*+?(){}|$]/[&]/g')/((framework|files|runtime|databases|engine|components|app)/([^/]+/)?[^/]+|modules/[^/]+/[^/]+)[.]h\$"
 log="$(mktemp)"

@@ -140,6 +140,9 @@
 //   remembered values in a scripted run    the screen's defaults, "restored": false        the file, byte for byte
 //   [screens] remember not true or false   "O arquivo de configuração ..., linha N: valor  nothing opened; status 1
 //     (sim, 1, empty)                        inválido em [screens] remember ..."
+//   SQLite's own query text in a           the report runs it instead of SQL.Strings;      the other reports
+//     definition (SQLSQLite.Strings)         of two statements: "... a consulta
+//                                            SQLSQLite.Strings tem mais de um comando ..."
 // clang-format on
 //
 // A PostgreSQL server that stops answering in the middle of a report
@@ -225,6 +228,7 @@
 #include "ReportExport.h"
 #include "ReportWorker.h"
 #include "SmallFileSystem.h"
+#include "SqliteKind.h"
 #include "WindowPlacement.h"
 
 namespace {
@@ -2501,6 +2505,32 @@ TEST(HostileMissingLibrary, SpreadsheetLibraryNotInstalledIsSaidAndCsvStillWorks
                   .arg(QDir::toNativeSeparators(workspace.Output())));
     EXPECT_EQ(QDir(workspace.Output()).entryList({"*.xlsx", "*.csv", ".*"}, QDir::Files | QDir::Hidden),
               QStringList{"Limpeza de Dados - Detalhado 2025-03-10 a 2025-03-10.csv"});
+}
+
+// A database kind's own query text: SQLite runs SQLSQLite.Strings where a
+// definition gives one, and one of two statements is named with its property
+// and left out of the list, as SQL.Strings is.
+TEST_F(HostileReports, SqliteOwnQueryTextRunsAndIsCheckedAsSqlIs) {
+    const auto withOwnText = [](const char* title, const char* own) {
+        return QByteArray("object Report: TReportDefinition\n  Code = 'RCL047'\n  Title = '") + title +
+               "'\n  SQL.Strings = ('SELECT 1 AS A')\n  SQLSQLite.Strings = (" + own +
+               ")\n  object colA: TReportColumn\n    FieldName = 'A'\n  end\nend\n";
+    };
+    WriteFile(Reports("RCL047_proprio.rpt"), withOwnText("Proprio", "'SELECT 1 AS A UNION ALL SELECT 2'"));
+    WriteFile(Reports("RCL047_proprio_dois.rpt"), withOwnText("Dois", "'SELECT 1 AS A; DELETE FROM limpeza'"));
+    const HostRun run = RunWith(kCorrectPeriod.section('\n', 0, 1) +
+                                "\nselect cbbReportNames Proprio\nclick sbtPreview\n" + kCorrectPeriod);
+    EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    const QStringList messages = Messages(run);
+    ASSERT_EQ(messages.size(), 1) << messages.join('\n').toStdString();
+    EXPECT_TRUE(messages[0].contains(QRegularExpression(
+        QRegularExpression::escape(Reports("RCL047_proprio_dois.rpt")) +
+        ":\\d+:\\d+: Report: a consulta SQLSQLite.Strings " +
+        QRegularExpression::escape(Text("tem mais de um comando (o segundo começa em \"DELETE FROM "
+                                         "limpeza\"); um relatório roda um só comando")))))
+        << messages[0].toStdString();
+    ASSERT_EQ(run.Events("report").size(), 2);
+    EXPECT_EQ(run.Events("report")[0]["rows"].toInt(), 2) << "SQLite's own text, not SQL.Strings";
 }
 
 }  // namespace

@@ -82,7 +82,7 @@ public:
                     const QString& reportsDir = {})
         : saved_(HostConfig::Instance()) {
         HostConfig& config = HostConfig::Instance();
-        config.databaseDriver = QStringLiteral("QSQLITE");
+        config.databaseKind = QStringLiteral("sqlite");
         config.databaseName = databaseName;
         config.outputDir = outputDir;
         config.reportsDir = reportsDir;

@@ -9,7 +9,7 @@ namespace {
 struct UrlCase {
     const char* name;
     QString text;
-    QString driver;
+    QString kind;
     QString database;
     QString host;
     int port;
@@ -23,7 +23,7 @@ TEST_P(DatabaseUrlReading, FillsTheConnection) {
     HostConfig config;
     config.databasePassword = "digitada antes";
     ApplyDatabaseUrl(GetParam().text, config);
-    EXPECT_EQ(config.databaseDriver, GetParam().driver);
+    EXPECT_EQ(config.databaseKind, GetParam().kind);
     EXPECT_EQ(config.databaseName, GetParam().database);
     EXPECT_EQ(config.databaseHost, GetParam().host);
     EXPECT_EQ(config.databasePort, GetParam().port);
@@ -35,16 +35,16 @@ TEST_P(DatabaseUrlReading, FillsTheConnection) {
 INSTANTIATE_TEST_SUITE_P(
     Forms, DatabaseUrlReading,
     ::testing::Values(
-        UrlCase{"SqliteFile", "/var/tmp/./rel.db", "QSQLITE", "/var/tmp/rel.db", "", -1, "", ""},
+        UrlCase{"SqliteFile", "/var/tmp/./rel.db", "sqlite", "/var/tmp/rel.db", "", -1, "", ""},
         UrlCase{"Server", "postgresql://rcl@db.empresa:6543/relatorios?sslmode=verify-full",
-                "QPSQL", "relatorios", "db.empresa", 6543, "rcl",
+                "postgresql", "relatorios", "db.empresa", 6543, "rcl",
                 "sslmode=verify-full;connect_timeout=10"},
-        UrlCase{"ShortSchemeNoPortNoUser", "postgres://srv/rel", "QPSQL", "rel", "srv", -1, "", "connect_timeout=10"},
+        UrlCase{"ShortSchemeNoPortNoUser", "postgres://srv/rel", "postgresql", "rel", "srv", -1, "", "connect_timeout=10"},
         UrlCase{"SocketFolderAndEncodedNames",
                 "postgresql://Jos%C3%A9@%2Fvar%2Frun%2Fpostgresql/rel%20atorios?connect_timeout=3",
-                "QPSQL", "rel atorios", "/var/run/postgresql", -1, "José", "connect_timeout=3"},
+                "postgresql", "rel atorios", "/var/run/postgresql", -1, "José", "connect_timeout=3"},
         UrlCase{"Ipv6AndQueryParts", "postgresql://[::1]:5433/?dbname=rel&user=u&application_name=rclhost",
-                "QPSQL", "rel", "::1", 5433, "u", "application_name=rclhost;connect_timeout=10"}),
+                "postgresql", "rel", "::1", 5433, "u", "application_name=rclhost;connect_timeout=10"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct BadUrl {
@@ -66,7 +66,7 @@ TEST_P(UnusableDatabaseUrl, RefusedWithoutRepeatingItAndNothingChanged) {
                   "O endereço do banco de dados de relatórios não pode ser usado: " + GetParam().why + ".");
         EXPECT_FALSE(error.Message().contains("s3nh4"));
     }
-    EXPECT_EQ(config.databaseDriver, "QSQLITE");
+    EXPECT_EQ(config.databaseKind, "sqlite");
     EXPECT_EQ(config.databaseName, "/antes.db");
 }
 

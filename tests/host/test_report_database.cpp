@@ -150,11 +150,11 @@ TEST(ReportDatabaseErrors, FolderInsteadOfFile) {
               "O caminho do banco de dados de relatórios não é um arquivo: " + dir.path());
 }
 
-TEST(ReportDatabaseErrors, UnknownDriver) {
+TEST(ReportDatabaseErrors, UnknownKind) {
     HostConfig config;
-    config.databaseDriver = "QNENHUM";
+    config.databaseKind = "nenhum";
     config.databaseName = "x";
-    EXPECT_EQ(MessageOf(config), "O driver de banco de dados 'QNENHUM' não está disponível.");
+    EXPECT_EQ(MessageOf(config), "O tipo de banco de dados 'nenhum' não é conhecido.");
 }
 
 }  // namespace

@@ -123,7 +123,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(QuietHost, ParametersSheetNamesTheRunButNeverAPassword) {
     HostConfig& config = HostConfig::Instance();
-    config.databaseDriver = "QPSQL";
+    config.databaseKind = "postgresql";
     config.databaseHost = "db.empresa";
     config.databaseName = "relatorios";
     config.databaseUser = "relatorio";

@@ -26,6 +26,7 @@
 #include "PesquisaLista.h"
 #include "QtPrinters.h"
 #include "ReportDatabase.h"
+#include "SqliteKind.h"
 #include "ReportDesigner.h"
 #include "ReportsFolder.h"
 
@@ -164,7 +165,7 @@ private:
         HostConfig& config = HostConfig::Instance();
         config.reportsDir = reportsDir.path();
         config.userReportsDir = userReportsDir.path();
-        config.databaseDriver = QStringLiteral("QSQLITE");
+        config.databaseKind = QStringLiteral("sqlite");
         config.databaseName = SharedDatabaseFile();
         config.unattended = true;
         config.outputDir = outputDir.path();

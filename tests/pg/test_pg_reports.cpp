@@ -17,6 +17,7 @@
 #include "DateUtils.h"
 #include "PgFixture.h"
 #include "ReportDatabase.h"
+#include "SqliteKind.h"
 #include "QtPrinters.h"
 
 namespace {

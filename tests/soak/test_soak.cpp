@@ -18,6 +18,7 @@
 #include "Forms.h"
 #include "HostConfig.h"
 #include "ReportDatabase.h"
+#include "SqliteKind.h"
 #include "ReportDesigner.h"
 
 namespace {
