@@ -27,6 +27,8 @@
 #include "HostLocale.h"
 #include "HostOptions.h"
 #include "HostWindow.h"
+#include "ReportOutputChoice.h"
+#include "ReportProgressDialog.h"
 #include "ReportWorker.h"
 #include "SafeFile.h"
 #include "ScriptReader.h"
@@ -88,7 +90,8 @@ void Configure(const HostOptions& options) {
         ApplyDatabaseUrl(config.sampleDatabase ? options.sampleDatabase : options.database, config);
     config.outputDir = options.outputDir;
     if (options.today.isValid()) SetToday(FromQDate(options.today));
-    config.unattended = !options.script.isEmpty();
+    // Scripted runs: nobody watches their progress.
+    if (!options.script.isEmpty()) ShowProgressDialogs(false);
     if (options.createDatabase) {
         if (config.sampleDatabase)
             throw Exception(QStringLiteral("--create-db cria o banco de dados indicado em --db (ou em "
@@ -124,6 +127,8 @@ int RunScript(HostWindow& window, const HostOptions& options) {
     try {
         const std::vector<ScriptLine> lines = ReadScript(text);
         QDir().mkpath(options.outputDir);
+        // Reports of a scripted run are PDF files in its output folder.
+        const ReportsIntoFolder reports(options.outputDir);
         ScriptRunner runner(window, events, options.outputDir);
         status = runner.Run(lines);
     } catch (const ScriptSyntaxError& e) {

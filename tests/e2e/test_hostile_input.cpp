@@ -175,6 +175,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -200,6 +201,8 @@
 #include "ReportDefinition.h"
 #include "ReportDesigner.h"
 #include "ReportExport.h"
+#include "ReportOutputChoice.h"
+#include "ReportSpy.h"
 #include "ReportWorker.h"
 #include "SmallFileSystem.h"
 #include "WindowPlacement.h"
@@ -343,7 +346,7 @@ protected:
         config.reportsDir = REPORTS_DIR;
         config.databaseName = dir_.filePath("relatorios.db");
         config.outputDir = dir_.filePath("out");
-        config.unattended = true;
+        folder_.emplace(config.outputDir);
         Application->SetMessageHook([this](TMsgDlgType, const QString& text) { messages << text; });
         IniProc();
         screen = frmLimpDados;
@@ -355,7 +358,8 @@ protected:
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         Application->SetMessageHook(nullptr);
         Application->SetModalHook(nullptr);
-        ReportEvents::ReportDone() = nullptr;
+        spy.reportDone = nullptr;
+        folder_.reset();
         HostConfig::Instance() = saved_;
     }
 
@@ -369,6 +373,8 @@ protected:
 
     QTemporaryDir dir_;
     HostConfig saved_;
+    std::optional<ReportsIntoFolder> folder_;  // reset: people's outputs
+    ReportSpy spy;
     TfrmLimpDados* screen = nullptr;
     QStringList messages;
 };
@@ -475,7 +481,7 @@ TEST_F(HostileScreen, SystemNamesWithQuotesSemicolonsAndSeparatorsAreMatchedExac
         screen->cdsSist->Post();
     }
     int rows = -1;
-    ReportEvents::ReportDone() = [&](const QString&, const QString&, int r, const QString&) {
+    spy.reportDone = [&](const QString&, const QString&, int r, const QString&) {
         rows = r;
     };
     QStringList shown;
@@ -1486,11 +1492,11 @@ QDialog* ShownProgress() {
 // Before the fix the window froze in the lock for 5 s, showed no progress
 // and then said the file was locked.
 TEST_F(HostileScreen, LockedDatabaseShowsTheWaitAndCancelGivesTheScreenBack) {
-    HostConfig::Instance().unattended = false;
+    folder_.reset();
     DatabaseLock lock(HostConfig::Instance().databaseName);
     ASSERT_TRUE(lock.Held());
     QStringList reports;
-    ReportEvents::ReportDone() = [&](const QString& action, const QString&, int, const QString&) { reports << action; };
+    spy.reportDone = [&](const QString& action, const QString&, int, const QString&) { reports << action; };
     Application->SetModalHook([&](QDialog& dialog) {
         reports << dialog.windowTitle();
         return int(QDialog::Rejected);
@@ -1591,7 +1597,7 @@ protected:
         HostileScreen::SetUp();
         if (!cups_.Running()) GTEST_SKIP() << cups_.Error().toStdString();
         cups_.UseForThisProcess();
-        HostConfig::Instance().unattended = false;
+        folder_.reset();
     }
     // Folders of print spool files in the temporary folder.
     static QStringList Spools() {
@@ -1910,12 +1916,13 @@ class ExportInProcess : public ::testing::Test {
 protected:
     void SetUp() override {
         saved_ = HostConfig::Instance();
-        HostConfig::Instance().unattended = true;
+        ShowProgressDialogs(false);
         HostConfig::Instance().outputDir = dir_.path();
         Application->SetMessageHook([this](TMsgDlgType, const QString& text) { messages_ << text; });
     }
     void TearDown() override {
         Application->SetMessageHook(nullptr);
+        ShowProgressDialogs(true);
         HostConfig::Instance() = saved_;
     }
     HostConfig saved_;

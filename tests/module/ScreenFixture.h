@@ -16,6 +16,7 @@
 #include <QTest>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "Cli_rcl04700.h"
@@ -27,6 +28,8 @@
 #include "QtPrinters.h"
 #include "ReportDatabase.h"
 #include "ReportDesigner.h"
+#include "ReportOutputChoice.h"
+#include "ReportSpy.h"
 #include "ReportsFolder.h"
 
 // One report database for the whole run, with the sample: it is built on
@@ -81,8 +84,10 @@ protected:
         Application->SetModalHook(nullptr);
         Application->SetHelpHook(nullptr);
         Application->SetMdiArea(nullptr);
-        ReportEvents::ParamsReady() = nullptr;
-        ReportEvents::ReportDone() = nullptr;
+        reportSpy.paramsReady = nullptr;
+        reportSpy.reportDone = nullptr;
+        reportSpy.exported = nullptr;
+        folderReports.reset();
         HostConfig::Instance() = savedConfig_;
         Screen->SetCursor(crDefault);
         mainWindow_.reset();
@@ -145,6 +150,11 @@ protected:
         };
     }
 
+    // Reports into PDF files in outputDir, no progress (the start), or
+    // people's outputs: the preview, the print dialog, progress.
+    void IntoFolder() { folderReports.emplace(outputDir.path()); }
+    void Interactive() { folderReports.reset(); }
+
     QMdiArea* area = nullptr;
     QStringList messages;                         // every message shown, in order
     QStringList dialogs;                          // titles of the modal dialogs run
@@ -157,6 +167,8 @@ protected:
     QTemporaryDir outputDir;
     QTemporaryDir reportsDir;
     QTemporaryDir userReportsDir;  // where Salvar como writes
+    ReportSpy reportSpy;
+    std::optional<ReportsIntoFolder> folderReports;
 
 private:
     void ConfigureHost() {
@@ -166,8 +178,8 @@ private:
         config.userReportsDir = userReportsDir.path();
         config.databaseDriver = QStringLiteral("QSQLITE");
         config.databaseName = SharedDatabaseFile();
-        config.unattended = true;
         config.outputDir = outputDir.path();
+        IntoFolder();
     }
 
     void InstallHooks() {
@@ -178,8 +190,8 @@ private:
         });
         Application->SetHelpHook(
             [this](const QString& file, int context) { helpRequests << QStringLiteral("%1#%2").arg(file).arg(context); });
-        ReportEvents::ParamsReady() = [this](const TParams& params) { paramsSeen.push_back(params); };
-        ReportEvents::ReportDone() = [this](const QString& action, const QString& title, int, const QString&) {
+        reportSpy.paramsReady = [this](const TParams& params) { paramsSeen.push_back(params); };
+        reportSpy.reportDone = [this](const QString& action, const QString& title, int, const QString&) {
             reportsDone << action + ":" + title;
         };
     }

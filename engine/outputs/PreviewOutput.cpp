@@ -1,0 +1,27 @@
+#include "PreviewOutput.h"
+
+#include "Forms.h"
+#include "ReportExport.h"
+#include "ReportJob.h"
+#include "ReportObservers.h"
+#include "ReportPreview.h"
+#include "ReportWait.h"
+
+QString PreviewOutput::Take(ReportJob& job, QWidget* host) {
+    const ReportDefinition& report = job.Report();
+    ReportPreview* shown = nullptr;
+    const auto tell = [&](const QString& action, const QString& file) {
+        ReportObservers::TellReportDone(action, report.title, job.Rows(), file);
+    };
+    const ReportPreview::Actions actions{
+        [&](int page) { tell(QStringLiteral("print"), PrinterOutput(page).Take(job, shown)); },
+        [&] { tell(QStringLiteral("pdf"), AskedPdfOutput().Take(job, shown)); },
+        [&] { ReportExport::AskAndWrite({report, job.Renderer().Data(), job.Params()}, shown); }};
+    ReportPreview preview(job, report, actions, host);
+    shown = &preview;
+    Application->ExecModal(preview);
+    job.Worker().Cancel();
+    if (preview.JobFailed()) job.Worker().Rethrow();
+    LetWorkerGo(job.Worker());
+    return {};
+}
