@@ -1,6 +1,7 @@
 #include "ReportDesigner.h"
 
 #include "ClassRegistry.h"
+#include "ReportObservers.h"
 #include "ReportOutput.h"
 #include "ReportOutputChoice.h"
 
@@ -16,13 +17,13 @@ ReportRunner::FillParams TReportDesignerDialog::Fill() const {
 void TReportDesignerDialog::Preview(const ReportDefinition& report) {
     if (runner_.Running()) return;
     const std::unique_ptr<ReportOutput> output = ReportOutputChoice::Current().ForPreview();
-    runner_.Run(report, *output, QStringLiteral("preview"), Fill());
+    runner_.Run(report, *output, ReportActions::Preview(), Fill());
 }
 
 void TReportDesignerDialog::Print(const ReportDefinition& report) {
     if (runner_.Running()) return;
     const std::unique_ptr<ReportOutput> output = ReportOutputChoice::Current().ForPrint();
-    runner_.Run(report, *output, QStringLiteral("print"), Fill());
+    runner_.Run(report, *output, ReportActions::Print(), Fill());
 }
 
 ReportExport::Written TReportDesignerDialog::ExportLastPreview(ReportExport::Format format) const {

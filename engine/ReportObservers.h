@@ -33,6 +33,15 @@ public:
                           int sheets);
 };
 
+// The report actions observers are told of, as the scripts' events name them
+// (ReportExport names its own: "xlsx", "csv").
+namespace ReportActions {
+inline QString Preview() { return QStringLiteral("preview"); }
+inline QString Print() { return QStringLiteral("print"); }
+inline QString SavedPdf() { return QStringLiteral("pdf"); }
+inline QString SaveAs() { return QStringLiteral("saveas"); }
+}  // namespace ReportActions
+
 // The observers registered, and what tells them.
 namespace ReportObservers {
 

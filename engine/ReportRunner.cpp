@@ -101,6 +101,6 @@ ReportDefinition ReportRunner::SaveAs(const ReportDefinition& report, const QStr
         copy.file = folders.ReplacementFor(replacing);
         copy.Write(copy.file);
     }
-    ReportObservers::TellReportDone(QStringLiteral("saveas"), copy.title, 0, copy.file);
+    ReportObservers::TellReportDone(ReportActions::SaveAs(), copy.title, 0, copy.file);
     return copy;
 }

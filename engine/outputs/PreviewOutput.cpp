@@ -1,7 +1,6 @@
 #include "PreviewOutput.h"
 
 #include "Forms.h"
-#include "ReportExport.h"
 #include "ReportJob.h"
 #include "ReportObservers.h"
 #include "ReportPreview.h"
@@ -14,9 +13,9 @@ QString PreviewOutput::Take(ReportJob& job, QWidget* host) {
         ReportObservers::TellReportDone(action, report.title, job.Rows(), file);
     };
     const ReportPreview::Actions actions{
-        [&](int page) { tell(QStringLiteral("print"), PrinterOutput(page).Take(job, shown)); },
-        [&] { tell(QStringLiteral("pdf"), AskedPdfOutput().Take(job, shown)); },
-        [&] { ReportExport::AskAndWrite({report, job.Renderer().Data(), job.Params()}, shown); }};
+        [&](int page) { tell(ReportActions::Print(), PrinterOutput(page).Take(job, shown)); },
+        [&] { tell(ReportActions::SavedPdf(), AskedPdfOutput().Take(job, shown)); },
+        [&] { AskedDataOutput().Take(job, shown); }};
     ReportPreview preview(job, report, actions, host);
     shown = &preview;
     Application->ExecModal(preview);

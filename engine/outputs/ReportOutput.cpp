@@ -15,6 +15,7 @@
 #include <memory>
 
 #include "Forms.h"
+#include "ReportExport.h"
 #include "ReportJob.h"
 #include "ReportProgressDialog.h"
 #include "ReportWait.h"
@@ -182,4 +183,8 @@ QString PrinterOutput::Take(ReportJob& job, QWidget* host) {
     PaintPdf(renderer, report, file, host, QStringLiteral("Imprimindo"), first, last);
     SendToPrinter(printer, file.Target(), report.title);
     return {};
+}
+
+QString AskedDataOutput::Take(ReportJob& job, QWidget* host) {
+    return ReportExport::AskAndWrite({job.Report(), job.Renderer().Data(), job.Params()}, host).file;
 }

@@ -10,7 +10,8 @@ class QWidget;
 class ReportJob;
 
 // Where a report run by ReportRunner goes: a window that shows its pages, a
-// printer, a PDF file, or a sink of the caller's own. The runner starts the
+// printer, a PDF file, a data file of its rows, or a sink of the caller's
+// own. The runner starts the
 // report, waits for it (with its progress over the host and Cancelar) and
 // hands the started job to the output: once its first page is laid out
 // when TakesFirstPage, else once every page is. A report cancelled or
@@ -78,4 +79,12 @@ public:
 
 private:
     int current_;
+};
+
+// The report's rows, not its pages, as a data file asked for ("Exportar
+// relatório": XLSX or CSV; ReportExport::AskAndWrite), which tells the
+// observers itself (ReportObserver::Exported): the preview's Exportar.
+class HOST_EXPORT AskedDataOutput : public ReportOutput {
+public:
+    QString Take(ReportJob& job, QWidget* host) override;
 };

@@ -3,6 +3,7 @@
 #include <QPrinterInfo>
 
 #include "PreviewOutput.h"
+#include "ReportObservers.h"
 #include "ReportProgressDialog.h"
 
 namespace {
@@ -30,11 +31,11 @@ const ReportOutputChoice* ReportOutputChoice::Install(const ReportOutputChoice* 
 }
 
 std::unique_ptr<ReportOutput> FolderOutputChoice::ForPreview() const {
-    return std::make_unique<FolderPdfOutput>(folder_, QStringLiteral("preview"), true);
+    return std::make_unique<FolderPdfOutput>(folder_, ReportActions::Preview(), true);
 }
 
 std::unique_ptr<ReportOutput> FolderOutputChoice::ForPrint() const {
-    return std::make_unique<FolderPdfOutput>(folder_, QStringLiteral("print"));
+    return std::make_unique<FolderPdfOutput>(folder_, ReportActions::Print());
 }
 
 ReportsIntoFolder::ReportsIntoFolder(const QString& folder) : choice_(folder) {

@@ -1,7 +1,8 @@
 // Shared by the screen tests: a host main window with its MDI area, the host
-// configured for unattended reports over a temporary database and a copy of
-// the report definitions, and hooks that stand in for the person who reads
-// messages and answers dialogs.
+// configured for reports into PDF files, as scripted runs make them
+// (Interactive() for people's preview and printer), over a temporary
+// database and a copy of the report definitions, and hooks that stand in for
+// the person who reads messages and answers dialogs.
 #pragma once
 
 #include <gtest/gtest.h>
