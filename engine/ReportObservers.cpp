@@ -41,10 +41,13 @@ void ReportObservers::TellParamsReady(const TParams& params) {
 
 void ReportObservers::TellReportDone(const QString& action, const QString& title, qsizetype rows,
                                      const QString& file) {
-    TellEach([&](ReportObserver& observer) { observer.ReportDone(action, title, static_cast<int>(rows), file); });
+    TellEach([&](ReportObserver& observer) {
+        observer.ReportDone(action, title, static_cast<int>(rows), file);
+    });
 }
 
 void ReportObservers::TellExported(const QString& action, const QString& title, qint64 rows,
                                    const QString& file, int sheets) {
-    TellEach([&](ReportObserver& observer) { observer.Exported(action, title, rows, file, sheets); });
+    TellEach(
+        [&](ReportObserver& observer) { observer.Exported(action, title, rows, file, sheets); });
 }

@@ -25,12 +25,13 @@ public:
     // number of rows (for a preview closed before every row was read, the
     // rows read by then) and the file written (PDF, or the new definition
     // for "saveas"; empty when shown on screen or printed on a printer).
-    virtual void ReportDone(const QString& action, const QString& title, int rows, const QString& file);
+    virtual void ReportDone(const QString& action, const QString& title, int rows,
+                            const QString& file);
     // When the rows of a report were exported: the action ("xlsx" or
     // "csv"), the report's title, its rows, the file and its data sheets (0
     // for CSV).
-    virtual void Exported(const QString& action, const QString& title, qint64 rows, const QString& file,
-                          int sheets);
+    virtual void Exported(const QString& action, const QString& title, qint64 rows,
+                          const QString& file, int sheets);
 };
 
 // The report actions observers are told of, as the scripts' events name them
@@ -52,7 +53,7 @@ HOST_EXPORT void Remove(ReportObserver* observer);
 HOST_EXPORT void TellParamsReady(const TParams& params);
 HOST_EXPORT void TellReportDone(const QString& action, const QString& title, qsizetype rows,
                                 const QString& file);
-HOST_EXPORT void TellExported(const QString& action, const QString& title, qint64 rows, const QString& file,
-                              int sheets);
+HOST_EXPORT void TellExported(const QString& action, const QString& title, qint64 rows,
+                              const QString& file, int sheets);
 
 }  // namespace ReportObservers

@@ -27,7 +27,8 @@ QWidget* HostWindow() {
 WaitStatus ReadingStatus(const ReportJob& job) {
     if (job.WaitingForDatabase()) return {QStringLiteral("Aguardando o banco de dados…"), 0, 0};
     const int pages = job.Pages();
-    QString text = QStringLiteral("Lendo os dados do relatório: %1 linhas").arg(FormatCount(job.Rows()));
+    QString text =
+        QStringLiteral("Lendo os dados do relatório: %1 linhas").arg(FormatCount(job.Rows()));
     if (pages > 0) text += QStringLiteral(", %1 páginas").arg(FormatCount(pages));
     return {text, 0, 0};
 }
@@ -51,7 +52,8 @@ ReportRunner::~ReportRunner() = default;
 
 // The database is made or checked here, with its messages, before the job
 // opens its own connection to it.
-std::unique_ptr<ReportJob> ReportRunner::StartJob(const ReportDefinition& report, const FillParams& fill) const {
+std::unique_ptr<ReportJob> ReportRunner::StartJob(const ReportDefinition& report,
+                                                  const FillParams& fill) const {
     TParams params = QueryParams(report.QueryFor(HostConfig::Instance().databaseDriver));
     if (fill) fill(params);
     ReportObservers::TellParamsReady(params);
@@ -59,7 +61,8 @@ std::unique_ptr<ReportJob> ReportRunner::StartJob(const ReportDefinition& report
         ReportDatabase(HostConfig::Instance());
     } catch (const EDatabaseLocked&) {  // the job waits for the lock, with Cancelar
     }
-    auto job = std::make_unique<ReportJob>(report, params, FillHeaderLine(report.headerLine, params), HostConfig::Instance());
+    auto job = std::make_unique<ReportJob>(
+        report, params, FillHeaderLine(report.headerLine, params), HostConfig::Instance());
     job->Start();
     return job;
 }
@@ -74,7 +77,8 @@ void ReportRunner::Run(const ReportDefinition& report, ReportOutput& output, con
     if (output.TakesFirstPage()) enough = [&job] { return job->Pages() > 0; };
     {
         const auto progress = ProgressDialogFor(report.title, HostWindow());
-        WaitForWorker(job->Worker(), enough, progress.get(), [&job] { return ReadingStatus(*job); });
+        WaitForWorker(job->Worker(), enough, progress.get(),
+                      [&job] { return ReadingStatus(*job); });
     }
     const QString file = output.Take(*job, HostWindow());
     ReportObservers::TellReportDone(action, report.title, job->Rows(), file);
@@ -84,7 +88,8 @@ void ReportRunner::Run(const ReportDefinition& report, ReportOutput& output, con
 ReportExport::Written ReportRunner::ExportKept(ReportExport::Format format) const {
     if (!kept_) throw Exception(QStringLiteral("Nenhum relatório foi visualizado para exportar."));
     const ReportJob& job = *kept_;
-    return ReportExport::WriteToOutputFolder({job.Report(), job.Renderer().Data(), job.Params()}, format);
+    return ReportExport::WriteToOutputFolder({job.Report(), job.Renderer().Data(), job.Params()},
+                                             format);
 }
 
 ReportDefinition ReportRunner::SaveAs(const ReportDefinition& report, const QString& newTitle,

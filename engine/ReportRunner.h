@@ -61,7 +61,8 @@ public:
                                    const QString& replacing = QString());
 
 private:
-    std::unique_ptr<ReportJob> StartJob(const ReportDefinition& report, const FillParams& fill) const;
+    std::unique_ptr<ReportJob> StartJob(const ReportDefinition& report,
+                                        const FillParams& fill) const;
 
     bool running_ = false;
     std::unique_ptr<ReportJob> kept_;

@@ -10,7 +10,9 @@ namespace {
 
 class PeoplesChoice : public ReportOutputChoice {
 public:
-    std::unique_ptr<ReportOutput> ForPreview() const override { return std::make_unique<PreviewOutput>(); }
+    std::unique_ptr<ReportOutput> ForPreview() const override {
+        return std::make_unique<PreviewOutput>();
+    }
     std::unique_ptr<ReportOutput> ForPrint() const override {
         if (QPrinterInfo::availablePrinters().isEmpty()) return std::make_unique<AskedPdfOutput>();
         return std::make_unique<PrinterOutput>();

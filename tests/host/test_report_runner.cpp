@@ -58,8 +58,9 @@ std::vector<CleanupRow> ThreeInMarch() {
 // A report whose query never ends by itself.
 ReportDefinition NeverEnding() {
     ReportDefinition report = ReportDefinition::Read(ReportPath("RCL047_resumo.rpt"));
-    report.sql = "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 4000000000) "
-                 "SELECT 'x' AS SISTEMA, count(*) AS LIMPEZAS, 0 AS REGISTROS FROM n";
+    report.sql =
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 4000000000) "
+        "SELECT 'x' AS SISTEMA, count(*) AS LIMPEZAS, 0 AS REGISTROS FROM n";
     return report;
 }
 
@@ -67,7 +68,8 @@ void CancelWhenProgressShows() {
     QTimer::singleShot(0, [] {
         const auto shown = [] {
             for (QWidget* widget : QApplication::topLevelWidgets())
-                if (auto* p = qobject_cast<ReportProgressDialog*>(widget); p && p->isVisible()) return p;
+                if (auto* p = qobject_cast<ReportProgressDialog*>(widget); p && p->isVisible())
+                    return p;
             return static_cast<ReportProgressDialog*>(nullptr);
         };
         ASSERT_TRUE(QTest::qWaitFor([&] { return shown() != nullptr; }, 20000));
@@ -165,19 +167,22 @@ TEST_P(RunIntoOutput, TheOutputGetsTheReportOnlyWhenItWasRead) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Runs, RunIntoOutput, ::testing::ValuesIn(kRuns),
-                         [](const auto& info) {
-                             QString name = info.param.name;
-                             return name.replace(' ', '_').toStdString();
-                         });
+INSTANTIATE_TEST_SUITE_P(Runs, RunIntoOutput, ::testing::ValuesIn(kRuns), [](const auto& info) {
+    QString name = info.param.name;
+    return name.replace(' ', '_').toStdString();
+});
 
 // The choice the host application installs decides where the screen's
 // actions go: Visualizar into its preview output, Imprimir into its print
 // output, each named so to the observers.
 class FakeChoice : public ReportOutputChoice {
 public:
-    std::unique_ptr<ReportOutput> ForPreview() const override { return Make(QStringLiteral("preview")); }
-    std::unique_ptr<ReportOutput> ForPrint() const override { return Make(QStringLiteral("print")); }
+    std::unique_ptr<ReportOutput> ForPreview() const override {
+        return Make(QStringLiteral("preview"));
+    }
+    std::unique_ptr<ReportOutput> ForPrint() const override {
+        return Make(QStringLiteral("print"));
+    }
     mutable QStringList made;
 
 private:
@@ -197,7 +202,8 @@ TEST(ReportOutputChoiceInstalled, ScreenActionsRunIntoTheInstalledOutputs) {
     FakeChoice choice;
     const ReportOutputChoice* before = ReportOutputChoice::Install(&choice);
     TReportDesignerDialog designer;
-    designer.BeforeGetQueryParams = ScreenHandler(EncodeDate(2024, 3, 1), EncodeDate(2024, 3, 31), true, {});
+    designer.BeforeGetQueryParams =
+        ScreenHandler(EncodeDate(2024, 3, 1), EncodeDate(2024, 3, 31), true, {});
     const ReportDefinition march = ReportDefinition::Read(ReportPath("RCL047_detalhado.rpt"));
     designer.Preview(march);
     designer.Print(march);

@@ -13,7 +13,8 @@ struct ReportSpy : ReportObserver {
     void ParamsReady(const TParams& params) override {
         if (paramsReady) paramsReady(params);
     }
-    void ReportDone(const QString& action, const QString& title, int rows, const QString& file) override {
+    void ReportDone(const QString& action, const QString& title, int rows,
+                    const QString& file) override {
         if (reportDone) reportDone(action, title, rows, file);
     }
     void Exported(const QString& action, const QString& title, qint64 rows, const QString& file,
@@ -22,7 +23,9 @@ struct ReportSpy : ReportObserver {
     }
 
     std::function<void(const TParams& params)> paramsReady;
-    std::function<void(const QString& action, const QString& title, int rows, const QString& file)> reportDone;
-    std::function<void(const QString& action, const QString& title, qint64 rows, const QString& file, int sheets)>
+    std::function<void(const QString& action, const QString& title, int rows, const QString& file)>
+        reportDone;
+    std::function<void(const QString& action, const QString& title, qint64 rows,
+                       const QString& file, int sheets)>
         exported;
 };
