@@ -19,6 +19,8 @@
 #include "HostLocale.h"
 #include "HostOptions.h"
 #include "HostWindow.h"
+#include "ReportOutputChoice.h"
+#include "ReportProgressDialog.h"
 #include "ReportWorker.h"
 #include "SafeFile.h"
 #include "ScriptRun.h"
@@ -46,8 +48,13 @@ void Configure(const HostOptions& options) {
         ApplyDatabaseUrl(config.sampleDatabase ? options.sampleDatabase : options.database, config);
     config.outputDir = options.outputDir;
     if (options.today.isValid()) SetToday(FromQDate(options.today));
-    config.unattended = !options.script.isEmpty();
     config.screenStateDir = UserStateDir() + QStringLiteral("/telas");
+    // Scripted runs: nobody watches their progress, and they neither take
+    // nor leave a screen's remembered values.
+    if (!options.script.isEmpty()) {
+        ShowProgressDialogs(false);
+        config.rememberScreens = false;
+    }
     if (options.createDatabase) {
         if (config.sampleDatabase)
             throw Exception(QStringLiteral("--create-db cria o banco de dados indicado em --db (ou em "

@@ -107,7 +107,6 @@ Cancelled PreviewAndCancel(const ReportDefinition& report) {
 
 void Run(benchmark::State& state, bool stall, bool locked) {
     HostConfig& config = HostConfig::Instance();
-    config.unattended = false;
     config.databaseName = Database();
     config.reportsDir = Folder().path();
     config.outputDir = Folder().filePath("out");

@@ -32,6 +32,7 @@
 #include "BenchMemory.h"
 #include "ReportDefinition.h"
 #include "ReportExport.h"
+#include "ReportProgressDialog.h"
 #include "ReportRenderer.h"
 #include "SafeFile.h"
 
@@ -107,7 +108,7 @@ template <class Write>
 void Measure(benchmark::State& state, const char* suffix, Write write) {
     Shared& shared = Data();
     const BenchHost host;
-    HostConfig::Instance().unattended = true;
+    ShowProgressDialogs(false);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("saida.") + suffix);
     double peak = 0;
@@ -181,8 +182,8 @@ void BM_Floor_PlainLibxlsxwriter(benchmark::State& state) {
 BENCHMARK(BM_Floor_PlainLibxlsxwriter)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Every page of the same rows into a PDF through SafeFile, as Imprimir
-// writes it unattended (here on the calling thread: ReportOutput paints on a
-// worker while the caller waits, which costs it nothing more).
+// writes it in a scripted run (here on the calling thread: FolderPdfOutput
+// paints on a worker while the caller waits, which costs it nothing more).
 void BM_Pdf(benchmark::State& state) {
     Measure(state, "pdf", [](Shared& shared, const QString& path) {
         SafeFile file(path);

@@ -53,6 +53,7 @@
 #include "ReportDatabase.h"
 #include "ReportQuery.h"
 #include "ReportHeader.h"
+#include "ReportOutputChoice.h"
 #include "ReportPreview.h"
 #include "ReportProgressDialog.h"
 #include "ReportRenderer.h"
@@ -425,7 +426,7 @@ BENCHMARK(BM_TwoYearPreview_LongestStall)->Unit(benchmark::kMillisecond)->UseMan
 void BM_MonthPdf_Host(benchmark::State& state) {
     ReportBench bench(kMonth);
     QTemporaryDir out;
-    HostConfig::Instance().unattended = true;
+    const ReportsIntoFolder reports(out.path());
     HostConfig::Instance().outputDir = out.path();
     TfrmLimpDados& screen = OpenFilledScreen(kMonth);
     for (auto _ : state) screen.sbtPrint->Click();
@@ -455,7 +456,7 @@ BENCHMARK(BM_MonthPdf_Direct)->Unit(benchmark::kMillisecond)->UseRealTime();
 void BM_TwoYearPdf(benchmark::State& state) {
     ReportBench bench(kTwoYears);
     QTemporaryDir out;
-    HostConfig::Instance().unattended = true;
+    const ReportsIntoFolder reports(out.path());
     HostConfig::Instance().outputDir = out.path();
     TfrmLimpDados& screen = OpenFilledScreen(kTwoYears);
     double peak = 0;

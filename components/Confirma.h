@@ -13,8 +13,9 @@ class QLabel;
 // anything by accident. True only for "Sim".
 HOST_EXPORT bool Confirma(const QString& caption, const QString& text);
 
-// The dialog of Confirma, for the host's scripted runs and tests: accepted
-// means "Sim".
+// The dialog of Confirma: accepted means "Sim". Visible outside the library
+// because the host's scripted runs answer it (`confirm`, with its caption
+// and text in their event) and tests read its question.
 class HOST_EXPORT TfrmConfirma : public QDialog {
     Q_OBJECT
 public:

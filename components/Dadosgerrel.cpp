@@ -73,7 +73,7 @@ void TfrmDadosGerRel::FormClose(TObject* /*Sender*/, TCloseAction& Action) {
 void TfrmDadosGerRel::RememberValues(TGroupBox* options, QString* list) {
     const HostConfig& config = HostConfig::Instance();
     const QString file = RememberedValuesFile(config.screenStateDir, lblCodTela->Caption());
-    if (!config.rememberScreens || config.unattended || file.isEmpty()) return;
+    if (!config.rememberScreens || file.isEmpty()) return;
     delete memory_;
     // In the top row, between the report buttons and the report's code.
     const int left = sbtSalvarComo->geometry().right() + 8;

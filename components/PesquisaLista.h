@@ -40,7 +40,9 @@ class QPushButton;
 HOST_EXPORT void PesquisaLista(TDataSource* source, const QString& fieldName, const QString& title,
                                bool singleSelect, QString& result);
 
-// The dialog itself, for the host's scripted runs and tests.
+// The dialog itself. Visible outside the library because the host's scripted
+// runs answer it (`pick`: its rows and marks) and tests mark rows in it as a
+// person does.
 class HOST_EXPORT TfrmPesquisaLista : public QDialog {
     Q_OBJECT
 public:

@@ -15,10 +15,10 @@ class QLineEdit;
 class PreviewPages;
 class ReportJob;
 
-// The host's report preview, for people (unattended runs write a PDF
-// instead). It opens as soon as the first page is laid out, while the rest
-// is still being read: the page count reads "de …" until it is known and the
-// status line counts rows and pages. Pages are painted only when they come
+// The host's report preview, for people (PreviewOutput shows it). It opens
+// as soon as the first page is laid out, while the rest is still being
+// read: the page count reads "de …" until it is known and the status line
+// counts rows and pages. Pages are painted only when they come
 // into view (PreviewPages).
 //
 // Toolbar and keys: first, previous, next and last page (Ctrl+Home, PgUp,

@@ -40,9 +40,8 @@ struct HOST_EXPORT HostConfig {
     // session; never written anywhere. Otherwise libpq reads PGPASSWORD or
     // its password file.
     QString databasePassword;
-    // Unattended (scripted) runs: reports are written as PDF files into
-    // outputDir instead of being shown or sent to a printer.
-    bool unattended = false;
+    // Where files made without asking go: the exports of scripted runs (the
+    // host application writes their reports there too).
     QString outputDir;
     // A report query still running after this long is stopped with a
     // message; 0 for no limit.
@@ -51,7 +50,7 @@ struct HOST_EXPORT HostConfig {
     // in Brazil show them, or Monday.
     Qt::DayOfWeek firstDayOfWeek = Qt::Sunday;
     // The report screens open with the values of their last closing
-    // ([screens] remember); off, each opens fresh. Never in unattended runs.
+    // ([screens] remember); off, each opens fresh. Scripted runs leave it off.
     bool rememberScreens = false;
     // Where they keep them, one file a screen code; empty: nowhere.
     QString screenStateDir;

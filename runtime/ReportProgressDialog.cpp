@@ -6,13 +6,14 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
-
-#include "HostConfig.h"
+#include <atomic>
 
 namespace {
 
 // The longest status a report shows, to size the dialog for.
 const QString kWidestStatus = QStringLiteral("Gerando o arquivo PDF: página 9.999.999 de 9.999.999");
+
+std::atomic<bool> progressShown{true};
 
 }  // namespace
 
@@ -69,7 +70,8 @@ void ReportProgressDialog::reject() {
 }
 
 std::unique_ptr<ReportProgressDialog> ProgressDialogFor(const QString& title, QWidget* host) {
-    if (HostConfig::Instance().unattended || !qobject_cast<QApplication*>(QCoreApplication::instance()))
-        return nullptr;
+    if (!progressShown.load() || !qobject_cast<QApplication*>(QCoreApplication::instance())) return nullptr;
     return std::make_unique<ReportProgressDialog>(title, host);
 }
+
+void ShowProgressDialogs(bool shown) { progressShown.store(shown); }

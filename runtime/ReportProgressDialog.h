@@ -37,6 +37,11 @@ private:
     QPushButton* cancel_;
 };
 
-// A progress titled `title` over `host`, or none where nobody would see it
-// (unattended runs, a program without widgets).
+// A progress titled `title` over `host`, or none where nobody would see it:
+// a program without widgets, or one that turned them off.
 HOST_EXPORT std::unique_ptr<ReportProgressDialog> ProgressDialogFor(const QString& title, QWidget* host);
+
+// Whether ProgressDialogFor gives progress at all (at the start, it does).
+// The host application turns it off for its scripted runs, which nobody
+// watches; the work and its Cancel are the same either way.
+HOST_EXPORT void ShowProgressDialogs(bool shown);

@@ -41,7 +41,7 @@ struct WaitStatus {
 
 // Keeps the host answering while `worker` runs: runs the event loop until
 // `enough()` holds (looked at whenever the worker reports progress) or the
-// worker has ended. With a `dialog` (none in unattended runs) the progress
+// worker has ended. With a `dialog` (none where nobody watches) the progress
 // shows once the wait has lasted a moment, updated from `status` ten times a
 // second; its Cancelar cancels the worker, and the wait goes on until the
 // worker has stopped, or, for work it may abandon, at most

@@ -10,6 +10,7 @@
 
 #include "BoundedFile.h"
 #include "EventOutput.h"
+#include "ReportOutputChoice.h"
 #include "ScriptReader.h"
 #include "ScriptRunner.h"
 #include "SysUtils.h"
@@ -65,6 +66,8 @@ int RunScript(HostWindow& window, const QString& path, const QString& outputDir)
     try {
         const std::vector<ScriptLine> lines = ReadScript(text);
         QDir().mkpath(outputDir);
+        // Reports of a scripted run are PDF files in its output folder.
+        const ReportsIntoFolder reports(outputDir);
         ScriptRunner runner(window, events, outputDir);
         status = runner.Run(lines);
     } catch (const ScriptSyntaxError& e) {

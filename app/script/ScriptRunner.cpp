@@ -22,12 +22,35 @@
 #include "HostWindow.h"
 #include "PesquisaLista.h"
 #include "ReportDesigner.h"
+#include "ReportObservers.h"
 #include "SafeFile.h"
 #include "ScriptInput.h"
 #include "ScriptState.h"
 #include "SystemError.h"
 
 namespace {
+
+// The reports' parameters, completed actions and exports, as events.
+class ReportEvents : public ReportObserver {
+public:
+    explicit ReportEvents(std::function<void(const QJsonObject&)> send) : emit_(std::move(send)) {}
+
+    void ParamsReady(const TParams& params) override { emit_(ParamsEvent(params)); }
+    void ReportDone(const QString& action, const QString& title, int rows, const QString& file) override {
+        emit_({{"event", "report"}, {"action", action}, {"title", title}, {"rows", rows}, {"file", file},
+               {"sample", HostConfig::Instance().sampleDatabase}});
+    }
+    void Exported(const QString& action, const QString& title, qint64 rows, const QString& file,
+                  int sheets) override {
+        QJsonObject event{{"event", "report"}, {"action", action}, {"title", title},
+                          {"rows", static_cast<double>(rows)}, {"file", file}};
+        if (sheets > 0) event["sheets"] = sheets;
+        emit_(event);
+    }
+
+private:
+    std::function<void(const QJsonObject&)> emit_;
+};
 
 QString KindName(TMsgDlgType type) {
     return type == mtError ? "error" : type == mtWarning ? "warning" : "info";
@@ -72,27 +95,15 @@ ScriptRunner::ScriptRunner(HostWindow& host, EventOutput& out, QString outputDir
                                   [this](const QString& file, int context, const QString& title) {
                                       Emit({{"event", "help"}, {"file", file}, {"context", context}, {"title", title}});
                                   });
-    ReportEvents::ParamsReady() = [this](const TParams& params) { Emit(ParamsEvent(params)); };
-    ReportEvents::ReportDone() = [this](const QString& action, const QString& title, int rows, const QString& file) {
-        Emit({{"event", "report"}, {"action", action}, {"title", title}, {"rows", rows}, {"file", file},
-              {"sample", HostConfig::Instance().sampleDatabase}});
-    };
-    ReportExport::Done() = [this](const QString& action, const QString& title, qint64 rows, const QString& file,
-                                  int sheets) {
-        QJsonObject event{{"event", "report"}, {"action", action}, {"title", title},
-                          {"rows", static_cast<double>(rows)}, {"file", file}};
-        if (sheets > 0) event["sheets"] = sheets;
-        Emit(event);
-    };
+    reports_ = std::make_unique<ReportEvents>([this](const QJsonObject& event) { Emit(event); });
+    ReportObservers::Add(reports_.get());
 }
 
 ScriptRunner::~ScriptRunner() {
     Application->SetMessageHook(nullptr);
     Application->SetModalHook(nullptr);
     QObject::disconnect(helpShown_);
-    ReportEvents::ParamsReady() = nullptr;
-    ReportEvents::ReportDone() = nullptr;
-    ReportExport::Done() = nullptr;
+    ReportObservers::Remove(reports_.get());
 }
 
 // Events nobody received outweigh what the script did.

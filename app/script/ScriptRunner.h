@@ -6,6 +6,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -15,6 +16,7 @@ class EventOutput;
 class HostWindow;
 class QDialog;
 class QWidget;
+class ReportObserver;
 class TForm;
 class TfrmConfirma;
 class TfrmInputQuery;
@@ -84,6 +86,7 @@ private:
     HostWindow& host_;
     EventOutput& out_;
     QString outputDir_;
+    std::unique_ptr<ReportObserver> reports_;  // their events
     const std::vector<ScriptLine>* lines_ = nullptr;
     size_t next_ = 0;
     std::deque<ScriptLine> answers_;

@@ -13,6 +13,7 @@
 #include "Forms.h"
 #include "HostConfig.h"
 #include "ReportHeader.h"
+#include "ReportObservers.h"
 #include "ReportProgressDialog.h"
 #include "ReportValues.h"
 #include "ReportWait.h"
@@ -55,9 +56,8 @@ QString User() {
 QString Action(ReportExport::Format format) { return ReportExport::Extension(format); }
 
 void Tell(const ReportExport::Written& written, const ReportDefinition& report) {
-    if (auto& done = ReportExport::Done())
-        done(Action(written.format), report.title, written.result.rows, written.file,
-             written.result.sheets);
+    ReportObservers::TellExported(Action(written.format), report.title, written.result.rows, written.file,
+                                  written.result.sheets);
 }
 
 // Never a silent cut: rows on further sheets and texts cut to a cell's limit
@@ -222,11 +222,4 @@ ReportExport::Written ReportExport::WriteToOutputFolder(const Source& source, Fo
     SayWhatDiffers(written);
     Tell(written, source.report);
     return written;
-}
-
-std::function<void(const QString& action, const QString& title, qint64 rows, const QString& file,
-                   int sheets)>&
-ReportExport::Done() {
-    static std::function<void(const QString&, const QString&, qint64, const QString&, int)> hook;
-    return hook;
 }

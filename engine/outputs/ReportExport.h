@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <functional>
 
 #include "HostExport.h"
 #include "Params.h"
@@ -15,9 +14,10 @@ class SafeFile;
 // A finished report's data rows out as a data file: an Excel workbook
 // (XlsxSink) or a semicolon-separated text (CsvSink), written on a thread of
 // its own with progress over `host` ("Gerando a planilha: linha 1.234 de
-// 12.345", none in unattended runs) and Cancelar, through SafeFile: Cancel or
-// a failure leaves no file and an earlier one as it was. Cancel throws
-// EAbort; a failure, Exception naming the file and the reason.
+// 12.345"; none where ShowProgressDialogs turned it off) and Cancelar,
+// through SafeFile: Cancel or a failure leaves no file and an earlier one as
+// it was. Cancel throws EAbort; a failure, Exception naming the file and the
+// reason.
 namespace ReportExport {
 
 enum class Format { Xlsx, Csv };
@@ -74,14 +74,8 @@ struct Written {
 // user when the rows continue on other sheets or texts were cut.
 HOST_EXPORT Written AskAndWrite(const Source& source, QWidget* host);
 // A new file of the default name in the host's output folder (" (2)", " (3)"
-// when taken), for unattended runs.
+// when taken), for the scripted runs. Both tell the observers
+// (ReportObservers::TellExported).
 HOST_EXPORT Written WriteToOutputFolder(const Source& source, Format format);
-
-// Told of every export done, for scripted runs and tests: the action ("xlsx"
-// or "csv"), the report's title, its rows, the file and the data sheets (0
-// for CSV).
-HOST_EXPORT std::function<void(const QString& action, const QString& title, qint64 rows,
-                               const QString& file, int sheets)>&
-Done();
 
 }  // namespace ReportExport

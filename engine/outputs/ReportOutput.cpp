@@ -15,8 +15,9 @@
 #include <memory>
 
 #include "Forms.h"
-#include "HostConfig.h"
 #include "OnDemandLibrary.h"
+#include "ReportExport.h"
+#include "ReportJob.h"
 #include "ReportProgressDialog.h"
 #include "ReportWait.h"
 #include "ReportWorker.h"
@@ -26,11 +27,7 @@
 
 namespace {
 
-std::unique_ptr<ReportProgressDialog> Progress(const ReportDefinition& report, QWidget* host) {
-    if (HostConfig::Instance().unattended || !qobject_cast<QApplication*>(QCoreApplication::instance()))
-        return nullptr;
-    return std::make_unique<ReportProgressDialog>(report.title, host);
-}
+const QString kWritingPdf = QStringLiteral("Gerando o arquivo PDF");
 
 // Paints pages `first` to `last` on a device made by `paint` on the worker's
 // thread, while the GUI thread waits with "<doing>: página n de m".
@@ -45,7 +42,7 @@ void PaintInBackground(const ReportDefinition& report, QWidget* host, const QStr
             self.Notify();
         });
     });
-    const std::unique_ptr<ReportProgressDialog> dialog = Progress(report, host);
+    const std::unique_ptr<ReportProgressDialog> dialog = ProgressDialogFor(report.title, host);
     WaitForWorker(worker, {}, dialog.get(), [&] {
         const int n = page.load();
         return WaitStatus{QStringLiteral("%1: página %2 de %3").arg(doing, FormatCount(n), FormatCount(last)),
@@ -53,8 +50,7 @@ void PaintInBackground(const ReportDefinition& report, QWidget* host, const QStr
     });
 }
 
-QString OutputFolder() {
-    const QString dir = HostConfig::Instance().outputDir;
+QString OutputFolder(const QString& dir) {
     if (dir.isEmpty()) throw Exception(QStringLiteral("A pasta de saída dos relatórios não foi configurada."));
     MakeFolder(dir, QStringLiteral("de saída dos relatórios"));
     return dir;
@@ -171,31 +167,30 @@ QTemporaryDir SpoolFolder() {
 
 }  // namespace
 
-void ReportOutput::WritePdf(const ReportRenderer& renderer, const ReportDefinition& report, SafeFile& file,
-                            QWidget* host, int first, int last) {
-    PaintPdf(renderer, report, file, host, QStringLiteral("Gerando o arquivo PDF"), first, last);
-}
+FolderPdfOutput::FolderPdfOutput(QString folder, QString name, bool keepsRows)
+    : folder_(std::move(folder)), name_(std::move(name)), keepsRows_(keepsRows) {}
 
-QString ReportOutput::WriteToOutputFolder(const ReportRenderer& renderer, const ReportDefinition& report,
-                                          const QString& action) {
-    SafeFile file = SafeFile::ClaimNew(OutputFolder(), [&](int n) {
-        return QStringLiteral("%1-%2-%3.pdf").arg(report.code, action).arg(n);
+QString FolderPdfOutput::Take(ReportJob& job, QWidget* host) {
+    const ReportDefinition& report = job.Report();
+    SafeFile file = SafeFile::ClaimNew(OutputFolder(folder_), [&](int n) {
+        return QStringLiteral("%1-%2-%3.pdf").arg(report.code, name_).arg(n);
     });
-    WritePdf(renderer, report, file, nullptr, 1, renderer.PageCount());
+    PaintPdf(job.Renderer(), report, file, host, kWritingPdf, 1, job.Renderer().PageCount());
     return file.Target();
 }
 
-QString ReportOutput::AskAndWritePdf(const ReportRenderer& renderer, const ReportDefinition& report,
-                                     QWidget* host) {
-    const QString path = AskPdfFile(report, host);
+QString AskedPdfOutput::Take(ReportJob& job, QWidget* host) {
+    const QString path = AskPdfFile(job.Report(), host);
     if (path.isEmpty()) Abort();
     SafeFile file(path);
-    WritePdf(renderer, report, file, host, 1, renderer.PageCount());
+    PaintPdf(job.Renderer(), job.Report(), file, host, kWritingPdf, 1, job.Renderer().PageCount());
     return path;
 }
 
-QString ReportOutput::Print(const ReportRenderer& renderer, const ReportDefinition& report, QWidget* host,
-                            int current) {
+QString PrinterOutput::Take(ReportJob& job, QWidget* host) {
+    const ReportRenderer& renderer = job.Renderer();
+    const ReportDefinition& report = job.Report();
+    const int current = current_;
     const int pages = renderer.PageCount();
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageLayout(renderer.PageLayout());
@@ -210,7 +205,7 @@ QString ReportOutput::Print(const ReportRenderer& renderer, const ReportDefiniti
     const int last = chosen.second;
     if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()) {
         SafeFile file(printer.outputFileName());
-        WritePdf(renderer, report, file, host, first, last);
+        PaintPdf(renderer, report, file, host, kWritingPdf, first, last);
         return printer.outputFileName();
     }
     // Every page is spooled before the print system hears of the job, so a
@@ -220,4 +215,8 @@ QString ReportOutput::Print(const ReportRenderer& renderer, const ReportDefiniti
     PaintPdf(renderer, report, file, host, QStringLiteral("Imprimindo"), first, last);
     SendToPrinter(printer, file.Target(), report.title);
     return {};
+}
+
+QString AskedDataOutput::Take(ReportJob& job, QWidget* host) {
+    return ReportExport::AskAndWrite({job.Report(), job.Renderer().Data(), job.Params()}, host).file;
 }

@@ -2,34 +2,68 @@
 
 #include <QString>
 
+#include "HostExport.h"
 #include "ReportDefinition.h"
 #include "ReportRenderer.h"
 
 class QWidget;
-class SafeFile;
+class ReportJob;
 
-// Where the pages of a report go once they are all laid out: a PDF file or a
-// printer. The pages are painted on a thread of their own while the host
-// answers, with progress over `host` (none in unattended runs) and Cancel. A
-// PDF is written through SafeFile: a cancelled or failed one leaves no file,
-// and an earlier file of that name stays as it was. Each throws EAbort when
-// cancelled and Exception, naming the file and the reason, when writing
-// fails.
-namespace ReportOutput {
+// Where a report run by ReportRunner goes: a window that shows its pages, a
+// printer, a PDF file, a data file of its rows, or a sink of the caller's
+// own. The runner starts the
+// report, waits for it (with its progress over the host and Cancelar) and
+// hands the started job to the output: once its first page is laid out
+// when TakesFirstPage, else once every page is. A report cancelled or
+// failed before that reaches no output.
+class HOST_EXPORT ReportOutput {
+public:
+    virtual ~ReportOutput() = default;
 
-// Pages `first` to `last` (from 1) into `file`, committed at the end.
-void WritePdf(const ReportRenderer& renderer, const ReportDefinition& report, SafeFile& file, QWidget* host,
-              int first, int last);
-// Every page as "<code>-<action>-<n>.pdf" in the host's output folder, the
-// first n free when it is written; gives its path.
-QString WriteToOutputFolder(const ReportRenderer& renderer, const ReportDefinition& report,
-                            const QString& action);
-// Asks where ("Salvar relatório em PDF"; EAbort when the user cancels) and
-// writes every page there; gives the path.
-QString AskAndWritePdf(const ReportRenderer& renderer, const ReportDefinition& report, QWidget* host);
-// The print dialog, then the pages it asks for (all, a range, or `current`,
-// the page on view, for "Página atual"), on the printer or, printing to a
-// file, into a PDF. Gives the PDF's path, or "" on a printer.
+    // A window that shows pages while the rest is read takes the job as
+    // soon as the first page is laid out; the job is then still running,
+    // and the output stops it before it returns.
+    virtual bool TakesFirstPage() const { return false; }
+    // The runner keeps this run's rows (until the next run into an output
+    // that keeps them) for a later export (ReportRunner::ExportKept).
+    virtual bool KeepsRows() const { return false; }
+    // Puts the report where this output goes; `host` is the window its
+    // dialogs appear over. Gives the file written, or "" (on screen, on a
+    // printer). Throws EAbort when the user cancels, Exception naming the
+    // file and the reason when writing fails.
+    virtual QString Take(ReportJob& job, QWidget* host) = 0;
+};
+
+// The pages below are painted on a thread of their own while the host
+// answers, with progress ("Gerando o arquivo PDF: página n de m") and
+// Cancel. A PDF is written through SafeFile: a cancelled or failed one leaves
+// no file, and an earlier file of that name stays as it was.
+
+// Asks where ("Salvar relatório em PDF", the report's code in the home
+// folder; EAbort when the user cancels) and writes every page there.
+class HOST_EXPORT AskedPdfOutput : public ReportOutput {
+public:
+    QString Take(ReportJob& job, QWidget* host) override;
+};
+
+// Every page as "<code>-<name>-<n>.pdf" in `folder` (made when missing), the
+// first n free when it is written: what the host application's scripted
+// runs write in place of a preview or a printer.
+class HOST_EXPORT FolderPdfOutput : public ReportOutput {
+public:
+    FolderPdfOutput(QString folder, QString name, bool keepsRows = false);
+    bool KeepsRows() const override { return keepsRows_; }
+    QString Take(ReportJob& job, QWidget* host) override;
+
+private:
+    QString folder_;
+    QString name_;
+    bool keepsRows_;
+};
+
+// The print dialog, then the pages it asks for (all, a range, or the page on
+// view, `current` from 1, for "Página atual"; 0: none on view), on the
+// printer or, printing to a file, into a PDF whose path it gives.
 //
 // For a printer the pages are first spooled into a PDF of the host's own, in
 // a temporary folder only the user can read; only once the last page is
@@ -38,6 +72,19 @@ QString AskAndWritePdf(const ReportRenderer& renderer, const ReportDefinition& r
 // a failure before that sends nothing. The spool file is removed in every
 // case. A print system that refuses the job throws Exception naming the
 // printer and its reason.
-QString Print(const ReportRenderer& renderer, const ReportDefinition& report, QWidget* host, int current = 0);
+class HOST_EXPORT PrinterOutput : public ReportOutput {
+public:
+    explicit PrinterOutput(int current = 0) : current_(current) {}
+    QString Take(ReportJob& job, QWidget* host) override;
 
-}  // namespace ReportOutput
+private:
+    int current_;
+};
+
+// The report's rows, not its pages, as a data file asked for ("Exportar
+// relatório": XLSX or CSV; ReportExport::AskAndWrite), which tells the
+// observers itself (ReportObserver::Exported): the preview's Exportar.
+class HOST_EXPORT AskedDataOutput : public ReportOutput {
+public:
+    QString Take(ReportJob& job, QWidget* host) override;
+};

@@ -201,6 +201,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -226,6 +227,8 @@
 #include "ReportDefinition.h"
 #include "ReportDesigner.h"
 #include "ReportExport.h"
+#include "ReportOutputChoice.h"
+#include "ReportSpy.h"
 #include "ReportWorker.h"
 #include "SmallFileSystem.h"
 #include "SqliteKind.h"
@@ -369,7 +372,6 @@ void ConfigureInProcess(const QTemporaryDir& dir) {
     config.reportsDir = REPORTS_DIR;
     config.databaseName = dir.filePath("relatorios.db");
     config.outputDir = dir.filePath("out");
-    config.unattended = true;
 }
 
 class HostileScreen : public ::testing::Test {
@@ -377,6 +379,7 @@ protected:
     void SetUp() override {
         saved_ = HostConfig::Instance();
         ConfigureInProcess(dir_);
+        folder_.emplace(HostConfig::Instance().outputDir);
         Application->SetMessageHook([this](TMsgDlgType, const QString& text) { messages << text; });
         IniProc();
         screen = frmLimpDados;
@@ -388,7 +391,8 @@ protected:
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         Application->SetMessageHook(nullptr);
         Application->SetModalHook(nullptr);
-        ReportEvents::ReportDone() = nullptr;
+        spy.reportDone = nullptr;
+        folder_.reset();
         HostConfig::Instance() = saved_;
     }
 
@@ -402,6 +406,8 @@ protected:
 
     QTemporaryDir dir_;
     HostConfig saved_;
+    std::optional<ReportsIntoFolder> folder_;  // reset: people's outputs
+    ReportSpy spy;
     TfrmLimpDados* screen = nullptr;
     QStringList messages;
 };
@@ -508,7 +514,7 @@ TEST_F(HostileScreen, SystemNamesWithQuotesSemicolonsAndSeparatorsAreMatchedExac
         screen->cdsSist->Post();
     }
     int rows = -1;
-    ReportEvents::ReportDone() = [&](const QString&, const QString&, int r, const QString&) {
+    spy.reportDone = [&](const QString&, const QString&, int r, const QString&) {
         rows = r;
     };
     QStringList shown;
@@ -1519,11 +1525,11 @@ QDialog* ShownProgress() {
 // Before the fix the window froze in the lock for 5 s, showed no progress
 // and then said the file was locked.
 TEST_F(HostileScreen, LockedDatabaseShowsTheWaitAndCancelGivesTheScreenBack) {
-    HostConfig::Instance().unattended = false;
+    folder_.reset();
     DatabaseLock lock(HostConfig::Instance().databaseName);
     ASSERT_TRUE(lock.Held());
     QStringList reports;
-    ReportEvents::ReportDone() = [&](const QString& action, const QString&, int, const QString&) { reports << action; };
+    spy.reportDone = [&](const QString& action, const QString&, int, const QString&) { reports << action; };
     Application->SetModalHook([&](QDialog& dialog) {
         reports << dialog.windowTitle();
         return int(QDialog::Rejected);
@@ -1624,7 +1630,7 @@ protected:
         HostileScreen::SetUp();
         if (!cups_.Running()) GTEST_SKIP() << cups_.Error().toStdString();
         cups_.UseForThisProcess();
-        HostConfig::Instance().unattended = false;
+        folder_.reset();
     }
     // Folders of print spool files in the temporary folder.
     static QStringList Spools() {
@@ -1943,12 +1949,13 @@ class ExportInProcess : public ::testing::Test {
 protected:
     void SetUp() override {
         saved_ = HostConfig::Instance();
-        HostConfig::Instance().unattended = true;
+        ShowProgressDialogs(false);
         HostConfig::Instance().outputDir = dir_.path();
         Application->SetMessageHook([this](TMsgDlgType, const QString& text) { messages_ << text; });
     }
     void TearDown() override {
         Application->SetMessageHook(nullptr);
+        ShowProgressDialogs(true);
         HostConfig::Instance() = saved_;
     }
     HostConfig saved_;
@@ -2309,12 +2316,11 @@ protected:
         saved_ = HostConfig::Instance();
         ConfigureInProcess(dir_);
         HostConfig& config = HostConfig::Instance();
-        config.unattended = false;
         config.rememberScreens = true;
         config.screenStateDir = dir_.filePath("telas");
         ASSERT_TRUE(CreateSqliteDatabase(config.databaseName, REPORTS_DIR, false));
         Application->SetMessageHook([this](TMsgDlgType, const QString& text) { messages << text; });
-        ReportEvents::ReportDone() = [this](const QString& action, const QString&, int, const QString&) {
+        spy_.reportDone = [this](const QString& action, const QString&, int, const QString&) {
             reports << action;
         };
     }
@@ -2322,7 +2328,7 @@ protected:
         if (boStCriado) frmLimpDados->Close();
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         Application->SetMessageHook(nullptr);
-        ReportEvents::ReportDone() = nullptr;
+        folder_.reset();
         HostConfig::Instance() = saved_;
         SetToday(0);
     }
@@ -2337,6 +2343,8 @@ protected:
 
     QTemporaryDir dir_;
     HostConfig saved_;
+    ReportSpy spy_;
+    std::optional<ReportsIntoFolder> folder_;  // reports into files, once the screen is open
     QStringList messages;
     QStringList reports;
 };
@@ -2358,7 +2366,7 @@ TEST_P(HostileRememberedValues, IsSaidAndTheScreenOpensWithItsDefaults) {
     EXPECT_EQ(s.cbbReportNames->ItemIndex(), 0);
     EXPECT_FALSE(s.ValuesRestored());
     // The screen works: a period and a report.
-    HostConfig::Instance().unattended = true;
+    folder_.emplace(HostConfig::Instance().outputDir);
     s.depDtIni->setFocus(Qt::OtherFocusReason);
     QTest::keyClicks(s.depDtIni, "01032025");
     s.depDtFim->setFocus(Qt::OtherFocusReason);

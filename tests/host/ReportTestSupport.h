@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QUuid>
 #include <QVariant>
+#include <optional>
 #include <vector>
 
 #include "DatabaseScripts.h"
@@ -16,6 +17,8 @@
 #include "HostConfig.h"
 #include "ReportDatabase.h"
 #include "ReportDesigner.h"
+#include "ReportOutputChoice.h"
+#include "ReportSpy.h"
 
 // One row of the limpeza table.
 struct CleanupRow {
@@ -75,7 +78,8 @@ private:
 };
 
 // Points the host's configuration at a test database and an output folder,
-// unattended, and puts everything back afterwards, report hooks included.
+// reports into PDF files there with no progress (as the host's scripted runs
+// make them), and puts everything back afterwards.
 class HostConfigGuard {
 public:
     HostConfigGuard(const QString& databaseName, const QString& outputDir,
@@ -86,27 +90,27 @@ public:
         config.databaseName = databaseName;
         config.outputDir = outputDir;
         config.reportsDir = reportsDir;
-        config.unattended = true;
+        folder_.emplace(outputDir);
     }
-    ~HostConfigGuard() {
-        HostConfig::Instance() = saved_;
-        ReportEvents::ParamsReady() = nullptr;
-        ReportEvents::ReportDone() = nullptr;
-    }
+    ~HostConfigGuard() { HostConfig::Instance() = saved_; }
+
+    // People's outputs from here on: the preview, the print dialog, progress.
+    void Interactive() { folder_.reset(); }
 
 private:
     HostConfig saved_;
+    std::optional<ReportsIntoFolder> folder_;
 };
 
-// What the last report action reported.
-struct DoneSpy {
+// What the last report action reported (and, for tests that set
+// paramsReady, the parameters).
+struct DoneSpy : ReportSpy {
     QStringList actions;
     QString title;
     int rows = -1;
     QString file;
     void Attach() {
-        ReportEvents::ReportDone() = [this](const QString& action, const QString& t, int r,
-                                            const QString& f) {
+        reportDone = [this](const QString& action, const QString& t, int r, const QString& f) {
             actions << action;
             title = t;
             rows = r;

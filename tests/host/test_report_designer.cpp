@@ -141,7 +141,7 @@ TEST_F(ReportDesignerTest, SummaryHasOneLinePerSystem) {
 
 TEST_F(ReportDesignerTest, ParametersCollectedInOrderAndFilledBeforeTheQuery) {
     QStringList seen;
-    ReportEvents::ParamsReady() = [&](const TParams& params) {
+    spy_.paramsReady = [&](const TParams& params) {
         for (int i = 0; i < params.Count(); ++i)
             seen << params[i].Name() + "=" + params[i].Value().ToString();
     };
@@ -156,7 +156,7 @@ TEST_F(ReportDesignerTest, QueryLackingParametersGetsOnlyItsOwn) {
         "SELECT sistema AS SISTEMA, count(*) AS LIMPEZAS, sum(registros) AS REGISTROS FROM limpeza "
         "WHERE data_hora >= :P_DATAINI GROUP BY sistema ORDER BY sistema";
     int count = -1;
-    ReportEvents::ParamsReady() = [&](const TParams& params) { count = params.Count(); };
+    spy_.paramsReady = [&](const TParams& params) { count = params.Count(); };
     designer_.BeforeGetQueryParams =
         ScreenHandler(EncodeDate(2024, 3, 21), EncodeDate(2024, 3, 21), true, {});
     designer_.Preview(report);
@@ -278,7 +278,7 @@ TEST_F(ReportDesignerTest, SaveAsWritesACopyIntoTheUsersFolderThatIsListed) {
 // Interactive runs: the dialogs are answered by the modal hook.
 class InteractiveReportTest : public ReportDesignerTest {
 protected:
-    InteractiveReportTest() { HostConfig::Instance().unattended = false; }
+    InteractiveReportTest() { guard_.Interactive(); }
     ~InteractiveReportTest() override { Application->SetModalHook(nullptr); }
 };
 

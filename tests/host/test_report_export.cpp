@@ -27,9 +27,12 @@ class QuietHost : public ::testing::Test {
 protected:
     void SetUp() override {
         saved_ = HostConfig::Instance();
-        HostConfig::Instance().unattended = true;
+        ShowProgressDialogs(false);
     }
-    void TearDown() override { HostConfig::Instance() = saved_; }
+    void TearDown() override {
+        HostConfig::Instance() = saved_;
+        ShowProgressDialogs(true);
+    }
 
     QString Export(Format format, const ReportData& data,
                    qint64 rowsPerSheet = XlsxSink::kSheetRows) {

@@ -1,7 +1,8 @@
 // Shared by the screen tests: a host main window with its MDI area, the host
-// configured for unattended reports over a temporary database and a copy of
-// the report definitions, and hooks that stand in for the person who reads
-// messages and answers dialogs.
+// configured for reports into PDF files, as scripted runs make them
+// (Interactive() for people's preview and printer), over a temporary
+// database and a copy of the report definitions, and hooks that stand in for
+// the person who reads messages and answers dialogs.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -16,6 +17,7 @@
 #include <QTest>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "Cli_rcl04700.h"
@@ -28,6 +30,8 @@
 #include "ReportDatabase.h"
 #include "SqliteKind.h"
 #include "ReportDesigner.h"
+#include "ReportOutputChoice.h"
+#include "ReportSpy.h"
 #include "ReportsFolder.h"
 
 // One report database for the whole run, with the sample: it is built on
@@ -82,8 +86,10 @@ protected:
         Application->SetModalHook(nullptr);
         Application->SetHelpHook(nullptr);
         Application->SetMdiArea(nullptr);
-        ReportEvents::ParamsReady() = nullptr;
-        ReportEvents::ReportDone() = nullptr;
+        reportSpy.paramsReady = nullptr;
+        reportSpy.reportDone = nullptr;
+        reportSpy.exported = nullptr;
+        folderReports.reset();
         HostConfig::Instance() = savedConfig_;
         Screen->SetCursor(crDefault);
         mainWindow_.reset();
@@ -146,6 +152,11 @@ protected:
         };
     }
 
+    // Reports into PDF files in outputDir, no progress (the start), or
+    // people's outputs: the preview, the print dialog, progress.
+    void IntoFolder() { folderReports.emplace(outputDir.path()); }
+    void Interactive() { folderReports.reset(); }
+
     QMdiArea* area = nullptr;
     QStringList messages;                         // every message shown, in order
     QStringList dialogs;                          // titles of the modal dialogs run
@@ -158,6 +169,8 @@ protected:
     QTemporaryDir outputDir;
     QTemporaryDir reportsDir;
     QTemporaryDir userReportsDir;  // where Salvar como writes
+    ReportSpy reportSpy;
+    std::optional<ReportsIntoFolder> folderReports;
 
 private:
     void ConfigureHost() {
@@ -167,8 +180,8 @@ private:
         config.userReportsDir = userReportsDir.path();
         config.databaseKind = QStringLiteral("sqlite");
         config.databaseName = SharedDatabaseFile();
-        config.unattended = true;
         config.outputDir = outputDir.path();
+        IntoFolder();
     }
 
     void InstallHooks() {
@@ -179,8 +192,8 @@ private:
         });
         Application->SetHelpHook(
             [this](const QString& file, int context) { helpRequests << QStringLiteral("%1#%2").arg(file).arg(context); });
-        ReportEvents::ParamsReady() = [this](const TParams& params) { paramsSeen.push_back(params); };
-        ReportEvents::ReportDone() = [this](const QString& action, const QString& title, int, const QString&) {
+        reportSpy.paramsReady = [this](const TParams& params) { paramsSeen.push_back(params); };
+        reportSpy.reportDone = [this](const QString& action, const QString& title, int, const QString&) {
             reportsDone << action + ":" + title;
         };
     }

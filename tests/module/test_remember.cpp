@@ -46,14 +46,9 @@ protected:
         ScreenTest::TearDown();
     }
 
-    // As the host opens it for a person; reports then go to files, so that
-    // they can be checked without a preview.
-    TfrmLimpDados& OpenAsAPerson() {
-        HostConfig::Instance().unattended = false;
-        TfrmLimpDados& s = Open();
-        HostConfig::Instance().unattended = true;
-        return s;
-    }
+    // As the host opens it for a person (reports go to files, so that they
+    // can be checked without a preview).
+    TfrmLimpDados& OpenAsAPerson() { return Open(); }
 
     void Step(const QString& step) {
         TfrmLimpDados& s = *frmLimpDados;

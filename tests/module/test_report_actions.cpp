@@ -77,7 +77,7 @@ class ScreenReports : public ScreenTest {
 protected:
     void SetUp() override {
         ScreenTest::SetUp();
-        ReportEvents::ReportDone() = [this](const QString& action, const QString&, int rows, const QString& file) {
+        reportSpy.reportDone = [this](const QString& action, const QString&, int rows, const QString& file) {
             reportsDone << action;
             rowsDone << rows;
             filesDone << file;
@@ -103,8 +103,6 @@ protected:
         EXPECT_EQ(s.cbbReportNames->Text(), title);
         return s;
     }
-
-    void Interactive() { HostConfig::Instance().unattended = false; }
 
     QList<int> rowsDone;
     QStringList filesDone;
@@ -171,7 +169,7 @@ TEST_F(ScreenReports, PressesWhileAReportRunsDoNothing) {
     EXPECT_EQ(s.depDtIni->Text(), "01/01/2024");
     EXPECT_FALSE(s.rpddPadrao->Running());
 
-    HostConfig::Instance().unattended = true;
+    IntoFolder();
     s.cbbReportNames->SetItemIndex(static_cast<int>(s.cbbReportNames->Items().indexOf("Limpeza de Dados - Resumo por Sistema")));
     QTest::mouseClick(s.sbtPrint, Qt::LeftButton);
     EXPECT_EQ(reportsDone, QStringList({"print"})) << "the next report runs";
@@ -276,7 +274,7 @@ TEST_F(ScreenReports, PreviewPagesForwardAndBackAndPrintsThePageOnView) {
     EXPECT_TRUE(messages.isEmpty()) << messages.join(" | ").toStdString();
     ASSERT_EQ(reportsDone, QStringList({"print", "preview"}));
     EXPECT_EQ(PdfText(printed).count('\f'), 1) << "one page printed";
-    HostConfig::Instance().unattended = true;
+    IntoFolder();
     QTest::mouseClick(s.sbtPrint, Qt::LeftButton);
     ASSERT_EQ(reportsDone.size(), 3);
     const int last = static_cast<int>(PdfText(filesDone.last()).count('\f'));
@@ -353,7 +351,7 @@ TEST_P(PreviewExport, CtrlEWritesThePreviewsRowsUnderTheTitleAndPeriod) {
     const QString typed = folder.filePath("limpeza." + extension);
     QString offered;
     QStringList exported;
-    ReportExport::Done() = [&](const QString& action, const QString&, qint64, const QString& file, int) {
+    reportSpy.exported = [&](const QString& action, const QString&, qint64, const QString& file, int) {
         exported << action << file;
     };
     answer = [&](QDialog& dialog) {
@@ -372,7 +370,7 @@ TEST_P(PreviewExport, CtrlEWritesThePreviewsRowsUnderTheTitleAndPeriod) {
     };
     TfrmLimpDados& s = OpenFor("Limpeza de Dados - Detalhado", "01032025", "31032025");
     QTest::mouseClick(s.sbtPreview, Qt::LeftButton);
-    ReportExport::Done() = nullptr;
+    reportSpy.exported = nullptr;
     EXPECT_TRUE(messages.isEmpty()) << messages.join(" | ").toStdString();
     EXPECT_EQ(offered, "Limpeza de Dados - Detalhado 2025-03-01 a 2025-03-31.xlsx");
     EXPECT_EQ(exported, QStringList({extension, typed}));

@@ -17,6 +17,8 @@
 #include "HostConfig.h"
 #include "ReportDefinition.h"
 #include "ReportDesigner.h"
+#include "ReportOutputChoice.h"
+#include "ReportSpy.h"
 #include "SysUtils.h"
 #include "Variants.h"
 
@@ -134,11 +136,11 @@ ReportOutcome PrintReport(const QString& databaseUrl, const ReportAsk& ask,
     ApplyDatabaseUrl(databaseUrl, config);
     config.reportsDir = QStringLiteral(REPORTS_DIR);
     config.outputDir = out.path();
-    config.unattended = true;
     config.queryTimeLimit = ask.timeLimit;
+    const ReportsIntoFolder reports(out.path());
     ReportOutcome outcome;
-    ReportEvents::ReportDone() = [&outcome](const QString&, const QString&, int rows,
-                                            const QString& file) {
+    ReportSpy spy;
+    spy.reportDone = [&outcome](const QString&, const QString&, int rows, const QString& file) {
         outcome.rows = rows;
         outcome.file = file;
     };
@@ -163,7 +165,6 @@ ReportOutcome PrintReport(const QString& databaseUrl, const ReportAsk& ask,
         QFile::copy(outcome.file, kept);
         outcome.file = kept;
     }
-    ReportEvents::ReportDone() = nullptr;
     HostConfig::Instance() = saved;
     return outcome;
 }

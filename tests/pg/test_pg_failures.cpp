@@ -324,7 +324,6 @@ struct ScreenOnTheServer {
         ApplyDatabaseUrl(url, config);
         config.reportsDir = QStringLiteral(REPORTS_DIR);
         config.outputDir = out.path();
-        config.unattended = false;
     }
     ~ScreenOnTheServer() { HostConfig::Instance() = saved; }
     ScreenOnTheServer(const ScreenOnTheServer&) = delete;

@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <cstdio>
+#include <optional>
 
 #include "Cli_rcl04700.h"
 #include "Forms.h"
@@ -20,6 +21,8 @@
 #include "ReportDatabase.h"
 #include "SqliteKind.h"
 #include "ReportDesigner.h"
+#include "ReportOutputChoice.h"
+#include "ReportSpy.h"
 
 namespace {
 
@@ -54,12 +57,12 @@ protected:
         config.reportsDir = QStringLiteral(REPORTS_DIR);
         config.databaseName = database_.filePath(QStringLiteral("relatorios.db"));
         CreateSqliteDatabase(config.databaseName, config.reportsDir, true);
-        config.unattended = true;
         config.outputDir = output_.path();
+        folder_.emplace(output_.path());
         Application->SetMessageHook([this](TMsgDlgType, const QString& text) { messages_ << text; });
         Application->SetModalHook([](QDialog&) { return int(QDialog::Rejected); });
         // Each PDF goes as soon as it is written: only the count matters.
-        ReportEvents::ReportDone() = [this](const QString&, const QString&, int, const QString& file) {
+        spy_.reportDone = [this](const QString&, const QString&, int, const QString& file) {
             ++reports_;
             QFile::remove(file);
         };
@@ -74,7 +77,8 @@ protected:
         Application->SetMdiArea(nullptr);
         Application->SetMessageHook(nullptr);
         Application->SetModalHook(nullptr);
-        ReportEvents::ReportDone() = nullptr;
+        spy_.reportDone = nullptr;
+        folder_.reset();
         HostConfig::Instance() = savedConfig_;
     }
 
@@ -98,6 +102,8 @@ protected:
     }
 
     HostConfig savedConfig_;
+    std::optional<ReportsIntoFolder> folder_;
+    ReportSpy spy_;
     QTemporaryDir output_;
     QTemporaryDir database_;
     QMainWindow window_;
