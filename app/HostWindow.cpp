@@ -16,6 +16,8 @@
 
 HostWindow::HostWindow() : mdiArea_(new QMdiArea(this)) {
     setCentralWidget(mdiArea_);
+    mdiArea_->setAccessibleName(QStringLiteral("Telas abertas"));
+    menuBar()->setAccessibleName(QStringLiteral("Menu principal"));
     resize(1000, 700);
     modulesMenu_ = menuBar()->addMenu(QStringLiteral("&Módulos"));
     modulesEnd_ = modulesMenu_->addSeparator();
