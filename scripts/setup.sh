@@ -12,6 +12,7 @@ packages=(
   libqt6sql6-psql libpq-dev postgresql lintian
   libcups2-dev cups-daemon
   libxlsxwriter-dev python3-openpyxl
+  at-spi2-core python3-pyatspi xvfb
 )
 if [ "${1:-}" = "--list" ]; then
   printf '%s\n' "${packages[@]}"
