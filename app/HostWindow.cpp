@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <cstdio>
 
+#include "AccessibleNames.h"
 #include "Forms.h"
 #include "HelpWindow.h"
 #include "HostConfig.h"
@@ -27,6 +28,8 @@ HostWindow::HostWindow() : mdiArea_(new QMdiArea(this)) {
     ListScreens();
     QMenu* help = menuBar()->addMenu(QStringLiteral("Aj&uda"));
     help->addAction(QStringLiteral("&Sobre..."), this, &HostWindow::ShowAbout);
+    // Qt names a menu bar's items by their text, but not the menus they open.
+    for (QMenu* menu : {modulesMenu_, windowsMenu_, help}) menu->setAccessibleName(WithoutKeyMark(menu->title()));
     Application->SetMdiArea(mdiArea_);
     Application->SetTitle(QStringLiteral("Gestão Empresarial"));
     // Invented data must never pass for the company's.

@@ -93,17 +93,6 @@ protected:
     }
 };
 
-// A caption as a screen reader reads it: the '&' that marks its key taken
-// out, "&&" read as one '&'.
-QString WithoutKeyMark(const QString& caption) {
-    QString text;
-    for (qsizetype i = 0; i < caption.size(); ++i) {
-        if (caption.at(i) == '&' && i + 1 < caption.size()) ++i;
-        text += caption.at(i);
-    }
-    return text;
-}
-
 // A hint without the key it names at its end: "Imprimir (Ctrl+P)" gives
 // "Imprimir".
 QString WithoutKeyName(const QString& hint) {
@@ -114,6 +103,15 @@ QString WithoutKeyName(const QString& hint) {
 }
 
 }  // namespace
+
+QString WithoutKeyMark(const QString& caption) {
+    QString text;
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption.at(i) == '&' && i + 1 < caption.size()) ++i;
+        text += caption.at(i);
+    }
+    return text;
+}
 
 void NameControls(QWidget* form) {
     for (const auto& [control, label] : PairLabels(form))

@@ -24,6 +24,10 @@ class QWidget;
 // what they show, so a caption changed later is what is read.
 FRAMEWORK_EXPORT void NameControls(QWidget* form);
 
+// A caption as a screen reader reads it: the '&' that marks its key taken
+// out, "&&" read as one '&'.
+FRAMEWORK_EXPORT QString WithoutKeyMark(const QString& caption);
+
 // Makes `dialog` an alert for screen readers (role alert, read out as soon as
 // it shows), with `text` as its description: messages and confirmations.
 // Qt makes every QMessageBox an alert; this call gives it the description.

@@ -1,7 +1,13 @@
 // What a screen reader finds on the screen: each control by its name and
 // role, and the weekday read after a date.
 #include <QAccessible>
+#include <QCalendarWidget>
+#include <QProgressBar>
+#include <set>
 
+#include "PreviewPages.h"
+#include "ReportPreview.h"
+#include "ReportProgressDialog.h"
 #include "ScreenFixture.h"
 
 namespace {
@@ -90,5 +96,87 @@ INSTANTIATE_TEST_SUITE_P(Dates, ScreenReaderWeekday,
                                            WeekdayCase{"NoSuchDay", "31042025", nullptr},
                                            WeekdayCase{"Emptied", "", nullptr}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The (role, name) pairs of a window and everything in it, as read.
+std::set<std::pair<int, QString>> PartsRead(QWidget& window) {
+    std::set<std::pair<int, QString>> parts;
+    QList<QWidget*> widgets = window.findChildren<QWidget*>();
+    widgets.prepend(&window);
+    for (QWidget* widget : widgets)
+        if (QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget))
+            parts.emplace(int(accessible->role()), accessible->text(QAccessible::Name));
+    return parts;
+}
+
+struct Part {
+    QAccessible::Role role;
+    const char* name;
+};
+
+void ExpectParts(QWidget& window, std::initializer_list<Part> expected) {
+    const auto parts = PartsRead(window);
+    QStringList read;
+    for (const auto& [role, name] : parts) read << QStringLiteral("%1:%2").arg(role).arg(name);
+    for (const Part& part : expected)
+        EXPECT_TRUE(parts.count({int(part.role), QString::fromUtf8(part.name)}))
+            << "falta " << part.name << " (papel " << part.role << ") em " << read.join(", ").toStdString();
+}
+
+class ScreenReaderWindows : public ScreenTest {};
+
+TEST_F(ScreenReaderWindows, PreviewButtonsPageFieldToolbarAndPagesAreNamed) {
+    HostConfig::Instance().unattended = false;
+    QString pagesDescription;
+    answer = [&](QDialog& dialog) {
+        auto* preview = qobject_cast<ReportPreview*>(&dialog);
+        if (!preview) return int(QDialog::Rejected);
+        preview->show();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return preview->Pages().PageCount() > 0; }));
+        ExpectParts(*preview, {{QAccessible::Button, "Primeira página"},
+                               {QAccessible::Button, "Página anterior"},
+                               {QAccessible::Button, "Próxima página"},
+                               {QAccessible::Button, "Última página"},
+                               {QAccessible::Button, "Ampliar"},
+                               {QAccessible::Button, "Reduzir"},
+                               {QAccessible::Button, "Imprimir"},
+                               {QAccessible::Button, "Salvar em PDF"},
+                               {QAccessible::Button, "Exportar"},
+                               {QAccessible::Button, "Fechar"},
+                               {QAccessible::EditableText, "Página"},
+                               {QAccessible::ToolBar, "Ferramentas da visualização"}});
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(&preview->Pages())->text(QAccessible::Name),
+                  QString::fromUtf8("Páginas do relatório"));
+        pagesDescription = QAccessible::queryAccessibleInterface(&preview->Pages())->text(QAccessible::Description);
+        return int(QDialog::Rejected);
+    };
+    TfrmLimpDados& s = Open();
+    Type(s.depDtIni, "01032025");
+    Type(s.depDtFim, "10032025");
+    QTest::mouseClick(s.sbtPreview, Qt::LeftButton);
+    EXPECT_TRUE(pagesDescription.startsWith(QString::fromUtf8("Página 1 de "))) << pagesDescription.toStdString();
+}
+
+TEST_F(ScreenReaderWindows, CalendarAndItsPartsAreNamedInPortuguese) {
+    TfrmLimpDados& s = Open();
+    s.depDtIni->OpenCalendar();
+    ASSERT_NE(s.depDtIni->Calendar(), nullptr);
+    ExpectParts(*s.depDtIni->Calendar(), {{QAccessible::Button, "Mês anterior"},
+                                          {QAccessible::Button, "Próximo mês"},
+                                          {QAccessible::StaticText, "Terça"},
+                                          {QAccessible::StaticText, "Sábado"}});
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(s.depDtIni->Calendar())->text(QAccessible::Name),
+              QString::fromUtf8("Calendário"));
+    ExpectParts(*s.depDtIni, {{QAccessible::Button, "Calendário"}});
+}
+
+TEST_F(ScreenReaderWindows, ProgressIsFoundByTitleAndDescribedByItsStatus) {
+    ReportProgressDialog progress(QStringLiteral("Limpeza de Dados - Detalhado"), nullptr);
+    progress.SetStatus(QString::fromUtf8("Lendo os dados do relatório: 12 linhas, 1 página"));
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&progress);
+    EXPECT_EQ(accessible->text(QAccessible::Name), QStringLiteral("Limpeza de Dados - Detalhado"));
+    EXPECT_EQ(accessible->text(QAccessible::Description),
+              QString::fromUtf8("Lendo os dados do relatório: 12 linhas, 1 página"));
+    ExpectParts(progress, {{QAccessible::ProgressBar, "Andamento"}, {QAccessible::Button, "Cancelar"}});
+}
 
 }  // namespace
