@@ -218,11 +218,18 @@ class Checks:
         if len(items) != 4 or any(self.has_state(i, "STATE_CHECKED") or i.description != "não marcado"
                                   for i in items):
             self.fail("linhas antes de marcar: %s" % [(i.name, i.description, self.states(i)) for i in items])
+        # What a screen reader hears as the marks change: one event a row.
+        heard = []
+        listener = lambda event: heard.append(event.source.name) if event.detail1 == 1 else None
+        self.pyatspi.Registry.registerEventListener(listener, "object:state-changed:checked")
         self.act(self.control(dialog, "push button", "Marcar todos"))
         if not self.wait_for(lambda: all(self.has_state(i, "STATE_CHECKED") and i.description == "marcado"
                                          for i in items) or None,
                              "as linhas marcadas depois de Marcar todos"):
             self.fail("depois de Marcar todos: %s" % [(i.name, i.description, self.states(i)) for i in items])
+        if not self.wait_for(lambda: len(heard) >= 4 or None, "um aviso de marcada para cada linha", seconds=5):
+            self.fail("avisos de marcada: %s" % heard)
+        self.pyatspi.Registry.deregisterEventListener(listener, "object:state-changed:checked")
         if not self.control(dialog, "label", "4 de 4 marcados"):
             return
         self.act(self.control(dialog, "push button", "Cancelar"))
@@ -305,6 +312,11 @@ class Checks:
                 found = None
             if found:
                 return found
+            # Events are delivered while the main loop turns.
+            from gi.repository import GLib
+            context = GLib.MainContext.default()
+            while context.iteration(False):
+                pass
             time.sleep(0.1)
         self.fail("esperado em %d s: %s" % (seconds, what))
         return None
