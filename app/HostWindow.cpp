@@ -29,7 +29,8 @@ HostWindow::HostWindow() : mdiArea_(new QMdiArea(this)) {
     QMenu* help = menuBar()->addMenu(QStringLiteral("Aj&uda"));
     help->addAction(QStringLiteral("&Sobre..."), this, &HostWindow::ShowAbout);
     // Qt names a menu bar's items by their text, but not the menus they open.
-    for (QMenu* menu : {modulesMenu_, windowsMenu_, help}) menu->setAccessibleName(WithoutKeyMark(menu->title()));
+    for (QMenu* menu : {modulesMenu_, windowsMenu_, help})
+        menu->setAccessibleName(WithoutKeyMark(menu->title()));
     Application->SetMdiArea(mdiArea_);
     Application->SetTitle(QStringLiteral("Gestão Empresarial"));
     // Invented data must never pass for the company's.

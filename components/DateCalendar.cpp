@@ -56,7 +56,8 @@ void TDateCalendar::NameParts() {
         {"qt_calendar_monthbutton", "Mês"},        {"qt_calendar_yearbutton", "Ano"},
         {"qt_calendar_yearedit", "Ano"},           {"qt_calendar_calendarview", "Dias do mês"}};
     for (const auto& [objectName, name] : parts)
-        if (auto* part = findChild<QWidget*>(QLatin1String(objectName))) part->setAccessibleName(QString::fromUtf8(name));
+        if (auto* part = findChild<QWidget*>(QLatin1String(objectName)))
+            part->setAccessibleName(QString::fromUtf8(name));
 }
 
 // QCalendarWidget sizes itself for its own rows only; the row of names would

@@ -54,7 +54,8 @@ void TfrmPesquisaLista::BuildLayout() {
     list_ = new QListWidget(this);
     list_->setObjectName(QStringLiteral("lstItens"));
     list_->setAccessibleName(windowTitle());
-    list_->setAccessibleDescription(QStringLiteral("Espaço marca ou desmarca a linha; Ctrl+A marca as linhas à vista"));
+    list_->setAccessibleDescription(
+        QStringLiteral("Espaço marca ou desmarca a linha; Ctrl+A marca as linhas à vista"));
     markAll_ = new QPushButton(QStringLiteral("Marcar todos"), this);
     markAll_->setObjectName(QStringLiteral("btnMarcarTodos"));
     markAll_->setToolTip(QStringLiteral("Marca as linhas à vista (Ctrl+A)"));
@@ -197,8 +198,9 @@ void TfrmPesquisaLista::ItemChanged(QListWidgetItem* item) {
 // be checkable: the row's description says it in words.
 void TfrmPesquisaLista::DescribeMark(QListWidgetItem* item) {
     QSignalBlocker quiet(list_);
-    item->setData(Qt::AccessibleDescriptionRole,
-                  item->checkState() == Qt::Checked ? QStringLiteral("marcado") : QStringLiteral("não marcado"));
+    item->setData(Qt::AccessibleDescriptionRole, item->checkState() == Qt::Checked
+                                                     ? QStringLiteral("marcado")
+                                                     : QStringLiteral("não marcado"));
 }
 
 // A screen reader says "marcado" or "não marcado" as the mark changes; the

@@ -152,7 +152,8 @@ bool ReportPreview::JobFailed() const {
 
 void ReportPreview::ShowCurrentPage(int page) {
     if (!pageNumber_->hasFocus()) pageNumber_->setText(page > 0 ? QString::number(page) : QString());
-    pages_->setAccessibleDescription(QStringLiteral("Página %1 %2").arg(page).arg(pageCount_->text().trimmed()));
+    pages_->setAccessibleDescription(
+        QStringLiteral("Página %1 %2").arg(page).arg(pageCount_->text().trimmed()));
 }
 
 void ReportPreview::ShowScale(double scale) {

@@ -1,8 +1,8 @@
 #include "AccessibleNames.h"
 
+#include <QAbstractButton>
 #include <QAccessible>
 #include <QAccessibleWidget>
-#include <QAbstractButton>
 #include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
@@ -20,7 +20,8 @@ bool IsContainer(const QWidget* widget) {
 
 // A control a label can stand for: one the user works in.
 bool TakesFocus(const QWidget* widget) {
-    return widget->focusPolicy() != Qt::NoFocus && !qobject_cast<const QLabel*>(widget) && !IsContainer(widget);
+    return widget->focusPolicy() != Qt::NoFocus && !qobject_cast<const QLabel*>(widget) &&
+           !IsContainer(widget);
 }
 
 // The control right of `label` on its row, in its container: the nearest one
@@ -115,7 +116,8 @@ QString WithoutKeyMark(const QString& caption) {
 
 void NameControls(QWidget* form) {
     for (const auto& [control, label] : PairLabels(form))
-        if (control->accessibleName().isEmpty()) control->setAccessibleName(WithoutKeyMark(label->text()));
+        if (control->accessibleName().isEmpty())
+            control->setAccessibleName(WithoutKeyMark(label->text()));
     for (QWidget* control : form->findChildren<QWidget*>()) {
         const QString hint = control->property("Hint").toString();
         if (control->accessibleName().isEmpty() && ShowsOnlyAnImage(control) && !hint.isEmpty())

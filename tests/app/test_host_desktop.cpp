@@ -173,13 +173,16 @@ TEST_F(HostDesktop, ScreenReaderFindsTheMenusAndTheAreaOfTheScreensByName) {
     QList<QWidget*> parts = window->findChildren<QWidget*>();
     for (QWidget* part : parts)
         if (QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(part))
-            named << QStringLiteral("%1:%2").arg(int(accessible->role())).arg(accessible->text(QAccessible::Name));
+            named << QStringLiteral("%1:%2")
+                         .arg(int(accessible->role()))
+                         .arg(accessible->text(QAccessible::Name));
     for (const QString& expected :
          {QStringLiteral("%1:Menu principal").arg(int(QAccessible::MenuBar)),
           QStringLiteral("%1:Telas abertas").arg(int(QAccessible::LayeredPane)),
           QString::fromUtf8("%1:Módulos").arg(int(QAccessible::PopupMenu)),
           QStringLiteral("%1:Janela").arg(int(QAccessible::PopupMenu))})
-        EXPECT_TRUE(named.contains(expected)) << expected.toStdString() << " em " << named.join(", ").toStdString();
+        EXPECT_TRUE(named.contains(expected))
+            << expected.toStdString() << " em " << named.join(", ").toStdString();
 }
 
 }  // namespace

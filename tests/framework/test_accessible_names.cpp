@@ -34,7 +34,9 @@ protected:
     void TearDown() override {
         for (TForm* form : Application->Forms()) delete form;
     }
-    QWidget* Control(const char* name) const { return &form_->Component<QWidget>(QString::fromLatin1(name)); }
+    QWidget* Control(const char* name) const {
+        return &form_->Component<QWidget>(QString::fromLatin1(name));
+    }
     TfrmRotulos* form_ = nullptr;
 };
 

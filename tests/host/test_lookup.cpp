@@ -304,10 +304,13 @@ TEST_F(LookupKeys, ScreenReaderReadsEachRowAsACheckBoxMarkedOrNot) {
             described << cell->text(QAccessible::Description);
         }
         EXPECT_EQ(checked, (QList<bool>{true, false, false, false, true}));
-        EXPECT_EQ(described, (QStringList{"marcado", "não marcado", "não marcado", "não marcado", "marcado"}));
-        EXPECT_EQ(QAccessible::queryAccessibleInterface(d.findChild<QLineEdit*>("edtFiltro"))->text(QAccessible::Name),
+        EXPECT_EQ(described,
+                  (QStringList{"marcado", "não marcado", "não marcado", "não marcado", "marcado"}));
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(d.findChild<QLineEdit*>("edtFiltro"))
+                      ->text(QAccessible::Name),
                   "Filtro");
-        EXPECT_EQ(QAccessible::queryAccessibleInterface(d.findChild<QLabel*>("lblMarcados"))->text(QAccessible::Name),
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(d.findChild<QLabel*>("lblMarcados"))
+                      ->text(QAccessible::Name),
                   "2 de 5 marcados");
         PressKey(Qt::Key_Escape);
     });

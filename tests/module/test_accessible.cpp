@@ -20,8 +20,8 @@ QAccessibleInterface* Accessible(QWidget* widget) {
 
 // Each control: its role, the name read, and the first label it is read
 // with through Qt's "labelled by" relation (its label's caption, else its
-// group box's), each nullptr when it has none. A combo box on Linux is named by its value, as Qt does there,
-// and read with its label.
+// group box's), each nullptr when it has none. A combo box on Linux is named by its value, as Qt
+// does there, and read with its label.
 struct ControlCase {
     const char* control;
     QAccessible::Role role;
@@ -36,7 +36,8 @@ QString LabelOf(QAccessibleInterface& accessible) {
     return labels.isEmpty() ? QString() : labels.first().first->text(QAccessible::Name);
 }
 
-class ScreenReaderControls : public ScreenTest, public ::testing::WithParamInterface<ControlCase> {};
+class ScreenReaderControls : public ScreenTest,
+                             public ::testing::WithParamInterface<ControlCase> {};
 
 TEST_P(ScreenReaderControls, EachControlHasItsNameRoleAndLabel) {
     TfrmLimpDados& s = Open();
@@ -48,15 +49,18 @@ TEST_P(ScreenReaderControls, EachControlHasItsNameRoleAndLabel) {
     if (GetParam().name) {
         EXPECT_EQ(accessible->text(QAccessible::Name), QString::fromUtf8(GetParam().name));
     }
-    EXPECT_EQ(LabelOf(*accessible), GetParam().label ? QString::fromUtf8(GetParam().label) : QString());
+    EXPECT_EQ(LabelOf(*accessible),
+              GetParam().label ? QString::fromUtf8(GetParam().label) : QString());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Screen, ScreenReaderControls,
     ::testing::Values(ControlCase{"depDtIni", QAccessible::EditableText, "Data inicial", "Inicial"},
                       ControlCase{"depDtFim", QAccessible::EditableText, "Data final", "Final"},
-                      ControlCase{"edtSemIni", QAccessible::EditableText, "Dia da semana inicial", "Data da Limpeza"},
-                      ControlCase{"edtSemFim", QAccessible::EditableText, "Dia da semana final", "Data da Limpeza"},
+                      ControlCase{"edtSemIni", QAccessible::EditableText, "Dia da semana inicial",
+                                  "Data da Limpeza"},
+                      ControlCase{"edtSemFim", QAccessible::EditableText, "Dia da semana final",
+                                  "Data da Limpeza"},
                       ControlCase{"cbbReportNames", QAccessible::ComboBox, nullptr, "Relatório"},
                       ControlCase{"rbtTodosSist", QAccessible::RadioButton, "Todas", "Sistema"},
                       ControlCase{"rbtListaSist", QAccessible::RadioButton, "Lista", "Sistema"},
@@ -119,7 +123,8 @@ void ExpectParts(QWidget& window, std::initializer_list<Part> expected) {
     for (const auto& [role, name] : parts) read << QStringLiteral("%1:%2").arg(role).arg(name);
     for (const Part& part : expected)
         EXPECT_TRUE(parts.count({int(part.role), QString::fromUtf8(part.name)}))
-            << "falta " << part.name << " (papel " << part.role << ") em " << read.join(", ").toStdString();
+            << "falta " << part.name << " (papel " << part.role << ") em "
+            << read.join(", ").toStdString();
 }
 
 class ScreenReaderWindows : public ScreenTest {};
@@ -146,14 +151,16 @@ TEST_F(ScreenReaderWindows, PreviewButtonsPageFieldToolbarAndPagesAreNamed) {
                                {QAccessible::ToolBar, "Ferramentas da visualização"}});
         EXPECT_EQ(QAccessible::queryAccessibleInterface(&preview->Pages())->text(QAccessible::Name),
                   QString::fromUtf8("Páginas do relatório"));
-        pagesDescription = QAccessible::queryAccessibleInterface(&preview->Pages())->text(QAccessible::Description);
+        pagesDescription = QAccessible::queryAccessibleInterface(&preview->Pages())
+                               ->text(QAccessible::Description);
         return int(QDialog::Rejected);
     };
     TfrmLimpDados& s = Open();
     Type(s.depDtIni, "01032025");
     Type(s.depDtFim, "10032025");
     QTest::mouseClick(s.sbtPreview, Qt::LeftButton);
-    EXPECT_TRUE(pagesDescription.startsWith(QString::fromUtf8("Página 1 de "))) << pagesDescription.toStdString();
+    EXPECT_TRUE(pagesDescription.startsWith(QString::fromUtf8("Página 1 de ")))
+        << pagesDescription.toStdString();
 }
 
 TEST_F(ScreenReaderWindows, CalendarAndItsPartsAreNamedInPortuguese) {
@@ -164,8 +171,9 @@ TEST_F(ScreenReaderWindows, CalendarAndItsPartsAreNamedInPortuguese) {
                                           {QAccessible::Button, "Próximo mês"},
                                           {QAccessible::StaticText, "Terça"},
                                           {QAccessible::StaticText, "Sábado"}});
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(s.depDtIni->Calendar())->text(QAccessible::Name),
-              QString::fromUtf8("Calendário"));
+    EXPECT_EQ(
+        QAccessible::queryAccessibleInterface(s.depDtIni->Calendar())->text(QAccessible::Name),
+        QString::fromUtf8("Calendário"));
     ExpectParts(*s.depDtIni, {{QAccessible::Button, "Calendário"}});
 }
 
@@ -176,7 +184,8 @@ TEST_F(ScreenReaderWindows, ProgressIsFoundByTitleAndDescribedByItsStatus) {
     EXPECT_EQ(accessible->text(QAccessible::Name), QStringLiteral("Limpeza de Dados - Detalhado"));
     EXPECT_EQ(accessible->text(QAccessible::Description),
               QString::fromUtf8("Lendo os dados do relatório: 12 linhas, 1 página"));
-    ExpectParts(progress, {{QAccessible::ProgressBar, "Andamento"}, {QAccessible::Button, "Cancelar"}});
+    ExpectParts(progress,
+                {{QAccessible::ProgressBar, "Andamento"}, {QAccessible::Button, "Cancelar"}});
 }
 
 }  // namespace
