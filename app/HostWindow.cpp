@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <cstdio>
 
+#include "AccessibleNames.h"
 #include "Forms.h"
 #include "HelpWindow.h"
 #include "HostConfig.h"
@@ -16,6 +17,8 @@
 
 HostWindow::HostWindow() : mdiArea_(new QMdiArea(this)) {
     setCentralWidget(mdiArea_);
+    mdiArea_->setAccessibleName(QStringLiteral("Telas abertas"));
+    menuBar()->setAccessibleName(QStringLiteral("Menu principal"));
     resize(1000, 700);
     modulesMenu_ = menuBar()->addMenu(QStringLiteral("&Módulos"));
     modulesEnd_ = modulesMenu_->addSeparator();
@@ -25,6 +28,9 @@ HostWindow::HostWindow() : mdiArea_(new QMdiArea(this)) {
     ListScreens();
     QMenu* help = menuBar()->addMenu(QStringLiteral("Aj&uda"));
     help->addAction(QStringLiteral("&Sobre..."), this, &HostWindow::ShowAbout);
+    // Qt names a menu bar's items by their text, but not the menus they open.
+    for (QMenu* menu : {modulesMenu_, windowsMenu_, help})
+        menu->setAccessibleName(WithoutKeyMark(menu->title()));
     Application->SetMdiArea(mdiArea_);
     Application->SetTitle(QStringLiteral("Gestão Empresarial"));
     // Invented data must never pass for the company's.

@@ -14,7 +14,8 @@ class HelpWindow;
 // window menu ("Janela": cascade, tile, close the active screen with Ctrl+F4,
 // close all, then the open screens, the active one checked), and an about
 // box. Choosing a module calls its IniProc; an error it raises is shown. A
-// screen's help key opens the topic in the host's help window.
+// screen's help key opens the topic in the host's help window. Screen readers
+// find the menu bar as "Menu principal" and the MDI area as "Telas abertas".
 //
 // Closing the window (Sair, Alt+F4, the desktop's close button) first closes
 // every screen as its own close button does; while one stays open (its

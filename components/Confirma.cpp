@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "AccessibleNames.h"
 #include "Forms.h"
 
 bool Confirma(const QString& caption, const QString& text) {
@@ -31,6 +32,7 @@ TfrmConfirma::TfrmConfirma(const QString& caption, const QString& text, QWidget*
     layout->addWidget(text_);
     layout->addWidget(buttons);
     resize(380, sizeHint().height());
+    MarkAsAlert(this, text);
 }
 
 QString TfrmConfirma::Caption() const { return windowTitle(); }

@@ -10,7 +10,8 @@ class QLabel;
 // Asks the user to confirm something that cannot be undone: a modal dialog
 // with `caption` as its title, `text` as its question and the buttons "Sim"
 // and "Não". "Não" is the default button, so Enter or Esc never replaces
-// anything by accident. True only for "Sim".
+// anything by accident. True only for "Sim". Screen readers read it as an
+// alert, the question as its description.
 HOST_EXPORT bool Confirma(const QString& caption, const QString& text);
 
 // The dialog of Confirma: accepted means "Sim". Visible outside the library

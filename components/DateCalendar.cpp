@@ -31,6 +31,7 @@ TDateCalendar::TDateCalendar(QWidget* field) : QCalendarWidget(field), field_(fi
         }
         layout->insertWidget(1, header_);
     }
+    NameParts();
     connect(this, &QCalendarWidget::clicked, this, &TDateCalendar::Pick);
     connect(this, &QCalendarWidget::activated, this, &TDateCalendar::Pick);
 }
@@ -41,7 +42,22 @@ void TDateCalendar::SetWeekdayNames(const QStringList& names) {
         auto* label = header_->findChild<QLabel*>(DayLabelName(day));
         label->setText(names.at(day).left(3));
         label->setToolTip(names.at(day));
+        label->setAccessibleName(names.at(day));
     }
+}
+
+// Qt names the calendar's parts in the locale's words, or not at all; a
+// screen reader reads ours. The parts are found by the names Qt gives them.
+void TDateCalendar::NameParts() {
+    setAccessibleName(QStringLiteral("Calendário"));
+    setAccessibleDescription(QStringLiteral("Enter escolhe o dia, Esc fecha"));
+    const std::pair<const char*, const char*> parts[] = {
+        {"qt_calendar_prevmonth", "Mês anterior"}, {"qt_calendar_nextmonth", "Próximo mês"},
+        {"qt_calendar_monthbutton", "Mês"},        {"qt_calendar_yearbutton", "Ano"},
+        {"qt_calendar_yearedit", "Ano"},           {"qt_calendar_calendarview", "Dias do mês"}};
+    for (const auto& [objectName, name] : parts)
+        if (auto* part = findChild<QWidget*>(QLatin1String(objectName)))
+            part->setAccessibleName(QString::fromUtf8(name));
 }
 
 // QCalendarWidget sizes itself for its own rows only; the row of names would

@@ -7,6 +7,10 @@
 // field's own weekday names (their first three letters; the whole name as a
 // tooltip), tall enough to show every week of the month.
 //
+// For screen readers it is "Calendário", its parts named in Portuguese
+// ("Mês anterior", "Próximo mês", "Dias do mês") and the weekday labels by
+// their whole names.
+//
 // picked(date) comes once per choice, for a click on a day or Enter; Esc
 // closes the calendar choosing nothing.
 class TDateCalendar : public QCalendarWidget {
@@ -27,6 +31,7 @@ signals:
 
 private:
     void Pick(const QDate& date);
+    void NameParts();
 
     QWidget* field_;
     QWidget* header_ = nullptr;

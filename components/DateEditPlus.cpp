@@ -67,6 +67,7 @@ TDateEditPlus::TDateEditPlus(QWidget* parent)
     setInputMask(kMask);
     shownText_ = displayText();
     button_ = addAction(QIcon(), QLineEdit::TrailingPosition);
+    button_->setText(QStringLiteral("Calendário"));
     button_->setToolTip(QStringLiteral("Calendário"));
     connect(button_, &QAction::triggered, this, &TDateEditPlus::OpenCalendar);
     connect(this, &QLineEdit::textChanged, this, [this] { TextChanged(); });
@@ -122,6 +123,7 @@ void TDateEditPlus::SetNomeSemana(const QStringList& names) {
     QStringList merged = DefaultWeekdayNames();
     for (int day = 0; day < 7 && day < names.size(); ++day) merged[day] = names.at(day);
     weekdayNames_ = merged;
+    DescribeWeekday();
     if (calendar_) calendar_->SetWeekdayNames(weekdayNames_);
 }
 
@@ -138,8 +140,15 @@ void TDateEditPlus::TextChanged() {
     shownText_ = displayText();
     date_ = DateOfText(Text());
     UpdateColor();
+    DescribeWeekday();
     RaiseEvent(OnChange, this);
     if (date_) RaiseEvent(OnDateChange, this);
+}
+
+// A screen reader reads the weekday after the date, as the eye reads it in
+// the field beside; without a date the description is the hint again.
+void TDateEditPlus::DescribeWeekday() {
+    setAccessibleDescription(date_ ? weekdayNames_.value(DayOfWeek(*date_) - 1) : QString());
 }
 
 // Only the text colour changes, so Color (the background) and a font colour

@@ -55,6 +55,9 @@ enum class DateKey;
 // - NomeSemana is the list of weekday names, Sunday first, that the field
 //   shows above its calendar's columns (their first three letters; the whole
 //   name as a tooltip). Names missing from the list keep the defaults.
+// - For screen readers the field's description is the weekday of its date
+//   from NomeSemana ("Segunda"), read after its name and text; without a
+//   date it has none of its own, and its hint is read instead.
 class HOST_EXPORT TDateEditPlus : public TControlOf<QLineEdit> {
     Q_OBJECT
 public:
@@ -99,6 +102,7 @@ private:
     void PasteDate();
     void TextChanged();
     void UpdateColor();
+    void DescribeWeekday();
     bool HasDigit() const;
     void PickDate(const QDate& date);
 

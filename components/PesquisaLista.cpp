@@ -1,5 +1,6 @@
 #include "PesquisaLista.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -13,6 +14,7 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include "AccessibleNames.h"
 #include "Dialogs.h"
 #include "Forms.h"
 #include "SysUtils.h"
@@ -48,8 +50,12 @@ void TfrmPesquisaLista::BuildLayout() {
     filter_->setObjectName(QStringLiteral("edtFiltro"));
     filter_->setPlaceholderText(QStringLiteral("Digite parte do texto para filtrar"));
     filter_->setClearButtonEnabled(true);
+    filter_->setAccessibleName(QStringLiteral("Filtro"));
     list_ = new QListWidget(this);
     list_->setObjectName(QStringLiteral("lstItens"));
+    list_->setAccessibleName(windowTitle());
+    list_->setAccessibleDescription(
+        QStringLiteral("Espaço marca ou desmarca a linha; Ctrl+A marca as linhas à vista"));
     markAll_ = new QPushButton(QStringLiteral("Marcar todos"), this);
     markAll_->setObjectName(QStringLiteral("btnMarcarTodos"));
     markAll_->setToolTip(QStringLiteral("Marca as linhas à vista (Ctrl+A)"));
@@ -65,7 +71,9 @@ void TfrmPesquisaLista::BuildLayout() {
     marks->addStretch();
     marks->addWidget(count_);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(QStringLiteral("Filtro:"), this));
+    auto* filterLabel = new QLabel(QStringLiteral("Filtro:"), this);
+    filterLabel->setBuddy(filter_);
+    layout->addWidget(filterLabel);
     layout->addWidget(filter_);
     layout->addWidget(list_);
     layout->addLayout(marks);
@@ -81,6 +89,7 @@ void TfrmPesquisaLista::FillList(const QStringList& rows, const QList<bool>& mar
             item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
             const bool on = i < marked.size() && marked.at(i);
             item->setCheckState(on ? Qt::Checked : Qt::Unchecked);
+            DescribeMark(item);
         }
     }
     list_->setCurrentRow(rows.isEmpty() ? -1 : 0);
@@ -174,14 +183,44 @@ void TfrmPesquisaLista::ItemChanged(QListWidgetItem* item) {
     if (singleSelect_ && item->checkState() == Qt::Checked) {
         QSignalBlocker quiet(list_);
         for (int i = 0; i < list_->count(); ++i)
-            if (list_->item(i) != item) list_->item(i)->setCheckState(Qt::Unchecked);
+            if (list_->item(i) != item) {
+                list_->item(i)->setCheckState(Qt::Unchecked);
+                DescribeMark(list_->item(i));
+            }
     }
+    DescribeMark(item);
+    AnnounceMark(item);
     UpdateCount();
+}
+
+// Qt's AT-SPI bridge (6.4) passes a row's checked state but not that it can
+// be checked, and a screen reader says nothing of a row it does not know to
+// be checkable: the row's description says it in words.
+void TfrmPesquisaLista::DescribeMark(QListWidgetItem* item) {
+    QSignalBlocker quiet(list_);
+    item->setData(Qt::AccessibleDescriptionRole, item->checkState() == Qt::Checked
+                                                     ? QStringLiteral("marcado")
+                                                     : QStringLiteral("não marcado"));
+}
+
+// A screen reader says "marcado" or "não marcado" as the mark changes; the
+// list itself only tells that its data changed.
+void TfrmPesquisaLista::AnnounceMark(QListWidgetItem* item) {
+    if (!QAccessible::isActive()) return;
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(list_);
+    QAccessibleTableInterface* table = list ? list->tableInterface() : nullptr;
+    QAccessibleInterface* cell = table ? table->cellAt(list_->row(item), 0) : nullptr;
+    if (!cell) return;
+    QAccessible::State changed;
+    changed.checked = true;
+    QAccessibleStateChangeEvent event(cell, changed);
+    QAccessible::updateAccessibility(&event);
 }
 
 void TfrmPesquisaLista::UpdateCount() {
     const auto marked = Marked().count(true);
     count_->setText(QStringLiteral("%1 de %2 marcados").arg(marked).arg(list_->count()));
+    count_->setAccessibleName(count_->text());
 }
 
 namespace {

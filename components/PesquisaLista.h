@@ -27,6 +27,11 @@ class QPushButton;
 // first, so that filtering down to one name and pressing Enter picks it. Esc
 // (or Cancel) leaves everything as it was.
 //
+// For screen readers each row is a checkable item, read as marked or not
+// (its state, and "marcado" or "não marcado" as its description, said as it
+// changes); the list is named by the title, the filter
+// box "Filtro", and the count by what it says.
+//
 // OK writes the marked rows' shown texts, in table order, into `result` as a
 // JSON array of strings (["Estoque","Compras/Suprimentos"]): one text a report
 // query reads through one bound parameter (SQLite: json_each), unambiguous
@@ -69,6 +74,9 @@ private:
     void BuildLayout();
     void FillList(const QStringList& rows, const QList<bool>& marked);
     void ItemChanged(QListWidgetItem* item);
+    void AnnounceMark(QListWidgetItem* item);
+    // The row's description, "marcado" or "não marcado".
+    void DescribeMark(QListWidgetItem* item);
     void ToggleCurrent();
     void KeepCurrentInView();
     QList<QListWidgetItem*> RowsInView() const;

@@ -17,6 +17,7 @@ constexpr double kMostScale = 4.0;
 PreviewPages::PreviewPages(QSizeF pageMm, PageImage image, QWidget* parent)
     : QAbstractScrollArea(parent), pageMm_(pageMm), image_(std::move(image)) {
     setFocusPolicy(Qt::StrongFocus);
+    setAccessibleName(QStringLiteral("Páginas do relatório"));
     viewport()->setBackgroundRole(QPalette::Dark);
     viewport()->setAutoFillBackground(true);
 }

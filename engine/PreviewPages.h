@@ -13,6 +13,9 @@
 // pages last seen (so memory stays the same for ten pages or twenty
 // thousand); more pages can be added while it is shown.
 //
+// Screen readers find it as "Páginas do relatório"; the preview describes it
+// by the page on view ("Página 3 de 12").
+//
 // Keys: PgUp/PgDn the page before or after, Home/End the top or bottom of the
 // page on view, Ctrl+Home/Ctrl+End the first or last page, the arrows and the
 // wheel scroll, Ctrl+wheel zooms.

@@ -56,6 +56,7 @@ QAction* ReportPreview::AddAction(const QString& text, const QKeySequence& key, 
 // show their text.
 void ReportPreview::BuildToolBar(QLayout& layout) {
     auto* bar = new QToolBar(this);
+    bar->setAccessibleName(QStringLiteral("Ferramentas da visualização"));
     bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
     AddNavigation(*bar);
     bar->addSeparator();
@@ -79,8 +80,11 @@ void ReportPreview::AddNavigation(QToolBar& bar) {
                             [this] { pages_->GoToPage(1); }, QStyle::SP_MediaSkipBackward));
     bar.addAction(AddAction(QStringLiteral("Página anterior"), QKeySequence(Qt::Key_PageUp),
                             [this] { pages_->GoToPage(pages_->CurrentPage() - 1); }, QStyle::SP_ArrowLeft));
-    bar.addWidget(new QLabel(QStringLiteral(" Página "), &bar));
+    auto* pageLabel = new QLabel(QStringLiteral(" Página "), &bar);
+    bar.addWidget(pageLabel);
     pageNumber_ = new QLineEdit(&bar);
+    pageLabel->setBuddy(pageNumber_);
+    pageNumber_->setAccessibleName(QStringLiteral("Página"));
     pageNumber_->setValidator(new QIntValidator(1, 999999999, pageNumber_));
     pageNumber_->setFixedWidth(pageNumber_->fontMetrics().horizontalAdvance(QStringLiteral("9999999")) + 12);
     pageNumber_->setAlignment(Qt::AlignRight);
@@ -113,6 +117,7 @@ void ReportPreview::AddZoom(QToolBar& bar) {
     zoomMode_->addItems({QStringLiteral("Ajustar à largura"), QStringLiteral("Página inteira"), QStringLiteral("100%")});
     zoomMode_->setToolTip(QStringLiteral("Zoom"));
     zoomMode_->setFixedWidth(zoomMode_->sizeHint().width());
+    zoomMode_->setAccessibleName(QStringLiteral("Zoom"));
     connect(zoomMode_, &QComboBox::activated, this, [this](int index) {
         if (index == 0) pages_->SetZoom(PreviewPages::Zoom::FitWidth);
         if (index == 1) pages_->SetZoom(PreviewPages::Zoom::WholePage);
@@ -187,6 +192,8 @@ bool ReportPreview::JobFailed() const {
 
 void ReportPreview::ShowCurrentPage(int page) {
     if (!pageNumber_->hasFocus()) pageNumber_->setText(page > 0 ? QString::number(page) : QString());
+    pages_->setAccessibleDescription(
+        QStringLiteral("Página %1 %2").arg(page).arg(pageCount_->text().trimmed()));
 }
 
 void ReportPreview::ShowScale(double scale) {

@@ -27,7 +27,9 @@ class ReportJob;
 // print (Ctrl+P), save as PDF (Ctrl+S) and export the rows as a spreadsheet
 // or CSV (Ctrl+E, ReportExport) once every page is laid out; Esc
 // closes. Closing it stops whatever is still being read. It opens over most
-// of the host's window.
+// of the host's window. For screen readers each button is named by its
+// action, the page field "Página", the zoom list "Zoom", the toolbar
+// "Ferramentas da visualização".
 class HOST_EXPORT ReportPreview : public QDialog {
     Q_OBJECT
 public:

@@ -1,5 +1,6 @@
 #include "Forms.h"
 
+#include "AccessibleNames.h"
 #include "ClassRegistry.h"
 #include "Controls.h"
 #include "SysUtils.h"
@@ -269,6 +270,7 @@ void TApplication::ShowMessage(TMsgDlgType type, const QString& text) {
                     : type == mtWarning ? QMessageBox::Warning
                                         : QMessageBox::Information,
                     title_, text, QMessageBox::Ok, QApplication::activeWindow());
+    MarkAsAlert(&box, text);
     ExecModal(box);
 }
 

@@ -61,6 +61,9 @@ void RegisterControl() {
             ApplyPalette(w, palette);
             w.setAutoFillBackground(true);
         })
+        .Prop("AccessibleName", [](QWidget& w, const DefinitionValue& v) { w.setAccessibleName(StringValue(v)); })
+        .Prop("AccessibleDescription",
+              [](QWidget& w, const DefinitionValue& v) { w.setAccessibleDescription(StringValue(v)); })
         .Skip("ParentShowHint", "o balão de ajuda segue ShowHint do próprio controle");
 }
 
@@ -103,6 +106,12 @@ void RegisterStandardControls() {
         .Str("Caption", &TLabel::SetCaption)
         .Bool("AutoSize", &TLabel::SetAutoSize)
         .Bool("Transparent", &TLabel::SetTransparent)
+        // The control the label stands for: its key focuses it, and a screen
+        // reader names it by the label's caption.
+        .Prop("FocusControl", [](TLabel& l, const DefinitionValue& v, LoadContext& context) {
+            const QString target = IdentValue(v);
+            context.AddFixup(v, [&l, target](LoadContext& c) { l.setBuddy(c.ComponentAs<QWidget>(target)); });
+        })
         .Prop("Alignment", [](TLabel& l, const DefinitionValue& v) {
             const int a = EnumValue(v, {"taLeftJustify", "taRightJustify", "taCenter"});
             l.setAlignment(a == 0 ? Qt::AlignLeft : a == 1 ? Qt::AlignRight : Qt::AlignHCenter);

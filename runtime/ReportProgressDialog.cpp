@@ -29,6 +29,7 @@ ReportProgressDialog::ReportProgressDialog(const QString& title, QWidget* host) 
     status_ = new QLabel(this);
     bar_ = new QProgressBar(this);
     bar_->setTextVisible(false);
+    bar_->setAccessibleName(QStringLiteral("Andamento"));
     cancel_ = new QPushButton(QStringLiteral("Cancelar"), this);
     connect(cancel_, &QPushButton::clicked, this, &ReportProgressDialog::reject);
     auto* layout = new QVBoxLayout(this);
@@ -49,7 +50,12 @@ ReportProgressDialog::ReportProgressDialog(const QString& title, QWidget* host) 
     status_->setText(QString());
 }
 
-void ReportProgressDialog::SetStatus(const QString& status) { status_->setText(status); }
+// The status is also the dialog's description, so a screen reader that asks
+// where the report is hears the latest count.
+void ReportProgressDialog::SetStatus(const QString& status) {
+    status_->setText(status);
+    setAccessibleDescription(status);
+}
 
 void ReportProgressDialog::SetProgress(int value, int maximum) {
     bar_->setRange(0, maximum);
@@ -57,7 +63,7 @@ void ReportProgressDialog::SetProgress(int value, int maximum) {
 }
 
 void ReportProgressDialog::ShowCancelling() {
-    status_->setText(QStringLiteral("Cancelando..."));
+    SetStatus(QStringLiteral("Cancelando..."));
     cancel_->setEnabled(false);
 }
 

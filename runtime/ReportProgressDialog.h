@@ -14,6 +14,8 @@ class QPushButton;
 // linhas"), a bar (moving to and fro while the end is not known) and
 // "Cancelar". Its size is set once, for the title and the longest status, so
 // it keeps still while it counts; Esc and closing it are Cancelar too.
+// Screen readers find it by its title, the status as its description, the
+// bar as "Andamento".
 class HOST_EXPORT ReportProgressDialog : public QDialog {
     Q_OBJECT
 public:

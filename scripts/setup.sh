@@ -13,6 +13,7 @@ packages=(
   libcups2-dev cups-daemon
   libxlsxwriter-dev python3-openpyxl
   valgrind
+  at-spi2-core python3-pyatspi xvfb
 )
 if [ "${1:-}" = "--list" ]; then
   printf '%s\n' "${packages[@]}"

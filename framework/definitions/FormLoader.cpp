@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 
+#include "AccessibleNames.h"
 #include "ClassRegistry.h"
 #include "ClientDataSet.h"
 #include "Forms.h"
@@ -63,6 +64,7 @@ public:
         context_.RunFixups();
         AssignFields();
         ApplyTabOrder(form_);
+        NameControls(form_);
     }
 
 private:

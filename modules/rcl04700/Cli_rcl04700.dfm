@@ -72,6 +72,7 @@ inherited frmLimpDados: TfrmLimpDados
         Top = 15
         Width = 98
         Height = 21
+        AccessibleName = 'Data inicial'
         Color = clInfoBk
         Font.Charset = DEFAULT_CHARSET
         Font.Color = clWindowText
@@ -142,6 +143,7 @@ inherited frmLimpDados: TfrmLimpDados
         Top = 40
         Width = 98
         Height = 21
+        AccessibleName = 'Data final'
         Color = clInfoBk
         Font.Charset = DEFAULT_CHARSET
         Font.Color = clWindowText
@@ -212,6 +214,7 @@ inherited frmLimpDados: TfrmLimpDados
         Top = 15
         Width = 90
         Height = 21
+        AccessibleName = 'Dia da semana inicial'
         Color = clBtnFace
         Enabled = False
         Font.Charset = DEFAULT_CHARSET
@@ -227,6 +230,7 @@ inherited frmLimpDados: TfrmLimpDados
         Top = 40
         Width = 90
         Height = 21
+        AccessibleName = 'Dia da semana final'
         Color = clBtnFace
         Enabled = False
         Font.Charset = DEFAULT_CHARSET

@@ -2,6 +2,7 @@
 // from the keyboard, and the size and place it keeps between runs.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -163,6 +164,25 @@ TEST_F(HostDesktop, FirstStartTakesMostOfTheScreen) {
     EXPECT_EQ(window->size(), FirstSize(available));
     EXPECT_EQ(FirstSize(QRect(0, 0, 1600, 1000)), QSize(1360, 850));
     EXPECT_EQ(FirstSize(QRect(0, 0, 800, 600)), QSize(800, 600));
+}
+
+// A screen reader finds the host's menu bar, its menus (as they open, named
+// without the '&' of their keys) and the area of the open screens by name.
+TEST_F(HostDesktop, ScreenReaderFindsTheMenusAndTheAreaOfTheScreensByName) {
+    QStringList named;
+    QList<QWidget*> parts = window->findChildren<QWidget*>();
+    for (QWidget* part : parts)
+        if (QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(part))
+            named << QStringLiteral("%1:%2")
+                         .arg(int(accessible->role()))
+                         .arg(accessible->text(QAccessible::Name));
+    for (const QString& expected :
+         {QStringLiteral("%1:Menu principal").arg(int(QAccessible::MenuBar)),
+          QStringLiteral("%1:Telas abertas").arg(int(QAccessible::LayeredPane)),
+          QString::fromUtf8("%1:Módulos").arg(int(QAccessible::PopupMenu)),
+          QStringLiteral("%1:Janela").arg(int(QAccessible::PopupMenu))})
+        EXPECT_TRUE(named.contains(expected))
+            << expected.toStdString() << " em " << named.join(", ").toStdString();
 }
 
 }  // namespace

@@ -236,6 +236,7 @@ constexpr char kWrongKind[] = ":/test/forms/wrong_kind.dfm";
 constexpr char kTruncated[] = ":/test/forms/truncated.dfm";
 constexpr char kWrongSignature[] = ":/test/forms/wrong_signature.dfm";
 constexpr char kMissingInherited[] = ":/test/forms/missing_inherited.dfm";
+constexpr char kFocusControlDataset[] = ":/test/forms/focus_control_dataset.dfm";
 
 template <const char* Path>
 EDefinitionError LoadError() {
@@ -265,6 +266,7 @@ TEST_F(FormsTest, BadDefinitionsFailWithWhereAndWhat) {
         {LoadError<kWrongKind>(), 3, "frmDerived.edtX", "esperado número inteiro"},
         {LoadError<kWrongSignature>(), 3, "frmDerived.edtX", "não tem os argumentos deste evento"},
         {LoadError<kMissingInherited>(), 2, "frmDerived.edtZ", "não existe na definição base"},
+        {LoadError<kFocusControlDataset>(), 3, "frmDerived.lblA", "'cdsNomes' não serve para esta referência"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what.toStdString());

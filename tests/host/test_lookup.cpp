@@ -2,6 +2,7 @@
 // Cancel, and the text and marks it leaves behind.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLabel>
@@ -278,6 +279,41 @@ TEST_F(LookupList, SourceWithoutDatasetIsAnError) {
     EXPECT_THROW(PesquisaLista(&empty, "SISTEMA", "Sistema", false, result), Exception);
     EXPECT_THROW(PesquisaLista(nullptr, "SISTEMA", "Sistema", false, result), Exception);
     EXPECT_EQ(result, "anterior");
+}
+
+// A screen reader hears each row as a check box, marked or not, in step
+// with Space; the list by its title, the filter and the count by name.
+TEST_F(LookupKeys, ScreenReaderReadsEachRowAsACheckBoxMarkedOrNot) {
+    AddRow("Fiscal", "S");
+    Run([](TfrmPesquisaLista& d) {
+        Activate(d);
+        PressKey(Qt::Key_Tab);  // from the filter to the list, on its first row
+        PressKey(Qt::Key_Space);
+        QAccessibleInterface* list = QAccessible::queryAccessibleInterface(&List(d));
+        ASSERT_NE(list, nullptr);
+        EXPECT_EQ(list->text(QAccessible::Name), "Sistema");
+        QAccessibleTableInterface* table = list->tableInterface();
+        ASSERT_NE(table, nullptr);
+        QList<bool> checked;
+        QStringList described;
+        for (int row = 0; row < table->rowCount(); ++row) {
+            QAccessibleInterface* cell = table->cellAt(row, 0);
+            ASSERT_NE(cell, nullptr);
+            EXPECT_TRUE(cell->state().checkable) << row;
+            checked << bool(cell->state().checked);
+            described << cell->text(QAccessible::Description);
+        }
+        EXPECT_EQ(checked, (QList<bool>{true, false, false, false, true}));
+        EXPECT_EQ(described,
+                  (QStringList{"marcado", "não marcado", "não marcado", "não marcado", "marcado"}));
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(d.findChild<QLineEdit*>("edtFiltro"))
+                      ->text(QAccessible::Name),
+                  "Filtro");
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(d.findChild<QLabel*>("lblMarcados"))
+                      ->text(QAccessible::Name),
+                  "2 de 5 marcados");
+        PressKey(Qt::Key_Escape);
+    });
 }
 
 }  // namespace
