@@ -52,7 +52,7 @@ public:
     // How report definitions spell it: a definition's own query text for the
     // kind is the property SQL<Title>.Strings ("SQLPostgreSQL.Strings").
     virtual QString Title() const = 0;
-    // The Qt SQL driver it connects through ("QSQLITE", "QPSQL").
+    // The name of the Qt SQL driver it connects through.
     virtual QString Driver() const = 0;
     // How the database reads a statement (the definitions' one-statement check).
     virtual SqlDialect Dialect() const = 0;
