@@ -178,6 +178,7 @@ void ReportPreview::ZoomIcons(QToolBar& bar) {
 void ReportPreview::Refresh() {
     const bool final = job_.LaidOut();
     find_->RowsArrived();
+    ShowFindStatus();  // "até agora" goes once the reading ends
     pages_->SetPageCount(job_.Pages(), final);
     pageCount_->setText(QStringLiteral(" de %1 ").arg(final ? FormatCount(job_.Pages()) : QStringLiteral("…")));
     print_->setEnabled(final);
