@@ -104,6 +104,22 @@ void PreviewPages::GoToPage(int page) {
     ScrollTo(PageTop(std::clamp(page, 1, pages_)) - kGap / 2);
 }
 
+// The page's top stays in view when the line fits below it; a line lower on
+// the page comes a third of the way down the view.
+void PreviewPages::Highlight(int page, const QRectF& mm) {
+    highlightPage_ = page >= 1 && page <= pages_ ? page : 0;
+    highlightMm_ = mm;
+    viewport()->update();
+    if (highlightPage_ == 0) return;
+    const double perMm = PageSize().height() / pageMm_.height();
+    const int top = PageTop(page) - kGap / 2;
+    const int bottom = PageTop(page) + qRound(mm.bottom() * perMm);
+    if (bottom <= top + viewport()->height())
+        GoToPage(page);
+    else
+        ScrollTo(PageTop(page) + qRound(mm.top() * perMm) - viewport()->height() / 3);
+}
+
 void PreviewPages::ScrollTo(int y) { verticalScrollBar()->setValue(y); }
 
 void PreviewPages::SetZoom(Zoom zoom) {
@@ -167,6 +183,14 @@ void PreviewPages::paintEvent(QPaintEvent* /*event*/) {
         // Unscaled (see PageDpi); the sheet's size may differ from the
         // image's by the rounding of a pixel, in the margin.
         painter.drawImage(sheet.topLeft(), Image(n));
+        if (n == highlightPage_) {
+            const double perMm = page.width() / pageMm_.width();
+            QColor mark = palette().color(QPalette::Highlight);
+            mark.setAlpha(80);
+            painter.fillRect(QRectF(sheet.left() + highlightMm_.left() * perMm, sheet.top() + highlightMm_.top() * perMm,
+                                    highlightMm_.width() * perMm, highlightMm_.height() * perMm),
+                             mark);
+        }
         any = true;
     }
     if (any) emit Painted();

@@ -2,6 +2,7 @@
 
 #include <QAbstractScrollArea>
 #include <QImage>
+#include <QRectF>
 #include <QSizeF>
 #include <functional>
 #include <list>
@@ -35,6 +36,12 @@ public:
     // The page at the top of the view, from 1 (0 while there is none).
     int CurrentPage() const;
     void GoToPage(int page);
+
+    // Marks `mm` (millimetres on the whole sheet) of page `page` with a
+    // translucent highlight and brings it into view, turning to that page;
+    // page 0 takes the highlight away.
+    void Highlight(int page, const QRectF& mm);
+    int HighlightedPage() const { return highlightPage_; }
 
     void SetZoom(Zoom zoom);
     // Fixed zoom, 1.0 being the page's real size on the screen.
@@ -90,4 +97,6 @@ private:
     std::list<Cached> cache_;  // most recently used first
     int painted_ = 0;
     int lastCurrent_ = 0;
+    int highlightPage_ = 0;
+    QRectF highlightMm_;
 };

@@ -108,6 +108,7 @@ void ReportLayout::AddRow(qsizetype row) {
     }
     AddToTotals(row, SIZE_MAX);
     AddLine({static_cast<std::int32_t>(row), static_cast<std::int32_t>(group) - 1, LineKind::Row});
+    rowLines_.PushBack(lines_.Size() - 1);
 }
 
 void ReportLayout::AddToTotals(qsizetype row, std::size_t group) {
@@ -139,6 +140,7 @@ void ReportLayout::AddLine(Line line) {
 
 void ReportLayout::Publish() {
     groupRows_.Publish();
+    rowLines_.Publish();
     groupTotals_.Publish();
     lines_.Publish();
     pages_.Publish();
@@ -168,6 +170,29 @@ std::pair<std::size_t, std::size_t> ReportLayout::PageLines(int page) const {
     const std::size_t first = pages_[index].firstLine;
     const std::size_t end = index + 1 < pages_.Published() ? pages_[index + 1].firstLine : lines_.Published();
     return {first, end};
+}
+
+// The page is found by a binary search over the pages' first lines; the
+// line's place by adding up the heights above it, as the painter lays them.
+ReportLayout::RowPlace ReportLayout::PlaceOfRow(qsizetype row) const {
+    if (row < 0 || static_cast<std::size_t>(row) >= rowLines_.Published()) return {};
+    const std::size_t line = rowLines_[static_cast<std::size_t>(row)];
+    const int complete = CompletePages();
+    int low = 0;
+    int high = complete;  // the page is below `high`, if complete
+    while (high - low > 1) {
+        const int middle = low + (high - low) / 2;
+        if (pages_[static_cast<std::size_t>(middle)].firstLine <= line)
+            low = middle;
+        else
+            high = middle;
+    }
+    if (complete == 0) return {};
+    const auto [first, end] = PageLines(low);
+    if (line < first || line >= end) return {};
+    double top = HeaderHeight() + (ContinuedGroup(low) >= 0 ? LineHeight(LineKind::GroupHeader) : 0);
+    for (std::size_t index = first; index < line; ++index) top += LineHeight(lines_[index].kind);
+    return {low, top};
 }
 
 long double ReportLayout::Total(int group, int column) const {

@@ -61,6 +61,14 @@ public:
     // The lines of complete page `page` (from 0): [first, end).
     std::pair<std::size_t, std::size_t> PageLines(int page) const;
     const Line& LineAt(std::size_t index) const { return lines_[index]; }
+    // Where row `row` lies: the complete page (from 0) and the top of its
+    // line, in millimetres from the top of the page's paint rect; page -1
+    // while the row is not yet on a complete page.
+    struct RowPlace {
+        int page = -1;
+        double top = 0;
+    };
+    RowPlace PlaceOfRow(qsizetype row) const;
     // The group a complete page starts inside of (its header repeated), or -1.
     int ContinuedGroup(int page) const { return pages_[static_cast<std::size_t>(page)].continuedGroup; }
     // The first row of a group, whose group field names it.
@@ -100,6 +108,7 @@ private:
     GrowingArray<Line> lines_;
     GrowingArray<PageStart> pages_;
     GrowingArray<qsizetype> groupRows_;
+    GrowingArray<std::size_t> rowLines_;  // the line of each row laid out
     GrowingArray<long double> groupTotals_;  // totalSlots_ per group
     std::size_t totalSlots_ = 0;
     std::vector<long double> grandTotals_;

@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,6 +15,7 @@
 
 #include "Events.h"
 #include "PreviewPages.h"
+#include "ReportFind.h"
 #include "ReportJob.h"
 
 ReportPreview::ReportPreview(ReportJob& job, const ReportDefinition& report, Actions actions, QWidget* host)
@@ -28,6 +31,8 @@ ReportPreview::ReportPreview(ReportJob& job, const ReportDefinition& report, Act
     layout->setContentsMargins(0, 0, 0, 4);
     BuildToolBar(*layout);
     layout->addWidget(pages_, 1);
+    find_ = new ReportFind(job.Report(), renderer.Data(), this);
+    BuildFindBar(*layout);
     layout->addWidget(status_);
     status_->setContentsMargins(8, 0, 8, 0);
     connect(pages_, &PreviewPages::CurrentPageChanged, this, &ReportPreview::ShowCurrentPage);
@@ -172,6 +177,8 @@ void ReportPreview::ZoomIcons(QToolBar& bar) {
 // wait for the whole report.
 void ReportPreview::Refresh() {
     const bool final = job_.LaidOut();
+    find_->RowsArrived();
+    ShowFindStatus();  // "até agora" goes once the reading ends
     pages_->SetPageCount(job_.Pages(), final);
     pageCount_->setText(QStringLiteral(" de %1 ").arg(final ? FormatCount(job_.Pages()) : QStringLiteral("…")));
     print_->setEnabled(final);
@@ -205,6 +212,116 @@ void ReportPreview::ShowScale(double scale) {
                                : mode == PreviewPages::Zoom::WholePage ? 1
                                : qFuzzyCompare(scale, 1.0)             ? 2
                                                                        : -1);
+}
+
+void ReportPreview::BuildFindBar(QLayout& layout) {
+    findBar_ = new QWidget(this);
+    auto* row = new QHBoxLayout(findBar_);
+    row->setContentsMargins(8, 2, 8, 2);
+    auto* label = new QLabel(QStringLiteral("Procurar:"), findBar_);
+    findText_ = new QLineEdit(findBar_);
+    findText_->setMaxLength(ReportFind::kMaxText);
+    findText_->setAccessibleName(QStringLiteral("Procurar"));
+    findText_->setToolTip(QStringLiteral("Enter ou F3: próxima; Shift+Enter ou Shift+F3: anterior; Esc: fechar"));
+    findText_->installEventFilter(this);
+    label->setBuddy(findText_);
+    findStatus_ = new QLabel(findBar_);
+    row->addWidget(label);
+    row->addWidget(findText_, 1);
+    row->addWidget(findStatus_, 1);
+    layout.addWidget(findBar_);
+    findBar_->hide();
+    connect(findText_, &QLineEdit::textChanged, this, [this](const QString& text) {
+        match_ = -1;
+        pendingStep_ = 0;
+        wrapped_.clear();
+        pages_->Highlight(0, {});
+        find_->Search(text);
+    });
+    connect(find_, &ReportFind::MatchesChanged, this, [this] {
+        if (pendingStep_ != 0 && !find_->Matches().empty()) {
+            const int direction = pendingStep_;
+            pendingStep_ = 0;
+            Step(direction);
+        }
+        ShowFindStatus();
+    });
+    AddAction(QStringLiteral("Procurar"), QKeySequence::Find, [this] { OpenFind(); });
+    AddAction(QStringLiteral("Próxima ocorrência"), QKeySequence(Qt::Key_F3), [this] { Step(1); });
+    AddAction(QStringLiteral("Ocorrência anterior"), QKeySequence(Qt::SHIFT | Qt::Key_F3), [this] { Step(-1); });
+}
+
+void ReportPreview::OpenFind() {
+    findBar_->show();
+    findText_->setFocus();
+    findText_->selectAll();
+}
+
+// Enter goes on from the find text, Esc closes the bar (and not the
+// preview).
+bool ReportPreview::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == findText_ && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Escape) {
+            findBar_->hide();
+            pages_->setFocus();
+            return true;
+        }
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            Step(key->modifiers() & Qt::ShiftModifier ? -1 : 1);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void ReportPreview::Step(int direction) {
+    if (!find_->HasText()) return OpenFind();
+    const auto count = static_cast<int>(find_->Matches().size());
+    wrapped_.clear();
+    if (count == 0) {
+        pendingStep_ = find_->Searching() || !job_.LaidOut() ? direction : 0;
+        return ShowFindStatus();
+    }
+    if (match_ < 0) {
+        match_ = direction > 0 ? 0 : count - 1;
+    } else if (direction > 0) {
+        match_ = match_ + 1 < count ? match_ + 1 : 0;
+        if (match_ == 0) wrapped_ = QStringLiteral("voltou ao início");
+    } else {
+        match_ = match_ > 0 ? match_ - 1 : count - 1;
+        if (match_ == count - 1) wrapped_ = QStringLiteral("voltou ao fim");
+    }
+    ShowMatch();
+    ShowFindStatus();
+}
+
+void ReportPreview::ShowMatch() {
+    const ReportRenderer::RowPlace place =
+        job_.Renderer().PlaceOfRow(find_->Matches()[static_cast<std::size_t>(match_)]);
+    pages_->Highlight(place.page, place.mm);
+}
+
+QString ReportPreview::FindStatus() const { return findStatus_->text(); }
+
+void ReportPreview::ShowFindStatus() {
+    if (!find_->HasText()) {
+        findStatus_->setText(findText_->text().isEmpty() ? QString() : QStringLiteral("Nenhuma ocorrência"));
+        return;
+    }
+    const auto count = static_cast<qint64>(find_->Matches().size());
+    const bool more = find_->Searching() || !job_.LaidOut();
+    QString text;
+    if (count == 0)
+        text = more ? QStringLiteral("Procurando...") : QStringLiteral("Nenhuma ocorrência");
+    else if (match_ < 0)
+        text = count == 1 ? QStringLiteral("1 ocorrência") : QStringLiteral("%1 ocorrências").arg(FormatCount(count));
+    else
+        text = QStringLiteral("ocorrência %1 de %2").arg(FormatCount(match_ + 1), FormatCount(count));
+    if (count > 0 && more) text += QStringLiteral(" até agora");
+    if (!wrapped_.isEmpty()) text += QStringLiteral(" (%1)").arg(wrapped_);
+    if (match_ >= 0 && pages_->HighlightedPage() == 0) text += QStringLiteral(" (página ainda em montagem)");
+    findStatus_->setText(text);
 }
 
 void ReportPreview::FitToHost(QWidget* host) {

@@ -13,6 +13,7 @@ class QToolBar;
 class QLabel;
 class QLineEdit;
 class PreviewPages;
+class ReportFind;
 class ReportJob;
 
 // The host's report preview, for people (PreviewOutput shows it). It opens
@@ -26,7 +27,11 @@ class ReportJob;
 // start), whole page, 100%, zoom out and in (Ctrl+-, Ctrl++, Ctrl+wheel);
 // print (Ctrl+P), save as PDF (Ctrl+S) and export the rows as a spreadsheet
 // or CSV (Ctrl+E, ReportExport) once every page is laid out; Esc
-// closes. Closing it stops whatever is still being read. It opens over most
+// closes. Find (Ctrl+F) opens a bar above the status line: Enter or F3 goes
+// to the next row holding the text, Shift+Enter or Shift+F3 to the previous
+// one (ReportFind: every row read so far, case and accents aside), wrapping
+// around; the page turns to it and its line is highlighted; the bar says
+// "ocorrência 3 de 41"; Esc there closes the bar. Closing it stops whatever is still being read. It opens over most
 // of the host's window. For screen readers each button is named by its
 // action, the page field "Página", the zoom list "Zoom", the toolbar
 // "Ferramentas da visualização".
@@ -42,6 +47,8 @@ public:
     ReportPreview(ReportJob& job, const ReportDefinition& report, Actions actions, QWidget* host);
 
     PreviewPages& Pages() const { return *pages_; }
+    // What the find bar says ("ocorrência 3 de 41").
+    QString FindStatus() const;
     // The job ended without laying out every page, nor was it cancelled:
     // the preview closes itself and the caller reports the failure.
     bool JobFailed() const;
@@ -59,6 +66,14 @@ private:
     void ShowCurrentPage(int page);
     void ShowScale(double scale);
     void FitToHost(QWidget* host);
+    void BuildFindBar(QLayout& layout);
+    void OpenFind();
+    // To the next (+1) or previous (-1) match; waits for one while none is
+    // found yet and rows are still searched.
+    void Step(int direction);
+    void ShowMatch();
+    void ShowFindStatus();
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     ReportJob& job_;
     Actions actions_;
@@ -71,4 +86,11 @@ private:
     QAction* savePdf_ = nullptr;
     QAction* export_ = nullptr;
     QComboBox* zoomMode_ = nullptr;
+    ReportFind* find_ = nullptr;
+    QWidget* findBar_ = nullptr;
+    QLineEdit* findText_ = nullptr;
+    QLabel* findStatus_ = nullptr;
+    int match_ = -1;       // index in the matches of the one shown
+    int pendingStep_ = 0;  // asked for before any match was found
+    QString wrapped_;      // "voltou ao início" after a wrap
 };

@@ -89,6 +89,16 @@ void ReportRenderer::Render(QPagedPaintDevice& device,
     });
 }
 
+ReportRenderer::RowPlace ReportRenderer::PlaceOfRow(qsizetype row) const {
+    const ReportLayout* layout = started_.load(std::memory_order_acquire);
+    if (!layout) return {};
+    const ReportLayout::RowPlace place = layout->PlaceOfRow(row);
+    if (place.page < 0) return {};
+    const QRectF paint = PageLayout().paintRect(QPageLayout::Millimeter);
+    return {place.page + 1, QRectF(paint.left(), paint.top() + place.top, paint.width(),
+                                   ReportLayout::LineHeight(ReportLayout::LineKind::Row))};
+}
+
 QImage ReportRenderer::PageImage(int number, int dpi) const {
     CheckPage(number);
     const QPageLayout layout = PageLayout();

@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QPageLayout>
+#include <QRectF>
 #include <QString>
 #include <QVariant>
 #include <atomic>
@@ -64,6 +65,15 @@ public:
     // Page `number` (from 1) alone, as an image of the whole sheet at `dpi`
     // on white. Throws Exception for a page that is not complete.
     QImage PageImage(int number, int dpi = 96) const;
+
+    // Where row `row` (of Data()) shows: its page (from 1; 0 while the row
+    // is on no complete page) and its line across the page, in millimetres
+    // on the whole sheet.
+    struct RowPlace {
+        int page = 0;
+        QRectF mm;
+    };
+    RowPlace PlaceOfRow(qsizetype row) const;
 
 private:
     void CheckPage(int number) const;

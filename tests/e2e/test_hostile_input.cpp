@@ -166,6 +166,13 @@
 //     (or not a library), on printing        biblioteca do sistema de impressão
 //                                            (libcups.so.2) não está instalada; nada foi
 //                                            impresso."
+//
+// Find in the preview (its rows are the rows HugeTextIsCut and
+// CombiningMarksOnly of PreviewFind.GoesToTheRowsHoldingTheText in
+// tests/module/test_report_actions.cpp, which drives the preview itself):
+//   find text of 300 characters typed      the first 200 in the field; "Nenhuma          the pages, the page on view
+//     or pasted                              ocorrência"
+//   find text of combining marks only      "Nenhuma ocorrência"; nothing highlighted       the pages, the page on view
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <sys/stat.h>

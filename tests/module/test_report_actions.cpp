@@ -3,6 +3,7 @@
 // preview, paged and printed.
 #include <QComboBox>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrintDialog>
@@ -391,5 +392,146 @@ INSTANTIATE_TEST_SUITE_P(Formats, PreviewExport,
                          [](const ::testing::TestParamInfo<ReportExport::Format>& info) {
                              return ReportExport::Extension(info.param).toStdString();
                          });
+
+
+// Find in the preview, as typed: Ctrl+F, the text, then Enter, Shift+Enter,
+// F3 or Shift+F3. Rows of a 3.000-row report, one group each (hundreds of
+// pages): "ESTOQUE" on rows 5, 1.500 and 2.900, "LIMPÉZA" on row 2.000, the
+// counts formatted as the pages show them (2.345).
+const char* const kFindRows =
+    "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+    "SELECT CASE WHEN i IN (5, 1500, 2900) THEN 'ESTOQUE ' || i WHEN i = 2000 THEN 'LIMPÉZA' "
+    "ELSE 'Sistema ' || i END AS SISTEMA, i AS LIMPEZAS, 0 AS REGISTROS FROM n";
+
+struct FindCase {
+    const char* name;
+    QString typed;
+    // n Enter, N Shift+Enter, f F3, F Shift+F3.
+    const char* keys;
+    const char* status;  // after the last key
+    // The pages gone to, as their order among them (0 the first in the report).
+    std::vector<int> pageOrder;
+};
+
+void PrintTo(const FindCase& c, std::ostream* os) { *os << c.name; }
+
+class PreviewFind : public ScreenReports, public ::testing::WithParamInterface<FindCase> {};
+
+TEST_P(PreviewFind, GoesToTheRowsHoldingTheText) {
+    const FindCase& c = GetParam();
+    AddReport("Procura", kFindRows);
+    Interactive();
+    QString status;
+    QString field;
+    QList<int> pages;
+    int highlightedAtEnd = -1;
+    answer = [&](QDialog& dialog) {
+        auto* preview = qobject_cast<ReportPreview*>(&dialog);
+        if (!preview) return int(QDialog::Rejected);
+        ShowActive(*preview);
+        PreviewPages& view = preview->Pages();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return PrintAction(*preview)->isEnabled(); }));
+        QTest::keyClick(&view, Qt::Key_F, Qt::ControlModifier);
+        auto* text = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        EXPECT_TRUE(text && text->accessibleName() == "Procurar");
+        if (!text) return int(QDialog::Rejected);
+        // Typed character by character, as a keyboard (or an input method,
+        // for the marks) gives them.
+        for (const QChar typed : c.typed) {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(typed));
+            QApplication::sendEvent(text, &press);
+        }
+        field = text->text();
+        for (const char* k = c.keys; *k; ++k) {
+            const bool shift = *k == 'N' || *k == 'F';
+            const Qt::Key key = *k == 'n' || *k == 'N' ? Qt::Key_Return : Qt::Key_F3;
+            QTest::keyClick(QApplication::focusWidget(), key, shift ? Qt::ShiftModifier : Qt::NoModifier);
+            EXPECT_TRUE(QTest::qWaitFor([&] { return !preview->FindStatus().startsWith("Procurando"); }));
+            QApplication::processEvents();
+            if (view.HighlightedPage() > 0) {
+                pages << view.CurrentPage();
+                EXPECT_EQ(view.HighlightedPage(), view.CurrentPage()) << "the page turned to the match";
+            }
+        }
+        status = preview->FindStatus();
+        highlightedAtEnd = view.HighlightedPage();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        EXPECT_TRUE(view.hasFocus()) << "Esc closes the bar, the pages take the keys";
+        QTest::keyClick(&view, Qt::Key_Escape);
+        return preview->result();
+    };
+    TfrmLimpDados& s = OpenFor("Procura");
+    QTest::mouseClick(s.sbtPreview, Qt::LeftButton);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(" | ").toStdString();
+    EXPECT_EQ(status.toStdString(), c.status);
+    EXPECT_LE(field.size(), 200) << "the text is bounded where it is typed";
+    QList<int> distinct = pages;
+    std::sort(distinct.begin(), distinct.end());
+    distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
+    std::vector<int> order;
+    for (const int page : pages) order.push_back(static_cast<int>(distinct.indexOf(page)));
+    EXPECT_EQ(order, c.pageOrder) << "pages " << QStringList([&] {
+        QStringList l;
+        for (int p : pages) l << QString::number(p);
+        return l;
+    }()).join(",").toStdString();
+    if (c.pageOrder.empty()) {
+        EXPECT_EQ(highlightedAtEnd, 0) << "nothing highlighted";
+    }
+    if (pages.size() > 1) {
+        EXPECT_GT(distinct.last(), 8) << "a page far from the first, never painted before";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, PreviewFind,
+    ::testing::Values(
+        FindCase{"LowerCaseFindsUpperCaseInOrderAndWraps", "estoque", "ffff",
+                 "ocorrência 1 de 3 (voltou ao início)", {0, 1, 2, 0}},
+        FindCase{"ShiftF3GoesBackAndWrapsToTheEnd", "estoque", "ffFF", "ocorrência 3 de 3 (voltou ao fim)",
+                 {0, 1, 0, 2}},
+        FindCase{"EnterAndShiftEnterAsF3", "ESTOQUE", "nnN", "ocorrência 1 de 3", {0, 1, 0}},
+        FindCase{"ShiftF3FirstGoesToTheLast", "Estoque 29", "F", "ocorrência 1 de 1", {0}},
+        FindCase{"AccentsAside", "limpeza", "f", "ocorrência 1 de 1", {0}},
+        FindCase{"NumbersAsThePageShowsThem", "2.345", "f", "ocorrência 1 de 1", {0}},
+        FindCase{"NoneFound", "inexistente", "ff", "Nenhuma ocorrência", {}},
+        // Hostile: a text pasted huge is cut where it is typed; one of
+        // combining marks only finds nothing.
+        FindCase{"HugeTextIsCut", QString(300, u'x'), "f", "Nenhuma ocorrência", {}},
+        FindCase{"CombiningMarksOnly", QString::fromUtf8("\u0301\u0301\u0327"), "f", "Nenhuma ocorrência", {}}),
+    [](const ::testing::TestParamInfo<FindCase>& info) { return std::string(info.param.name); });
+
+// While the report is still read, the count goes on with the rows that
+// arrive, and says so.
+TEST_F(ScreenReports, PreviewFindCountsWhileReading) {
+    AddReport("Devagar", kTrickling);
+    Interactive();
+    QString first;
+    QString later;
+    QString stepped;
+    answer = [&](QDialog& dialog) {
+        auto* preview = qobject_cast<ReportPreview*>(&dialog);
+        if (!preview) return int(QDialog::Rejected);
+        ShowActive(*preview);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return preview->Pages().PagesPainted() > 0; }));
+        QTest::keyClick(&preview->Pages(), Qt::Key_F, Qt::ControlModifier);
+        QTest::keyClicks(QApplication::focusWidget(), "SISTEMA 0");
+        EXPECT_TRUE(QTest::qWaitFor([&] { return preview->FindStatus().contains("ocorrências"); }, 20000));
+        first = preview->FindStatus();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return preview->FindStatus() != first; }, 20000));
+        later = preview->FindStatus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F3);
+        stepped = preview->FindStatus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QTest::keyClick(&preview->Pages(), Qt::Key_Escape);
+        return preview->result();
+    };
+    TfrmLimpDados& s = OpenFor("Devagar");
+    QTest::mouseClick(s.sbtPreview, Qt::LeftButton);
+    EXPECT_TRUE(first.endsWith(" ocorrências até agora")) << first.toStdString();
+    const auto count = [](const QString& text) { return text.section(' ', 0, 0).remove('.').toInt(); };
+    EXPECT_GT(count(later), count(first)) << later.toStdString();
+    EXPECT_TRUE(stepped.startsWith("ocorrência 1 de ") && stepped.endsWith(" até agora")) << stepped.toStdString();
+}
 
 }  // namespace
