@@ -395,6 +395,18 @@ INSTANTIATE_TEST_SUITE_P(Formats, PreviewExport,
                              return ReportExport::Extension(info.param).toStdString();
                          });
 
+// Answers the preview: once every page is laid out, presses `keys` in it,
+// then Esc. Any other dialog: Cancel.
+int PressInPreview(QDialog& dialog, const std::function<void(PreviewPages&)>& keys) {
+    auto* preview = qobject_cast<ReportPreview*>(&dialog);
+    if (!preview) return int(QDialog::Rejected);
+    ShowActive(*preview);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return PrintAction(*preview)->isEnabled(); }));
+    keys(preview->Pages());
+    QTest::keyClick(&preview->Pages(), Qt::Key_Escape);
+    return preview->result();
+}
+
 // Salvar em PDF from the preview's keys offers the report's title and its
 // period as the file's name, the title alone for a report without dates.
 struct PdfName {
@@ -416,13 +428,9 @@ TEST_P(PreviewPdfName, CtrlSOffersTheTitleAndPeriod) {
             offered = QFileInfo(files->selectedFiles().value(0)).fileName();
             return int(QDialog::Rejected);
         }
-        auto* preview = qobject_cast<ReportPreview*>(&dialog);
-        if (!preview) return int(QDialog::Rejected);
-        ShowActive(*preview);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return PrintAction(*preview)->isEnabled(); }));
-        QTest::keyClick(&preview->Pages(), Qt::Key_S, Qt::ControlModifier);
-        QTest::keyClick(&preview->Pages(), Qt::Key_Escape);
-        return preview->result();
+        return PressInPreview(dialog, [](PreviewPages& pages) {
+            QTest::keyClick(&pages, Qt::Key_S, Qt::ControlModifier);
+        });
     };
     TfrmLimpDados& s = OpenFor(GetParam().title, "01032025", "31032025");
     QTest::mouseClick(s.sbtPreview, Qt::LeftButton);
@@ -499,16 +507,12 @@ TEST_P(PreviewPdfPages, WritesExactlyThePagesChosen) {
             files->hide();
             return int(QDialog::Accepted);
         }
-        auto* preview = qobject_cast<ReportPreview*>(&dialog);
-        if (!preview) return int(QDialog::Rejected);
-        ShowActive(*preview);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return PrintAction(*preview)->isEnabled(); }));
-        pages = preview->Pages().PageCount();
-        QTest::keyClick(&preview->Pages(), Qt::Key_PageDown);
-        QTest::keyClick(&preview->Pages(), Qt::Key_PageDown);
-        QTest::keyClick(&preview->Pages(), Qt::Key_S, Qt::ControlModifier);
-        QTest::keyClick(&preview->Pages(), Qt::Key_Escape);
-        return preview->result();
+        return PressInPreview(dialog, [&](PreviewPages& shown) {
+            pages = shown.PageCount();
+            QTest::keyClick(&shown, Qt::Key_PageDown);
+            QTest::keyClick(&shown, Qt::Key_PageDown);
+            QTest::keyClick(&shown, Qt::Key_S, Qt::ControlModifier);
+        });
     };
     TfrmLimpDados& s = OpenFor("Limpeza de Dados - Detalhado");
     QTest::mouseClick(s.sbtPreview, Qt::LeftButton);
@@ -556,13 +560,10 @@ TEST_F(ScreenReports, F1InThePreviewAsksForTheScreensTopic) {
     Interactive();
     bool stillOpen = false;
     answer = [&](QDialog& dialog) {
-        auto* preview = qobject_cast<ReportPreview*>(&dialog);
-        if (!preview) return int(QDialog::Rejected);
-        ShowActive(*preview);
-        QTest::keyClick(&preview->Pages(), Qt::Key_F1);
-        stillOpen = preview->isVisible();
-        QTest::keyClick(&preview->Pages(), Qt::Key_Escape);
-        return preview->result();
+        return PressInPreview(dialog, [&](PreviewPages& pages) {
+            QTest::keyClick(&pages, Qt::Key_F1);
+            stillOpen = pages.isVisible();
+        });
     };
     TfrmLimpDados& s = OpenFor("Limpeza de Dados - Detalhado");
     QTest::mouseClick(s.sbtPreview, Qt::LeftButton);
