@@ -54,12 +54,17 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void ShowAbout();
     void ListScreens();
     // Closes every screen through its close path; false when one stayed open.
     bool CloseScreens();
+    // A modal window (the report preview) blocks every window but its own,
+    // the help too: while one is open the help window is made one of its
+    // windows, and is given back to the host, as it was, when it hides.
+    void LendHelpTo(QWidget* modal);
 
     QMdiArea* mdiArea_;
     QMenu* modulesMenu_;

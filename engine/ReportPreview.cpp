@@ -7,6 +7,8 @@
 #include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPainter>
 #include <QScreen>
 #include <QStyle>
@@ -14,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include "Events.h"
+#include "Forms.h"
 #include "PreviewPages.h"
 #include "ReportFind.h"
 #include "ReportJob.h"
@@ -69,7 +72,8 @@ void ReportPreview::BuildToolBar(QLayout& layout) {
     bar->addSeparator();
     print_ = AddAction(QStringLiteral("Imprimir..."), QKeySequence::Print,
                        [this] { actions_.print(pages_->CurrentPage()); });
-    savePdf_ = AddAction(QStringLiteral("Salvar em PDF..."), QKeySequence::Save, [this] { actions_.savePdf(); });
+    savePdf_ = AddAction(QStringLiteral("Salvar em PDF..."), QKeySequence::Save,
+                         [this] { actions_.savePdf(pages_->CurrentPage()); });
     export_ = AddAction(QStringLiteral("Exportar..."), QKeySequence(Qt::CTRL | Qt::Key_E),
                         [this] { actions_.exportData(); });
     bar->addAction(print_);
@@ -77,6 +81,7 @@ void ReportPreview::BuildToolBar(QLayout& layout) {
     bar->addAction(export_);
     bar->addSeparator();
     bar->addAction(AddAction(QStringLiteral("Fechar"), {}, [this] { reject(); }));
+    AddAction(QStringLiteral("Ajuda"), QKeySequence(Qt::Key_F1), [this] { ShowHelp(); });
     layout.addWidget(bar);
 }
 
@@ -195,6 +200,32 @@ void ReportPreview::Refresh() {
 
 bool ReportPreview::JobFailed() const {
     return job_.Worker().Ended() && !job_.LaidOut() && !job_.Worker().Cancelled();
+}
+
+namespace {
+
+// The screen a preview over `host` was opened from: a screen window of its
+// own, or else the current screen of the host's MDI area.
+const TForm* ScreenUnder(QWidget* host) {
+    for (QWidget* widget = host; widget; widget = widget->parentWidget())
+        if (const auto* form = dynamic_cast<const TForm*>(widget)) return form;
+    const QMdiArea* area = Application->MdiArea();
+    const QMdiSubWindow* current = area ? area->currentSubWindow() : nullptr;
+    return current ? dynamic_cast<const TForm*>(current->widget()) : nullptr;
+}
+
+}  // namespace
+
+// The preview has no topic of its own: its keys are on the page of the
+// screen it was opened from.
+void ReportPreview::ShowHelp() {
+    const TForm* screen = ScreenUnder(parentWidget());
+    if (!screen || screen->HelpContext() == 0) {
+        Application->ShowMessage(mtInformation,
+                                 QStringLiteral("Não há ajuda disponível para esta visualização."));
+        return;
+    }
+    Application->HelpCommand(screen->HelpFile(), screen->HelpContext());
 }
 
 void ReportPreview::ShowCurrentPage(int page) {

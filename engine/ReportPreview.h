@@ -26,21 +26,24 @@ class ReportJob;
 // PgDn, Ctrl+End), the page number to go to (Ctrl+G), fit width (the
 // start), whole page, 100%, zoom out and in (Ctrl+-, Ctrl++, Ctrl+wheel);
 // print (Ctrl+P), save as PDF (Ctrl+S) and export the rows as a spreadsheet
-// or CSV (Ctrl+E, ReportExport) once every page is laid out; Esc
-// closes. Find (Ctrl+F) opens a bar above the status line: Enter or F3 goes
-// to the next row holding the text, Shift+Enter or Shift+F3 to the previous
-// one (ReportFind: every row read so far, case and accents aside), wrapping
-// around; the page turns to it and its line is highlighted; the bar says
-// "ocorrência 3 de 41"; Esc there closes the bar. Closing it stops whatever is still being read. It opens over most
-// of the host's window. For screen readers each button is named by its
-// action, the page field "Página", the zoom list "Zoom", the toolbar
+// or CSV (Ctrl+E, ReportExport) once every page is laid out; F1 asks the
+// host for the help topic of the screen it was opened from (a TForm over
+// `host`, else the host's current MDI screen); Esc closes. Find (Ctrl+F)
+// opens a bar above the status line: Enter or F3 goes to the next row
+// holding the text, Shift+Enter or Shift+F3 to the previous one (ReportFind:
+// every row read so far, case and accents aside), wrapping around; the page
+// turns to it and its line is highlighted; the bar says "ocorrência 3 de
+// 41"; Esc there closes the bar. Closing the preview stops whatever is still
+// being read. It opens over most of the host's window. For screen readers
+// each button is named by its action, the page field "Página", the zoom
+// list "Zoom", the toolbar
 // "Ferramentas da visualização".
 class HOST_EXPORT ReportPreview : public QDialog {
     Q_OBJECT
 public:
     struct Actions {
         std::function<void(int currentPage)> print;
-        std::function<void()> savePdf;
+        std::function<void(int currentPage)> savePdf;
         std::function<void()> exportData;
     };
 
@@ -64,6 +67,7 @@ private:
     void ZoomIcons(QToolBar& bar);
     void Refresh();
     void ShowCurrentPage(int page);
+    void ShowHelp();
     void ShowScale(double scale);
     void FitToHost(QWidget* host);
     void BuildFindBar(QLayout& layout);

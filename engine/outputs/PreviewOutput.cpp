@@ -14,7 +14,7 @@ QString PreviewOutput::Take(ReportJob& job, QWidget* host) {
     };
     const ReportPreview::Actions actions{
         [&](int page) { tell(ReportActions::Print(), PrinterOutput(page).Take(job, shown)); },
-        [&] { tell(ReportActions::SavedPdf(), AskedPdfOutput().Take(job, shown)); },
+        [&](int page) { tell(ReportActions::SavedPdf(), AskedPdfOutput(page).Take(job, shown)); },
         [&] { AskedDataOutput().Take(job, shown); }};
     ReportPreview preview(job, report, actions, host);
     shown = &preview;

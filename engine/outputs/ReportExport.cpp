@@ -90,13 +90,18 @@ QString ReportExport::Extension(Format format) {
 
 QString ReportExport::DefaultFileName(const ReportDefinition& report, const TParams& params,
                                       Format format, int copy) {
+    return DefaultFileName(report, params, Extension(format), copy);
+}
+
+QString ReportExport::DefaultFileName(const ReportDefinition& report, const TParams& params,
+                                      const QString& extension, int copy) {
     QString name = FileNameSafe(report.title);
     if (name.isEmpty()) name = FileNameSafe(report.code);
     if (name.isEmpty()) name = QStringLiteral("Relatório");
     const QString period = Period(params);
     if (!period.isEmpty()) name += u' ' + period;
     if (copy > 1) name += QStringLiteral(" (%1)").arg(copy);
-    return name + u'.' + Extension(format);
+    return name + u'.' + extension;
 }
 
 QList<QPair<QString, QString>> ReportExport::AboutLines(const ReportDefinition& report,

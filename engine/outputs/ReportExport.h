@@ -44,6 +44,9 @@ struct Source {
 // `copy` above 1 adds " (copy)" before the extension.
 HOST_EXPORT QString DefaultFileName(const ReportDefinition& report, const TParams& params,
                                     Format format, int copy = 1);
+// The same name with any extension ("pdf" for a report's pages).
+HOST_EXPORT QString DefaultFileName(const ReportDefinition& report, const TParams& params,
+                                    const QString& extension, int copy = 1);
 
 // The lines the Parâmetros sheet gives of the run, in order: the report's
 // header line (HeaderLine) split where two or more spaces separate its parts,

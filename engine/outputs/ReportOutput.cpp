@@ -6,9 +6,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <atomic>
 #include <cerrno>
@@ -56,17 +61,86 @@ QString OutputFolder(const QString& dir) {
     return dir;
 }
 
-// Where there is no printer, or to save from the preview: a PDF file; "" when
-// the user cancels.
-QString AskPdfFile(const ReportDefinition& report, QWidget* host) {
+// The pages to write: "Todas as páginas", "Página atual (N)" or "Páginas de
+// … a …", a row of the PDF's file dialog.
+class PageChoice : public QWidget {
+public:
+    PageChoice(int pages, int current, QWidget* parent) : QWidget(parent) {
+        auto* row = new QHBoxLayout(this);
+        row->setContentsMargins(0, 0, 0, 0);
+        all_ = new QRadioButton(QStringLiteral("&Todas as páginas"), this);
+        row->addWidget(all_);
+        if (current > 0) {
+            current_ = new QRadioButton(
+                QStringLiteral("Página at&ual (%1)").arg(FormatCount(current)), this);
+            current_->setProperty("page", current);
+            row->addWidget(current_);
+        }
+        range_ = new QRadioButton(QStringLiteral("Pá&ginas de"), this);
+        from_ = Field(QStringLiteral("Da página"), pages, 1);
+        to_ = Field(QStringLiteral("Até a página"), pages, pages);
+        auto* between = new QLabel(QStringLiteral("a"), this);
+        between->setBuddy(to_);
+        for (QWidget* widget : std::initializer_list<QWidget*>{range_, from_, between, to_})
+            row->addWidget(widget);
+        row->addStretch();
+        all_->setChecked(true);
+        // A range is always forwards: the other end follows the one moved.
+        connect(from_, &QSpinBox::valueChanged, this, [this](int n) {
+            range_->setChecked(true);
+            if (to_->value() < n) to_->setValue(n);
+        });
+        connect(to_, &QSpinBox::valueChanged, this, [this](int n) {
+            range_->setChecked(true);
+            if (from_->value() > n) from_->setValue(n);
+        });
+    }
+
+    std::pair<int, int> Chosen(int pages) const {
+        if (current_ && current_->isChecked()) {
+            const int page = std::clamp(current_->property("page").toInt(), 1, pages);
+            return {page, page};
+        }
+        if (range_->isChecked()) return {from_->value(), to_->value()};
+        return {1, pages};
+    }
+
+private:
+    QSpinBox* Field(const QString& name, int pages, int value) {
+        auto* field = new QSpinBox(this);
+        field->setRange(1, std::max(pages, 1));
+        field->setValue(value);
+        field->setAccessibleName(name);
+        return field;
+    }
+
+    QRadioButton* all_;
+    QRadioButton* current_ = nullptr;
+    QRadioButton* range_;
+    QSpinBox* from_;
+    QSpinBox* to_;
+};
+
+// Where there is no printer, or to save from the preview: a PDF file and its
+// pages; an empty path when the user cancels.
+std::pair<QString, std::pair<int, int>> AskPdfFile(ReportJob& job, int current, QWidget* host) {
+    const int pages = job.Renderer().PageCount();
     QFileDialog dialog(host, QStringLiteral("Salvar relatório em PDF"),
-                       QDir::home().filePath(report.code + QStringLiteral(".pdf")),
+                       QDir::home().filePath(ReportExport::DefaultFileName(
+                           job.Report(), job.Params(), QStringLiteral("pdf"))),
                        QStringLiteral("Arquivos PDF (*.pdf)"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("pdf"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
+    auto* choice = new PageChoice(pages, current, &dialog);
+    // The non-native dialog lays its fields out on a grid: the pages are a
+    // row of their own under them.
+    if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()))
+        grid->addWidget(choice, grid->rowCount(), 0, 1, grid->columnCount());
+    else
+        dialog.layout()->addWidget(choice);
     if (Application->ExecModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-    return dialog.selectedFiles().constFirst();
+    return {dialog.selectedFiles().constFirst(), choice->Chosen(pages)};
 }
 
 // The pages the print dialog asked for.
@@ -180,10 +254,10 @@ QString FolderPdfOutput::Take(ReportJob& job, QWidget* host) {
 }
 
 QString AskedPdfOutput::Take(ReportJob& job, QWidget* host) {
-    const QString path = AskPdfFile(job.Report(), host);
+    const auto [path, chosen] = AskPdfFile(job, current_, host);
     if (path.isEmpty()) Abort();
     SafeFile file(path);
-    PaintPdf(job.Renderer(), job.Report(), file, host, kWritingPdf, 1, job.Renderer().PageCount());
+    PaintPdf(job.Renderer(), job.Report(), file, host, kWritingPdf, chosen.first, chosen.second);
     return path;
 }
 

@@ -39,11 +39,21 @@ public:
 // Cancel. A PDF is written through SafeFile: a cancelled or failed one leaves
 // no file, and an earlier file of that name stays as it was.
 
-// Asks where ("Salvar relatório em PDF", the report's code in the home
-// folder; EAbort when the user cancels) and writes every page there.
+// Asks where ("Salvar relatório em PDF"; EAbort when the user cancels) and
+// writes the pages chosen there. The name offered, in the home folder, is the
+// report's title and period (ReportExport::DefaultFileName). Below the file
+// fields the dialog offers "Todas as páginas" (the start), "Página atual (N)"
+// when a page is on view (`current`, from 1; 0: none) and "Páginas de … a …".
+// The range's fields take only 1 to the page count, and moving one past the
+// other moves the other along, so a range outside the report or backwards
+// cannot be entered: it is clamped, never refused.
 class HOST_EXPORT AskedPdfOutput : public ReportOutput {
 public:
+    explicit AskedPdfOutput(int current = 0) : current_(current) {}
     QString Take(ReportJob& job, QWidget* host) override;
+
+private:
+    int current_;
 };
 
 // Every page as "<code>-<name>-<n>.pdf" in `folder` (made when missing), the

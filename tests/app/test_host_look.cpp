@@ -12,6 +12,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
@@ -109,6 +110,27 @@ TEST_F(HostLook, F1OnAScreenOpensItsPageInTheHelpWindow) {
                                 "Relatório", "Visualizar", "Imprimir", "Salvar como", "Visualização",
                                 "Ctrl+G", "Salvar em PDF", "Ctrl+F4", "Ctrl+Q"})
         EXPECT_TRUE(page.contains(QString::fromUtf8(subject))) << subject;
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(" | ").toStdString();
+}
+
+// The report preview is modal: the help asked for from it (F1) can still be
+// scrolled and read while it is open, and stays with the host after it.
+TEST_F(HostLook, HelpAskedFromAModalWindowCanBeScrolledWhileItIsOpen) {
+    const std::unique_ptr<TForm> screen = OpenScreen();
+    auto preview = std::make_unique<QDialog>(screen.get());  // modal, as ExecModal runs the preview
+    preview->setWindowModality(Qt::ApplicationModal);
+    preview->show();
+    ASSERT_TRUE(window->ShowHelp("Cmphelp.hlp", 10404900));
+    HelpWindow* help = window->Help();
+    help->resize(300, 200);  // small enough that the page scrolls
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(help));
+    auto* page = help->findChild<QTextBrowser*>();
+    page->setFocus();
+    QTest::keyClick(help->windowHandle(), Qt::Key_PageDown);
+    EXPECT_GT(page->verticalScrollBar()->value(), 0) << "the keys reached the help";
+    preview.reset();
+    ASSERT_EQ(window->Help(), help) << "the help outlives the preview";
+    EXPECT_TRUE(help->isVisible());
     EXPECT_TRUE(messages.isEmpty()) << messages.join(" | ").toStdString();
 }
 

@@ -143,6 +143,9 @@
 //   SQLite's own query text in a           the report runs it instead of SQL.Strings;      the other reports
 //     definition (SQLSQLite.Strings)         of two statements: "... a consulta
 //                                            SQLSQLite.Strings tem mais de um comando ..."
+//   Salvar em PDF: a range backwards or    the fields bring it inside the report as it is  the preview; the PDF holds
+//     past the last page (5 a 2; 3 a 999)    typed (2 a 2; 3 to the last page)               those pages only
+//     (rows DeTrasParaFrente, AlemDaUltima of PreviewPdfPages, tests/module/test_report_actions.cpp)
 // clang-format on
 //
 // A PostgreSQL server that stops answering in the middle of a report

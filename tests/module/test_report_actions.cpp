@@ -11,6 +11,9 @@
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QToolBar>
@@ -532,6 +535,183 @@ TEST_F(ScreenReports, PreviewFindCountsWhileReading) {
     const auto count = [](const QString& text) { return text.section(' ', 0, 0).remove('.').toInt(); };
     EXPECT_GT(count(later), count(first)) << later.toStdString();
     EXPECT_TRUE(stepped.startsWith("ocorrência 1 de ") && stepped.endsWith(" até agora")) << stepped.toStdString();
+}
+
+// Answers the preview: once every page is laid out, presses `keys` in it,
+// then Esc. Any other dialog: Cancel.
+int PressInPreview(QDialog& dialog, const std::function<void(PreviewPages&)>& keys) {
+    auto* preview = qobject_cast<ReportPreview*>(&dialog);
+    if (!preview) return int(QDialog::Rejected);
+    ShowActive(*preview);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return PrintAction(*preview)->isEnabled(); }));
+    keys(preview->Pages());
+    QTest::keyClick(&preview->Pages(), Qt::Key_Escape);
+    return preview->result();
+}
+
+// Salvar em PDF from the preview's keys offers the report's title and its
+// period as the file's name, the title alone for a report without dates.
+struct PdfName {
+    const char* title;
+    const char* sql;  // nullptr: the installed report's own
+    const char* offered;
+};
+
+void PrintTo(const PdfName& n, std::ostream* os) { *os << n.offered; }
+
+class PreviewPdfName : public ScreenReports, public ::testing::WithParamInterface<PdfName> {};
+
+TEST_P(PreviewPdfName, CtrlSOffersTheTitleAndPeriod) {
+    Interactive();
+    if (GetParam().sql) AddReport(GetParam().title, GetParam().sql);
+    QString offered;
+    answer = [&](QDialog& dialog) {
+        if (auto* files = qobject_cast<QFileDialog*>(&dialog)) {
+            offered = QFileInfo(files->selectedFiles().value(0)).fileName();
+            return int(QDialog::Rejected);
+        }
+        return PressInPreview(dialog, [](PreviewPages& pages) {
+            QTest::keyClick(&pages, Qt::Key_S, Qt::ControlModifier);
+        });
+    };
+    TfrmLimpDados& s = OpenFor(GetParam().title, "01032025", "31032025");
+    QTest::mouseClick(s.sbtPreview, Qt::LeftButton);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(" | ").toStdString();
+    EXPECT_EQ(offered, GetParam().offered);
+    EXPECT_EQ(reportsDone, QStringList({"preview"})) << "a cancelled save writes nothing";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, PreviewPdfName,
+    ::testing::Values(PdfName{"Limpeza de Dados - Detalhado", nullptr,
+                              "Limpeza de Dados - Detalhado 2025-03-01 a 2025-03-31.pdf"},
+                      PdfName{"Totais sem datas",
+                              "SELECT 'x' AS SISTEMA, 1 AS LIMPEZAS, 2 AS REGISTROS",
+                              "Totais sem datas.pdf"}));
+
+int PdfPageCount(const QString& file) {
+    QProcess process;
+    process.start("pdfinfo", {file});
+    if (!process.waitForFinished(60000)) return -1;
+    static const QRegularExpression pages(QStringLiteral("^Pages:\\s+(\\d+)"),
+                                          QRegularExpression::MultilineOption);
+    return pages.match(QString::fromUtf8(process.readAllStandardOutput())).captured(1).toInt();
+}
+
+// The pages Salvar em PDF writes, chosen from the keyboard under the file
+// fields with the preview on its third page: all, the page on view, a range,
+// and ranges typed backwards or past the last page, which the fields bring
+// back inside the report.
+struct PdfPages {
+    const char* name;
+    std::function<void(QFileDialog&)> choose;
+    std::function<std::pair<int, int>(int pages)> expected;
+};
+
+void PrintTo(const PdfPages& p, std::ostream* os) { *os << p.name; }
+
+class PreviewPdfPages : public ScreenReports, public ::testing::WithParamInterface<PdfPages> {};
+
+QSpinBox* PageField(QFileDialog& files, const char* name) {
+    for (QSpinBox* field : files.findChildren<QSpinBox*>())
+        if (field->accessibleName() == name) return field;
+    return nullptr;
+}
+
+// A choice's key: the button it names is pressed as a click is, a moment
+// later.
+void Choose(QFileDialog& files, Qt::Key key) {
+    QTest::keyClick(&files, key, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        auto* chosen = qobject_cast<QRadioButton*>(QApplication::focusWidget());
+        return chosen && chosen->isChecked();
+    }));
+}
+
+void TypeInto(QSpinBox* field, const QString& text) {
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(field, text);
+}
+
+TEST_P(PreviewPdfPages, WritesExactlyThePagesChosen) {
+    if (QStandardPaths::findExecutable("pdfinfo").isEmpty())
+        GTEST_SKIP() << "pdfinfo não instalado";
+    Interactive();
+    QTemporaryDir folder;
+    const QString target = folder.filePath("paginas.pdf");
+    int pages = 0;
+    answer = [&](QDialog& dialog) {
+        if (auto* files = qobject_cast<QFileDialog*>(&dialog)) {
+            files->selectFile(target);
+            ShowActive(*files);
+            GetParam().choose(*files);
+            files->hide();
+            return int(QDialog::Accepted);
+        }
+        return PressInPreview(dialog, [&](PreviewPages& shown) {
+            pages = shown.PageCount();
+            QTest::keyClick(&shown, Qt::Key_PageDown);
+            QTest::keyClick(&shown, Qt::Key_PageDown);
+            QTest::keyClick(&shown, Qt::Key_S, Qt::ControlModifier);
+        });
+    };
+    TfrmLimpDados& s = OpenFor("Limpeza de Dados - Detalhado");
+    QTest::mouseClick(s.sbtPreview, Qt::LeftButton);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(" | ").toStdString();
+    ASSERT_EQ(reportsDone, QStringList({"pdf", "preview"}));
+    ASSERT_GT(pages, 5);
+    const auto [first, last] = GetParam().expected(pages);
+    EXPECT_EQ(PdfPageCount(target), last - first + 1);
+    EXPECT_TRUE(
+        PdfText(target, 1).contains(QStringLiteral("Página %1 de %2").arg(first).arg(pages)))
+        << PdfText(target, 1).toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Choices, PreviewPdfPages,
+    ::testing::Values(PdfPages{"Todas", [](QFileDialog&) {},
+                               [](int pages) { return std::pair(1, pages); }},
+                      PdfPages{"PaginaAtual", [](QFileDialog& files) { Choose(files, Qt::Key_U); },
+                               [](int) { return std::pair(3, 3); }},
+                      PdfPages{"Intervalo",
+                               [](QFileDialog& files) {
+                                   Choose(files, Qt::Key_G);
+                                   TypeInto(PageField(files, "Da página"), "2");
+                                   TypeInto(PageField(files, "Até a página"), "4");
+                               },
+                               [](int) { return std::pair(2, 4); }},
+                      PdfPages{"DeTrasParaFrente",
+                               [](QFileDialog& files) {
+                                   TypeInto(PageField(files, "Da página"), "5");
+                                   TypeInto(PageField(files, "Até a página"), "2");
+                               },
+                               [](int) { return std::pair(2, 2); }},
+                      PdfPages{"AlemDaUltima",
+                               [](QFileDialog& files) {
+                                   TypeInto(PageField(files, "Da página"), "3");
+                                   QSpinBox* to = PageField(files, "Até a página");
+                                   for (int i = 0; i < 50; ++i) QTest::keyClick(to, Qt::Key_PageUp);
+                               },
+                               [](int pages) { return std::pair(3, pages); }}),
+    [](const ::testing::TestParamInfo<PdfPages>& info) { return std::string(info.param.name); });
+
+// F1 in the preview opens the help of the screen it came from, while the
+// preview stays open.
+TEST_F(ScreenReports, F1InThePreviewAsksForTheScreensTopic) {
+    Interactive();
+    bool stillOpen = false;
+    answer = [&](QDialog& dialog) {
+        return PressInPreview(dialog, [&](PreviewPages& pages) {
+            QTest::keyClick(&pages, Qt::Key_F1);
+            stillOpen = pages.isVisible();
+        });
+    };
+    TfrmLimpDados& s = OpenFor("Limpeza de Dados - Detalhado");
+    QTest::mouseClick(s.sbtPreview, Qt::LeftButton);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(" | ").toStdString();
+    EXPECT_EQ(helpRequests, QStringList({"Cmphelp.hlp#10404900"}));
+    EXPECT_TRUE(stillOpen);
 }
 
 }  // namespace
