@@ -1641,12 +1641,25 @@ protected:
         if (!cups_.Running()) GTEST_SKIP() << cups_.Error().toStdString();
         cups_.UseForThisProcess();
         folder_.reset();
+        // A temporary folder of this test's own: other tests that print at
+        // the same time leave their spools in the shared one meanwhile.
+        hadTmp_ = qEnvironmentVariableIsSet("TMPDIR");
+        savedTmp_ = qgetenv("TMPDIR");
+        qputenv("TMPDIR", QFile::encodeName(tmp_.path()));
+    }
+    void TearDown() override {
+        if (hadTmp_) qputenv("TMPDIR", savedTmp_);
+        else qunsetenv("TMPDIR");
+        HostileScreen::TearDown();
     }
     // Folders of print spool files in the temporary folder.
     static QStringList Spools() {
         return QDir::temp().entryList({"rclhost-impressao-*"}, QDir::Dirs | QDir::Files | QDir::Hidden);
     }
     CupsServer cups_;
+    QTemporaryDir tmp_;
+    bool hadTmp_ = false;
+    QByteArray savedTmp_;
 };
 
 void FillManyCleanups(const QString& path, int rows) {
