@@ -50,10 +50,12 @@ void Configure(const HostOptions& options) {
     if (options.today.isValid()) SetToday(FromQDate(options.today));
     config.screenStateDir = UserStateDir() + QStringLiteral("/telas");
     // Scripted runs: nobody watches their progress, and they neither take
-    // nor leave a screen's remembered values.
+    // nor leave a screen's remembered values nor the preview's side panel.
     if (!options.script.isEmpty()) {
         ShowProgressDialogs(false);
         config.rememberScreens = false;
+    } else {
+        config.previewStateFile = UserStateDir() + QStringLiteral("/visualizacao.json");
     }
     if (options.createDatabase) {
         if (config.sampleDatabase)

@@ -147,23 +147,16 @@ void PreviewPages::Rezoomed(int page) {
 void PreviewPages::ZoomBy(double factor) { SetScale(Scale() * factor); }
 
 void PreviewPages::Forget() {
-    cache_.clear();
+    cache_.Clear();
     viewport()->update();
 }
 
 const QImage& PreviewPages::Image(int page) {
-    const auto found = std::find_if(cache_.begin(), cache_.end(), [page](const Cached& c) { return c.page == page; });
-    if (found != cache_.end()) {
-        cache_.splice(cache_.begin(), cache_, found);
-        return cache_.front().image;
-    }
-    const double ratio = devicePixelRatioF();
-    QImage image = image_(page, PageDpi());
-    image.setDevicePixelRatio(ratio);
-    ++painted_;
-    cache_.push_front({page, std::move(image)});
-    if (cache_.size() > kCachedPages) cache_.pop_back();
-    return cache_.front().image;
+    return cache_.Image(page, [&] {
+        QImage image = image_(page, PageDpi());
+        image.setDevicePixelRatio(devicePixelRatioF());
+        return image;
+    });
 }
 
 void PreviewPages::paintEvent(QPaintEvent* /*event*/) {
@@ -199,7 +192,10 @@ void PreviewPages::paintEvent(QPaintEvent* /*event*/) {
 void PreviewPages::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
     if (zoom_ != Zoom::Fixed) {
-        const int page = CurrentPage();
+        // The page on view before: read now, the old scroll position would
+        // be taken at the new page size (showing the side panel turned a
+        // fitted view pages away).
+        const int page = lastCurrent_;
         Forget();
         UpdateScrollBars();
         GoToPage(page);

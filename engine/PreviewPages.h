@@ -5,9 +5,9 @@
 #include <QRectF>
 #include <QSizeF>
 #include <functional>
-#include <list>
 
 #include "HostExport.h"
+#include "PageCache.h"
 
 // The pages of a report one under the other, as a reader scrolls them. A
 // page is painted only when it comes into view, into a small cache of the
@@ -51,7 +51,7 @@ public:
     Zoom ZoomMode() const { return zoom_; }
     // Pages painted since the view was made (a page taken from the cache
     // does not count).
-    int PagesPainted() const { return painted_; }
+    int PagesPainted() const { return cache_.Painted(); }
 
 signals:
     void CurrentPageChanged(int page);
@@ -66,11 +66,6 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
 private:
-    struct Cached {
-        int page;
-        QImage image;
-    };
-
     double PixelsPerMm() const;
     // The resolution pages are painted at, in device pixels.
     int PageDpi() const;
@@ -94,8 +89,7 @@ private:
     bool final_ = false;
     Zoom zoom_ = Zoom::FitWidth;
     double fixedScale_ = 1.0;
-    std::list<Cached> cache_;  // most recently used first
-    int painted_ = 0;
+    PageCache cache_{kCachedPages};
     int lastCurrent_ = 0;
     int highlightPage_ = 0;
     QRectF highlightMm_;

@@ -5,6 +5,7 @@
 #include <QRectF>
 #include <QSizeF>
 
+#include "ReportFormat.h"
 #include "SysUtils.h"
 
 namespace {
@@ -172,11 +173,28 @@ std::pair<std::size_t, std::size_t> ReportLayout::PageLines(int page) const {
     return {first, end};
 }
 
-// The page is found by a binary search over the pages' first lines; the
-// line's place by adding up the heights above it, as the painter lays them.
 ReportLayout::RowPlace ReportLayout::PlaceOfRow(qsizetype row) const {
     if (row < 0 || static_cast<std::size_t>(row) >= rowLines_.Published()) return {};
-    const std::size_t line = rowLines_[static_cast<std::size_t>(row)];
+    return PlaceOfLine(rowLines_[static_cast<std::size_t>(row)]);
+}
+
+int ReportLayout::GroupCount() const { return static_cast<int>(groupRows_.Published()); }
+
+// A group's heading is the line just above its first row (AddRow).
+ReportLayout::RowPlace ReportLayout::PlaceOfGroup(int group) const {
+    if (group < 0 || group >= GroupCount()) return {};
+    const qsizetype row = GroupRow(group);
+    if (static_cast<std::size_t>(row) >= rowLines_.Published()) return {};
+    return PlaceOfLine(rowLines_[static_cast<std::size_t>(row)] - 1);
+}
+
+QString ReportLayout::GroupName(int group) const {
+    return FormatReportCell(data_.Cell(GroupRow(group), groupField_), ReportFormat::AsIs);
+}
+
+// The page is found by a binary search over the pages' first lines; the
+// line's place by adding up the heights above it, as the painter lays them.
+ReportLayout::RowPlace ReportLayout::PlaceOfLine(std::size_t line) const {
     const int complete = CompletePages();
     int low = 0;
     int high = complete;  // the page is below `high`, if complete

@@ -69,6 +69,13 @@ public:
         double top = 0;
     };
     RowPlace PlaceOfRow(qsizetype row) const;
+    // The groups whose first row is laid out so far (0 without a group
+    // field), and where group `group`'s heading lies, as PlaceOfRow says.
+    int GroupCount() const;
+    RowPlace PlaceOfGroup(int group) const;
+    // A group's name as its heading and total line show it: its first row's
+    // group field, as is.
+    QString GroupName(int group) const;
     // The group a complete page starts inside of (its header repeated), or -1.
     int ContinuedGroup(int page) const { return pages_[static_cast<std::size_t>(page)].continuedGroup; }
     // The first row of a group, whose group field names it.
@@ -94,6 +101,7 @@ private:
     void AddToTotals(qsizetype row, std::size_t group);
     void AddLine(Line line);
     void Publish();
+    RowPlace PlaceOfLine(std::size_t line) const;
 
     const ReportData& data_;
     QPageLayout pageLayout_;

@@ -206,9 +206,7 @@ void ReportPainter::GroupHeader(double y, int group, bool continued) {
          GroupHeading);
 }
 
-QString ReportPainter::GroupName(int group) const {
-    return FormatReportCell(data_.Cell(layout_.GroupRow(group), layout_.GroupField()), ReportFormat::AsIs);
-}
+QString ReportPainter::GroupName(int group) const { return layout_.GroupName(group); }
 
 QString ReportPainter::GroupLabel() const {
     for (const ReportColumn& column : report_.columns)

@@ -11,6 +11,7 @@
 #include <QMdiSubWindow>
 #include <QPainter>
 #include <QScreen>
+#include <QSplitter>
 #include <QStyle>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -18,6 +19,7 @@
 #include "Events.h"
 #include "Forms.h"
 #include "PreviewPages.h"
+#include "PreviewSidePanel.h"
 #include "ReportFind.h"
 #include "ReportJob.h"
 
@@ -32,8 +34,13 @@ ReportPreview::ReportPreview(ReportJob& job, const ReportDefinition& report, Act
     status_ = new QLabel(this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 4);
+    auto* body = new QSplitter(this);
+    side_ = new PreviewSidePanel(job, *pages_, body);
+    body->addWidget(side_);
+    body->addWidget(pages_);
+    body->setStretchFactor(1, 1);
     BuildToolBar(*layout);
-    layout->addWidget(pages_, 1);
+    layout->addWidget(body, 1);
     find_ = new ReportFind(job.Report(), renderer.Data(), this);
     BuildFindBar(*layout);
     layout->addWidget(status_);
@@ -66,6 +73,12 @@ void ReportPreview::BuildToolBar(QLayout& layout) {
     auto* bar = new QToolBar(this);
     bar->setAccessibleName(QStringLiteral("Ferramentas da visualização"));
     bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    QAction* panel = AddAction(QStringLiteral("Painel lateral"), QKeySequence(Qt::Key_F4), [this] { side_->Toggle(); },
+                               QStyle::SP_FileDialogListView);
+    side_->Follow(*panel);
+    bar->addAction(panel);
+    AddAction(QStringLiteral("Alternar entre o painel e as páginas"), QKeySequence(Qt::Key_F6),
+              [this] { side_->SwitchFocus(); });
     AddNavigation(*bar);
     bar->addSeparator();
     AddZoom(*bar);
@@ -182,6 +195,7 @@ void ReportPreview::ZoomIcons(QToolBar& bar) {
 // wait for the whole report.
 void ReportPreview::Refresh() {
     const bool final = job_.LaidOut();
+    side_->Refresh();
     find_->RowsArrived();
     ShowFindStatus();  // "até agora" goes once the reading ends
     pages_->SetPageCount(job_.Pages(), final);

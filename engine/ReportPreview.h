@@ -13,6 +13,7 @@ class QToolBar;
 class QLabel;
 class QLineEdit;
 class PreviewPages;
+class PreviewSidePanel;
 class ReportFind;
 class ReportJob;
 
@@ -37,7 +38,9 @@ class ReportJob;
 // being read. It opens over most of the host's window. For screen readers
 // each button is named by its action, the page field "Página", the zoom
 // list "Zoom", the toolbar
-// "Ferramentas da visualização".
+// "Ferramentas da visualização". F4 ("Painel lateral") shows or hides the
+// side panel at the left of the pages, thumbnails and the report's outline
+// (PreviewSidePanel); F6 moves the focus between it and the pages.
 class HOST_EXPORT ReportPreview : public QDialog {
     Q_OBJECT
 public:
@@ -50,6 +53,7 @@ public:
     ReportPreview(ReportJob& job, const ReportDefinition& report, Actions actions, QWidget* host);
 
     PreviewPages& Pages() const { return *pages_; }
+    PreviewSidePanel& SidePanel() const { return *side_; }
     // What the find bar says ("ocorrência 3 de 41").
     QString FindStatus() const;
     // The job ended without laying out every page, nor was it cancelled:
@@ -82,6 +86,7 @@ private:
     ReportJob& job_;
     Actions actions_;
     PreviewPages* pages_ = nullptr;
+    PreviewSidePanel* side_ = nullptr;
     QLineEdit* pageNumber_ = nullptr;
     QLabel* pageCount_ = nullptr;
     QLabel* scale_ = nullptr;

@@ -92,11 +92,31 @@ void ReportRenderer::Render(QPagedPaintDevice& device,
 ReportRenderer::RowPlace ReportRenderer::PlaceOfRow(qsizetype row) const {
     const ReportLayout* layout = started_.load(std::memory_order_acquire);
     if (!layout) return {};
-    const ReportLayout::RowPlace place = layout->PlaceOfRow(row);
+    return OnSheet(layout->PlaceOfRow(row), ReportLayout::LineKind::Row);
+}
+
+int ReportRenderer::GroupCount() const {
+    const ReportLayout* layout = started_.load(std::memory_order_acquire);
+    return layout ? layout->GroupCount() : 0;
+}
+
+QString ReportRenderer::GroupName(int group) const {
+    const ReportLayout* layout = started_.load(std::memory_order_acquire);
+    return layout && group >= 0 && group < layout->GroupCount() ? PageText(layout->GroupName(group)) : QString();
+}
+
+ReportRenderer::RowPlace ReportRenderer::PlaceOfGroup(int group) const {
+    const ReportLayout* layout = started_.load(std::memory_order_acquire);
+    if (!layout) return {};
+    return OnSheet(layout->PlaceOfGroup(group), ReportLayout::LineKind::GroupHeader);
+}
+
+ReportRenderer::RowPlace ReportRenderer::OnSheet(const ReportLayout::RowPlace& place,
+                                                 ReportLayout::LineKind kind) const {
     if (place.page < 0) return {};
     const QRectF paint = PageLayout().paintRect(QPageLayout::Millimeter);
-    return {place.page + 1, QRectF(paint.left(), paint.top() + place.top, paint.width(),
-                                   ReportLayout::LineHeight(ReportLayout::LineKind::Row))};
+    return {place.page + 1,
+            QRectF(paint.left(), paint.top() + place.top, paint.width(), ReportLayout::LineHeight(kind))};
 }
 
 QImage ReportRenderer::PageImage(int number, int dpi) const {

@@ -75,8 +75,18 @@ public:
     };
     RowPlace PlaceOfRow(qsizetype row) const;
 
+    // The groups whose first row is laid out so far, in the report's order (0
+    // for a report without a group field).
+    int GroupCount() const;
+    // Group `group`'s name as its heading shows it, cut as a page cuts it.
+    QString GroupName(int group) const;
+    // Where group `group`'s heading shows, as PlaceOfRow says: page 0 while
+    // it is on no complete page.
+    RowPlace PlaceOfGroup(int group) const;
+
 private:
     void CheckPage(int number) const;
+    RowPlace OnSheet(const ReportLayout::RowPlace& place, ReportLayout::LineKind kind) const;
 
     ReportDefinition report_;
     ReportData data_;

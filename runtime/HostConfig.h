@@ -54,6 +54,10 @@ struct HOST_EXPORT HostConfig {
     bool rememberScreens = false;
     // Where they keep them, one file a screen code; empty: nowhere.
     QString screenStateDir;
+    // The file where the report preview keeps its side panel between runs
+    // (PreviewSidePanel); empty: neither read nor written, as in scripted
+    // runs.
+    QString previewStateFile;
 
     static HostConfig& Instance();
 };

@@ -146,6 +146,10 @@
 //   Salvar em PDF: a range backwards or    the fields bring it inside the report as it is  the preview; the PDF holds
 //     past the last page (5 a 2; 3 a 999)    typed (2 a 2; 3 to the last page)               those pages only
 //     (rows DeTrasParaFrente, AlemDaUltima of PreviewPdfPages, tests/module/test_report_actions.cpp)
+//   preview's side panel state: over 4     the panel hidden, nothing said; F4 shows it     the file replaced by the
+//     KiB, malformed JSON, values of the     and replaces the file (a folder: "A escolha      panel's state (a folder:
+//     wrong type, unreadable, a FIFO, a       do painel lateral não foi guardada para a        left as it was)
+//     folder                                 próxima vez. Não foi possível gravar ...")
 // clang-format on
 //
 // A PostgreSQL server that stops answering in the middle of a report
@@ -228,7 +232,9 @@
 #include "HostWindow.h"
 #include "PesquisaLista.h"
 #include "PreviewPages.h"
+#include "PreviewSidePanel.h"
 #include "ReportPainter.h"
+#include "ReportPreview.h"
 #include "ReportProgressDialog.h"
 #include "ReportQuery.h"
 #include "ReportRenderer.h"
@@ -2563,5 +2569,73 @@ TEST_F(HostileReports, SqliteOwnQueryTextRunsAndIsCheckedAsSqlIs) {
     ASSERT_EQ(run.Events("report").size(), 2);
     EXPECT_EQ(run.Events("report")[0]["rows"].toInt(), 2) << "SQLite's own text, not SQL.Strings";
 }
+
+// ---------------------------------------------------------------------------
+// The preview's side panel, kept between runs in a state file: one that
+// cannot be used leaves the panel hidden, nothing said, and is replaced when
+// the user next shows or hides the panel; a folder in its place stays, and
+// that toggle says the choice was not kept.
+
+struct BrokenPanelState {
+    const char* name;
+    std::function<void(const QString& file)> make;
+    bool replaced;  // F4 writes the panel's state in its place
+};
+
+void PrintTo(const BrokenPanelState& row, std::ostream* os) { *os << row.name; }
+
+class HostilePanelState : public HostileScreen, public ::testing::WithParamInterface<BrokenPanelState> {};
+
+TEST_P(HostilePanelState, OpensHiddenAndIsReplacedOnTheNextToggle) {
+    HostConfig& config = HostConfig::Instance();
+    ASSERT_TRUE(CreateSqliteDatabase(config.databaseName, REPORTS_DIR, false));
+    const QString file = dir_.filePath("estado/visualizacao.json");
+    config.previewStateFile = file;
+    QDir().mkpath(dir_.filePath("estado"));
+    GetParam().make(file);
+    folder_.reset();
+    bool hiddenAtFirst = false;
+    bool shownByF4 = false;
+    Application->SetModalHook([&](QDialog& dialog) {
+        auto* preview = qobject_cast<ReportPreview*>(&dialog);
+        if (!preview) return int(QDialog::Rejected);
+        dialog.show();
+        QApplication::setActiveWindow(&dialog);
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&dialog));
+        hiddenAtFirst = !preview->SidePanel().isVisible();
+        QTest::keyClick(&preview->Pages(), Qt::Key_F4);
+        shownByF4 = preview->SidePanel().isVisible();
+        QTest::keyClick(&preview->Pages(), Qt::Key_Escape);
+        return preview->result();
+    });
+    screen->depDtIni->setFocus(Qt::OtherFocusReason);
+    QTest::keyClicks(screen->depDtIni, "01032025");
+    screen->depDtFim->setFocus(Qt::OtherFocusReason);
+    QTest::keyClicks(screen->depDtFim, "31032025");
+    QTest::keyClick(screen->depDtFim, Qt::Key_F2, Qt::ControlModifier);
+    EXPECT_TRUE(hiddenAtFirst);
+    EXPECT_TRUE(shownByF4);
+    if (GetParam().replaced) {
+        EXPECT_TRUE(messages.isEmpty()) << messages.join(" | ").toStdString();
+        EXPECT_EQ(ReadFile(file), R"({"aba":"paginas","painel":true})");
+    } else {
+        EXPECT_EQ(messages, QStringList{Text("A escolha do painel lateral não foi guardada para a próxima vez. ") +
+                                        Text("Não foi possível gravar %1: o caminho é uma pasta.").arg(file)});
+        EXPECT_TRUE(QFileInfo(file).isDir());
+    }
+}
+
+// name | how the file is made | replaced by the toggle
+INSTANTIATE_TEST_SUITE_P(
+    Table, HostilePanelState,
+    ::testing::Values(
+        BrokenPanelState{"OverTheLimit",
+                         Holding(R"({"painel": true, "aba": "paginas"})" + QByteArray(5000, ' ')), true},
+        BrokenPanelState{"MalformedJson", Holding(R"({"painel": true, "aba": "pagi)"), true},
+        BrokenPanelState{"WrongTypes", Holding(R"({"painel": "sim", "aba": "paginas"})"), true},
+        BrokenPanelState{"Unreadable", [](const QString& f) { QFile::link("/proc/self/mem", f); }, true},
+        BrokenPanelState{"Fifo", [](const QString& f) { mkfifo(QFile::encodeName(f).constData(), 0600); }, true},
+        BrokenPanelState{"Folder", [](const QString& f) { QDir().mkpath(f); }, false}),
+    [](const ::testing::TestParamInfo<BrokenPanelState>& info) { return std::string(info.param.name); });
 
 }  // namespace

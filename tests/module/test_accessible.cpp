@@ -147,6 +147,10 @@ TEST_F(ScreenReaderWindows, PreviewButtonsPageFieldToolbarAndPagesAreNamed) {
                                {QAccessible::Button, "Salvar em PDF"},
                                {QAccessible::Button, "Exportar"},
                                {QAccessible::Button, "Fechar"},
+                               {QAccessible::CheckBox, "Painel lateral"},  // checked while it shows
+                               {QAccessible::Client, "Painel lateral"},
+                               {QAccessible::List, "Miniaturas das páginas"},
+                               {QAccessible::List, "Sumário do relatório"},
                                {QAccessible::EditableText, "Página"},
                                {QAccessible::ToolBar, "Ferramentas da visualização"}});
         EXPECT_EQ(QAccessible::queryAccessibleInterface(&preview->Pages())->text(QAccessible::Name),

@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -19,6 +20,7 @@
 #include <QToolBar>
 
 #include "PreviewPages.h"
+#include "PreviewSidePanel.h"
 #include "ExportTestSupport.h"
 #include "ReportDefinition.h"
 #include "ReportExport.h"
@@ -712,6 +714,258 @@ TEST_F(ScreenReports, F1InThePreviewAsksForTheScreensTopic) {
     EXPECT_TRUE(messages.isEmpty()) << messages.join(" | ").toStdString();
     EXPECT_EQ(helpRequests, QStringList({"Cmphelp.hlp#10404900"}));
     EXPECT_TRUE(stillOpen);
+}
+
+// ---------------------------------------------------------------------------
+// The preview's side panel: thumbnails and the report's outline, by keys.
+
+// Seven systems of 120 rows each, a few pages apiece.
+const char* const kSevenSystems =
+    "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 839) "
+    "SELECT 'Sistema ' || (i / 120) AS SISTEMA, i AS LIMPEZAS, 0 AS REGISTROS FROM n";
+
+// The preview's lists, by the names screen readers read.
+QListView* PanelList(const ReportPreview& preview, const QString& name) {
+    for (auto* list : preview.findChildren<QListView*>())
+        if (list->accessibleName() == name) return list;
+    return nullptr;
+}
+
+QString Outline(const ReportPreview& preview, int row) {
+    const QAbstractItemModel* model = PanelList(preview, "Sumário do relatório")->model();
+    return model->index(row, 0).data().toString();
+}
+
+class SidePanel : public ScreenReports {
+protected:
+    // A report of the screen's code grouped by system.
+    void AddGroupedReport(const QString& title, const QString& sql) {
+        AddReport(title, sql);
+        const QString file = QDir(reportsDir.path()).filePath("RCL047_" + QString::number(qHash(title)) + ".rpt");
+        ReportDefinition report = ReportDefinition::Read(file);
+        report.groupField = "SISTEMA";
+        report.Write(file);
+    }
+    // The page of the PDF of `title` whose text first holds `text`.
+    int PdfPageHolding(const QString& title, const QString& text) {
+        IntoFolder();
+        QTest::mouseClick(OpenFor(title).sbtPreview, Qt::LeftButton);
+        CloseScreen();
+        EXPECT_EQ(filesDone.size(), 1);
+        for (int page = 1; page < 100 && !filesDone.isEmpty(); ++page) {
+            const QString shown = PdfText(filesDone.last(), page);
+            if (shown.isEmpty()) break;
+            if (shown.contains(text)) return page;
+        }
+        return 0;
+    }
+};
+
+// How a person reaches an entry of the outline once the panel shows and has
+// the focus.
+struct OutlineJump {
+    const char* name;
+    std::function<void(QListView& outline)> reach;
+    const char* system;  // the system reached
+};
+
+void PrintTo(const OutlineJump& j, std::ostream* os) { *os << j.name; }
+
+class PreviewOutline : public SidePanel, public ::testing::WithParamInterface<OutlineJump> {};
+
+// F4 shows the panel, F6 takes the focus there, Alt+S the outline; the entry
+// reached turns the pages to where its system's heading is, highlighted.
+TEST_P(PreviewOutline, TurnsToThePageWhereTheSystemStarts) {
+    AddGroupedReport("Sistemas", kSevenSystems);
+    const QString system = GetParam().system;
+    const int expected = PdfPageHolding("Sistemas", "Sistema: " + system);
+    ASSERT_GT(expected, 2) << "the system starts past the first pages";
+    Interactive();
+    int current = 0;
+    int highlighted = 0;
+    QString entry;
+    answer = [&](QDialog& dialog) {
+        return PressInPreview(dialog, [&](PreviewPages& pages) {
+            auto& preview = *qobject_cast<ReportPreview*>(pages.window());
+            QTest::keyClick(&pages, Qt::Key_F4);
+            QApplication::processEvents();  // the window makes room for the panel
+            QTest::keyClick(&pages, Qt::Key_F6);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::AltModifier);
+            auto* outline = qobject_cast<QListView*>(QApplication::focusWidget());
+            EXPECT_TRUE(outline && outline->accessibleName() == "Sumário do relatório");
+            if (!outline) return;
+            GetParam().reach(*outline);
+            QApplication::processEvents();
+            current = pages.CurrentPage();
+            highlighted = pages.HighlightedPage();
+            entry = outline->currentIndex().data().toString();
+            EXPECT_EQ(Outline(preview, 0), "Sistema 0 — página 1");
+            EXPECT_EQ(outline->model()->rowCount(), 7);
+        });
+    };
+    QTest::mouseClick(OpenFor("Sistemas").sbtPreview, Qt::LeftButton);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(" | ").toStdString();
+    EXPECT_EQ(current, expected);
+    EXPECT_EQ(highlighted, expected) << "the heading highlighted";
+    EXPECT_EQ(entry, QString("%1 — página %2").arg(system).arg(expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, PreviewOutline,
+    ::testing::Values(
+        OutlineJump{"ThirdByArrowsAndEnter",
+                    [](QListView& outline) {
+                        QTest::keyClick(&outline, Qt::Key_Down);
+                        QTest::keyClick(&outline, Qt::Key_Down);
+                        QTest::keyClick(&outline, Qt::Key_Return);
+                    },
+                    "Sistema 2"},
+        // PgDn moves in the list, not the pages (the preview's key elsewhere).
+        OutlineJump{"LastByPgDn",
+                    [](QListView& outline) {
+                        QTest::keyClick(&outline, Qt::Key_PageDown);
+                        QTest::keyClick(&outline, Qt::Key_Enter);
+                    },
+                    "Sistema 6"},
+        OutlineJump{"FourthByClick",
+                    [](QListView& outline) {
+                        const QRect place = outline.visualRect(outline.model()->index(3, 0));
+                        QTest::mouseClick(outline.viewport(), Qt::LeftButton, {}, place.center());
+                    },
+                    "Sistema 3"}),
+    [](const ::testing::TestParamInfo<OutlineJump>& info) { return std::string(info.param.name); });
+
+// The thumbnails of thousands of pages: only those in view are painted, and
+// activating one turns the pages to it; the page on view is the one
+// selected.
+struct ThumbnailTurn {
+    const char* name;
+    std::function<void(QListView& thumbnails)> activate;
+    std::function<int(int pages)> page;  // the page turned to
+};
+
+void PrintTo(const ThumbnailTurn& t, std::ostream* os) { *os << t.name; }
+
+class PreviewThumbnails : public SidePanel, public ::testing::WithParamInterface<ThumbnailTurn> {};
+
+TEST_P(PreviewThumbnails, PaintOnlyThoseInViewAndTurnThePages) {
+    AddReport("Milhares", kThousandsOfPages);
+    Interactive();
+    int painted = -1;
+    int pageCount = 0;
+    int current = 0;
+    int selected = 0;
+    answer = [&](QDialog& dialog) {
+        return PressInPreview(dialog, [&](PreviewPages& pages) {
+            auto& preview = *qobject_cast<ReportPreview*>(pages.window());
+            pageCount = pages.PageCount();
+            // Activated at once, before the window makes room for the panel:
+            // the pages, narrowed then, stay on the page turned to.
+            QTest::keyClick(&pages, Qt::Key_F4);
+            QTest::keyClick(&pages, Qt::Key_F6);
+            auto* thumbnails = qobject_cast<QListView*>(QApplication::focusWidget());
+            EXPECT_TRUE(thumbnails && thumbnails->accessibleName() == "Miniaturas das páginas");
+            if (!thumbnails) return;
+            EXPECT_EQ(thumbnails->currentIndex().data(Qt::AccessibleTextRole).toString(), "Página 1");
+            GetParam().activate(*thumbnails);
+            thumbnails->viewport()->repaint();
+            QApplication::processEvents();
+            current = pages.CurrentPage();
+            painted = preview.SidePanel().ThumbnailsPainted();
+            // Back to the pages: turning them moves the selection along.
+            QTest::keyClick(thumbnails, Qt::Key_F6);
+            EXPECT_TRUE(pages.hasFocus());
+            QTest::keyClick(&pages, Qt::Key_Home, Qt::ControlModifier);
+            selected = thumbnails->currentIndex().row() + 1;
+        });
+    };
+    QTest::mouseClick(OpenFor("Milhares").sbtPreview, Qt::LeftButton);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(" | ").toStdString();
+    ASSERT_GT(pageCount, 1000);
+    EXPECT_EQ(current, GetParam().page(pageCount));
+    EXPECT_GT(painted, 0);
+    EXPECT_LE(painted, 30) << "thumbnails painted for " << pageCount << " pages";
+    EXPECT_EQ(selected, 1) << "Ctrl+Home in the pages selects the first thumbnail";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, PreviewThumbnails,
+    ::testing::Values(
+        ThumbnailTurn{"LastByEndAndEnter",
+                      [](QListView& thumbnails) {
+                          QTest::keyClick(&thumbnails, Qt::Key_End);
+                          QTest::keyClick(&thumbnails, Qt::Key_Return);
+                      },
+                      [](int pages) { return pages; }},
+        ThumbnailTurn{"ThirdByClick",
+                      [](QListView& thumbnails) {
+                          QTest::keyClick(&thumbnails, Qt::Key_Down);
+                          QTest::keyClick(&thumbnails, Qt::Key_Down);
+                          const QRect place = thumbnails.visualRect(thumbnails.currentIndex());
+                          QTest::keyClick(&thumbnails, Qt::Key_Up);
+                          QTest::mouseClick(thumbnails.viewport(), Qt::LeftButton, {}, place.center());
+                      },
+                      [](int) { return 3; }}),
+    [](const ::testing::TestParamInfo<ThumbnailTurn>& info) { return std::string(info.param.name); });
+
+// The outline of a report still read lists the systems laid out so far, and
+// grows as more arrive.
+TEST_F(SidePanel, OutlineGrowsWhileTheReportIsRead) {
+    AddGroupedReport("Devagar", kTrickling);
+    Interactive();
+    int first = 0;
+    int later = 0;
+    bool reading = false;
+    QString firstEntry;
+    answer = [&](QDialog& dialog) {
+        auto* preview = qobject_cast<ReportPreview*>(&dialog);
+        if (!preview) return int(QDialog::Rejected);
+        ShowActive(*preview);
+        QTest::keyClick(&preview->Pages(), Qt::Key_F4);
+        QTest::keyClick(&preview->Pages(), Qt::Key_S, Qt::AltModifier);
+        const QAbstractItemModel* outline = PanelList(*preview, "Sumário do relatório")->model();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return outline->rowCount() > 0; }, 20000));
+        first = outline->rowCount();
+        firstEntry = Outline(*preview, 0);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return outline->rowCount() > first; }, 20000));
+        later = outline->rowCount();
+        reading = !PrintAction(*preview)->isEnabled();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        return preview->result();
+    };
+    QTest::mouseClick(OpenFor("Devagar").sbtPreview, Qt::LeftButton);
+    EXPECT_GT(first, 0);
+    EXPECT_GT(later, first);
+    EXPECT_TRUE(reading) << "still read when the outline grew";
+    EXPECT_EQ(firstEntry, "Sistema 0 — página 1");
+}
+
+// Shown in one preview, with the outline: so the next preview opens.
+TEST_F(SidePanel, ShownAndItsTabAreRememberedForTheNextPreview) {
+    AddGroupedReport("Sistemas", kSevenSystems);
+    QTemporaryDir state;
+    HostConfig::Instance().previewStateFile = state.filePath("rclhost/visualizacao.json");
+    Interactive();
+    QList<bool> shown;
+    QStringList tabs;
+    int previews = 0;
+    answer = [&](QDialog& dialog) {
+        return PressInPreview(dialog, [&](PreviewPages& pages) {
+            auto& panel = qobject_cast<ReportPreview*>(pages.window())->SidePanel();
+            shown << panel.isVisible();
+            tabs << panel.tabText(panel.currentIndex()).remove('&');
+            if (previews++ == 0) {
+                QTest::keyClick(&pages, Qt::Key_F4);
+                QTest::keyClick(&pages, Qt::Key_S, Qt::AltModifier);
+            }
+        });
+    };
+    TfrmLimpDados& s = OpenFor("Sistemas");
+    QTest::mouseClick(s.sbtPreview, Qt::LeftButton);
+    QTest::mouseClick(s.sbtPreview, Qt::LeftButton);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(" | ").toStdString();
+    EXPECT_EQ(shown, (QList<bool>{false, true}));
+    EXPECT_EQ(tabs, (QStringList{"Páginas", "Sumário"}));
 }
 
 }  // namespace
