@@ -170,12 +170,13 @@ cairo_status_t WriteToSink(void* closure, const unsigned char* data, unsigned in
 }
 
 // A text shaped by cairo: its glyphs from the origin, and how they map to
-// its UTF-8 bytes (which keeps the text extractable).
+// its UTF-8 bytes (which keeps the text extractable). cairo's own shaping
+// keeps the text's order (no clusters backwards), so texts shaped apart can
+// be shown together.
 struct Shaped {
     QByteArray utf8;
     std::vector<cairo_glyph_t> glyphs;
     std::vector<cairo_text_cluster_t> clusters;
-    cairo_text_cluster_flags_t flags{};
 };
 
 // Draws page commands on a PDF surface, a font a page role, each text
@@ -201,28 +202,36 @@ public:
         for (cairo_scaled_font_t* font : fonts_) cairo_.scaled_font_destroy(font);
     }
 
+    // Rules of one thickness in one path, and consecutive texts of one font
+    // in one showing: a page is a handful of operations for the PDF surface
+    // to record and analyse instead of hundreds, the reading order kept.
     void Draw(const PageCommands& page) {
-        for (const PageCommands::Line& line : page.lines) {
-            cairo_.set_line_width(cr_, line.thickness);
-            cairo_.move_to(cr_, line.x1, line.y1);
-            cairo_.line_to(cr_, line.x2, line.y2);
+        const std::vector<PageCommands::Line>& lines = page.lines;
+        for (std::size_t i = 0; i < lines.size();) {
+            const double thickness = lines[i].thickness;
+            cairo_.set_line_width(cr_, thickness);
+            for (; i < lines.size() && lines[i].thickness == thickness; ++i) {
+                cairo_.move_to(cr_, lines[i].x1, lines[i].y1);
+                cairo_.line_to(cr_, lines[i].x2, lines[i].y2);
+            }
             cairo_.stroke(cr_);
         }
         int current = -1;
         for (const PageCommands::Run& run : page.runs) {
             const int role = static_cast<int>(run.font);
-            if (role != current) cairo_.set_scaled_font(cr_, fonts_[role]);
-            current = role;
-            const Shaped& shaped = Shape(role, run.text);
-            placed_.assign(shaped.glyphs.begin(), shaped.glyphs.end());
-            for (cairo_glyph_t& glyph : placed_) {
-                glyph.x += run.x;
-                glyph.y += run.y;
+            if (role != current) {
+                Show();
+                cairo_.set_scaled_font(cr_, fonts_[role]);
+                current = role;
             }
-            cairo_.show_text_glyphs(cr_, shaped.utf8.constData(), static_cast<int>(shaped.utf8.size()),
-                                    placed_.data(), static_cast<int>(placed_.size()), shaped.clusters.data(),
-                                    static_cast<int>(shaped.clusters.size()), shaped.flags);
+            const Shaped& shaped = Shape(role, run.text);
+            if (shaped.clusters.empty()) continue;
+            utf8_.append(shaped.utf8);
+            for (const cairo_glyph_t& glyph : shaped.glyphs)
+                placed_.push_back({glyph.index, glyph.x + run.x, glyph.y + run.y});
+            clusters_.insert(clusters_.end(), shaped.clusters.begin(), shaped.clusters.end());
         }
+        Show();
     }
 
 private:
@@ -240,9 +249,11 @@ private:
         int glyphCount = 0;
         cairo_text_cluster_t* clusters = nullptr;
         int clusterCount = 0;
+        cairo_text_cluster_flags_t flags{};
         if (cairo_.scaled_font_text_to_glyphs(fonts_[role], 0, 0, shaped.utf8.constData(),
                                               static_cast<int>(shaped.utf8.size()), &glyphs, &glyphCount, &clusters,
-                                              &clusterCount, &shaped.flags) == CAIRO_STATUS_SUCCESS) {
+                                              &clusterCount, &flags) == CAIRO_STATUS_SUCCESS &&
+            flags == 0) {
             shaped.glyphs.assign(glyphs, glyphs + glyphCount);
             shaped.clusters.assign(clusters, clusters + clusterCount);
         }
@@ -251,11 +262,25 @@ private:
         return *cache.emplace(text, std::move(shaped));
     }
 
+    // Shows the texts gathered so far, in the current font.
+    void Show() {
+        if (!placed_.empty())
+            cairo_.show_text_glyphs(cr_, utf8_.constData(), static_cast<int>(utf8_.size()), placed_.data(),
+                                    static_cast<int>(placed_.size()), clusters_.data(),
+                                    static_cast<int>(clusters_.size()), cairo_text_cluster_flags_t{});
+        utf8_.clear();
+        placed_.clear();
+        clusters_.clear();
+    }
+
     cairo_t* cr_;
     const CairoLibrary& cairo_;
     std::array<cairo_scaled_font_t*, kPageFonts> fonts_{};
     std::array<QHash<QString, Shaped>, kPageFonts> shaped_;
+    // What Show shows next: the texts, their glyphs where they go, clusters.
+    QByteArray utf8_;
     std::vector<cairo_glyph_t> placed_;
+    std::vector<cairo_text_cluster_t> clusters_;
 };
 
 // The surface and its context, destroyed in every case.
