@@ -326,7 +326,10 @@ void Write(const ReportRenderer& renderer, const QString& title, QIODevice& devi
             if (progress) progress(n);
             drawer.Draw(pages.Take(n));
             cairo.show_page(document.cr);
-            if (cairo.status(document.cr) != CAIRO_STATUS_SUCCESS) break;
+            // A device that refused bytes: the rest would go nowhere.
+            if (cairo.status(document.cr) != CAIRO_STATUS_SUCCESS ||
+                cairo.surface_status(surface) != CAIRO_STATUS_SUCCESS)
+                break;
         }
     } catch (...) {
         sink.stopped = true;

@@ -181,8 +181,11 @@
 //   PDF library not installed: a file      "Não foi possível gravar <folder>: a biblioteca the screen, the dates; no
 //     that is no library, or a library       de PDF (libcairo.so.2) não está instalada."     PDF, no temporary file
 //     without cairo's functions
-//   full disk while the PDF is written     the rows OutputFull, OutputReadOnly of          what was there
+//   disk full before the PDF, or read-only the rows OutputFull, OutputReadOnly of          what was there
 //                                            HostileDisk (the PDF of kCorrectPeriod)
+//   disk that fills while the PDF is       "Não foi possível gravar <folder>...: o disco   what was there, nothing of
+//     written (room for its start only)      está cheio."                                    the PDF; the dates
+//     (many pages: PdfPagesFullDisk in tests/host/test_pdf_pages.cpp)
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -2611,5 +2614,26 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(PdfLibrary{"NotALibrary", {}},
                       PdfLibrary{"AnotherLibrary", QStringLiteral("/usr/lib/x86_64-linux-gnu/libsqlite3.so.0")}),
     [](const ::testing::TestParamInfo<PdfLibrary>& info) { return std::string(info.param.name); });
+
+// A disk that fills while the PDF is being written (room for its start,
+// not for its end): the PDF is refused naming the disk, nothing of it is
+// left beside what was there.
+TEST(HostileFullDiskWhileWritingPdf, SaysTheDiskIsFullAndLeavesNothing) {
+    SmallFileSystem disk(512);
+    if (!disk.Mounted()) GTEST_SKIP() << disk.Why().toStdString();
+    HostWorkspace workspace;
+    const QString folder = disk.Path() + "/out";
+    ASSERT_TRUE(QDir().mkpath(folder));
+    disk.Fill(8 * 1024);
+    const auto before = Contents(disk.Path());
+    const HostRun run = workspace.Run("open\n" + kCorrectPeriod + "state\n", {"--out", folder});
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    const QStringList messages = Messages(run);
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].startsWith(Text("Não foi possível gravar %1").arg(folder))) << messages[0].toStdString();
+    EXPECT_TRUE(messages[0].endsWith(Text("o disco está cheio."))) << messages[0].toStdString();
+    EXPECT_EQ(Contents(disk.Path()), before);
+    EXPECT_EQ(Control(run.Only("state"), "depDtIni")["text"].toString(), "10/03/2025");
+}
 
 }  // namespace

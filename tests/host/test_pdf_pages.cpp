@@ -20,6 +20,7 @@
 #include "ReportRenderer.h"
 #include "ReportTestSupport.h"
 #include "SafeFile.h"
+#include "SmallFileSystem.h"
 #include "SysUtils.h"
 
 namespace {
@@ -240,6 +241,30 @@ TEST_P(PdfPagesCancel, LeavesNoFile) {
     for (int i = 0; i < cancelAt; ++i) expected[static_cast<std::size_t>(i)] = i + 1;
     EXPECT_EQ(seen, expected);
     EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+}
+
+// The disk fills in the middle of a PDF of many pages: the writer stops
+// without a message of its own and the file's commit names the full disk;
+// nothing is left beside what was there.
+TEST(PdfPagesFullDisk, CommitSaysTheDiskIsFullAndNothingIsLeft) {
+    SmallFileSystem disk(1024);
+    if (!disk.Mounted()) GTEST_SKIP() << disk.Why().toStdString();
+    const ReportRenderer renderer(Cleanup(), CleanupRows(6000, 4), "");
+    disk.Fill(128 * 1024);
+    const QStringList before = QDir(disk.Path()).entryList(QDir::Files | QDir::Hidden);
+    const QString path = disk.Path() + "/r.pdf";
+    int written = 0;
+    try {
+        SafeFile file(path);
+        PdfPages::Write(renderer, "r", file.Device(), 1, renderer.PageCount(), [&](int page) { written = page; });
+        file.Commit();
+        FAIL() << "committed on a full disk";
+    } catch (const Exception& error) {
+        EXPECT_EQ(error.Message().toStdString(),
+                  QString::fromUtf8("Não foi possível gravar %1: o disco está cheio.").arg(path).toStdString());
+    }
+    EXPECT_GT(written, 1) << "the disk filled before the PDF began";
+    EXPECT_EQ(QDir(disk.Path()).entryList(QDir::Files | QDir::Hidden), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, PdfPagesCancel, ::testing::Values(1, 7, 0),
