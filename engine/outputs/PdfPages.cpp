@@ -307,6 +307,9 @@ void Write(const ReportRenderer& renderer, const QString& title, QIODevice& devi
     const CairoLibrary& cairo = Cairo();
     if (!cairo.loaded)
         throw Exception(QStringLiteral("A biblioteca de PDF (%1) não está instalada.").arg(LibraryFile()));
+    for (const int page : {first, last})
+        if (page < 1 || page > renderer.PageCount() || first > last)
+            throw Exception(QStringLiteral("O relatório não tem a página %1.").arg(page));
     PagesAhead pages(renderer, first, last);
     const QPageLayout layout = renderer.PageLayout();
     const QRectF sheet = layout.fullRect(QPageLayout::Millimeter);

@@ -29,7 +29,8 @@ HOST_EXPORT QString LibraryFile();
 // nothing more is written. Throws Exception when cairo is not Available or
 // fails for a reason of its own; a device that refuses bytes ends the
 // writing early without an exception of its own, and the device's owner
-// names the reason (SafeFile::Commit).
+// names the reason (SafeFile::Commit). A page the report does not have (or
+// a range backwards) throws Exception before anything is written.
 HOST_EXPORT void Write(const ReportRenderer& renderer, const QString& title, QIODevice& device, int first, int last,
                        const std::function<void(int page)>& progress = {});
 

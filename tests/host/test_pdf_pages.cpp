@@ -216,6 +216,21 @@ TEST(PdfPagesText, RangeHoldsItsPagesOnly) {
     EXPECT_EQ(Output("pdfinfo", {dir.filePath("cairo.pdf")}).contains(QRegularExpression("Pages:\\s+2\\n")), true);
 }
 
+// Pages the report does not have: refused before a byte is written.
+class PdfPagesBadRange : public ::testing::TestWithParam<std::pair<int, int>> {};
+
+TEST_P(PdfPagesBadRange, RefusedAndNothingWritten) {
+    const ReportRenderer renderer(Cleanup(), CleanupRows(120, 3), "");
+    ASSERT_EQ(renderer.PageCount(), 3);
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    EXPECT_THROW(PdfPages::Write(renderer, "r", buffer, GetParam().first, GetParam().second), Exception);
+    EXPECT_EQ(buffer.size(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, PdfPagesBadRange,
+                         ::testing::Values(std::pair{0, 1}, std::pair{1, 4}, std::pair{3, 2}, std::pair{4, 4}));
+
 // ---------------------------------------------------------------------------
 // Cancelar while pages are made ahead: the pages asked for came in order up
 // to the cancel, and the SafeFile the PDF went to leaves nothing.
