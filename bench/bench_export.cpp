@@ -11,8 +11,19 @@
 //   mode, writing the same header and the same typed cells (each date text
 //   read into a date cell, the count as a number, the texts as texts), with
 //   nothing else: no formats of width, filter, totals or parameters sheet;
-// - the PDF of the same report (every laid-out page painted into a
-//   QPdfWriter through SafeFile), the export's other way out.
+// - the PDF of the same report, the export's other way out, three ways: the
+//   host's writer (PdfPages: cairo, pages made ahead on the other core,
+//   through SafeFile, as the PDF outputs write it), Qt's PDF engine as the
+//   host wrote it before (every laid-out page painted into a QPdfWriter
+//   through SafeFile), and the floor of Qt's engine: a bare QPdfWriter
+//   program drawing the same cells, already formatted, measured and placed
+//   (the page commands, made before the clock starts), into a plain file;
+//   with each file's size a page.
+//
+// `bench_export --pdf-once=WAY` (pdfpages, qt, floor, or none: the rows and
+// cells made, no PDF) writes one PDF of the rows and prints its pages, for
+// counting instructions a page under callgrind
+// (scripts/bench_pdf_instructions.sh).
 //
 // The rows are made in memory, in the report's shape and order (system,
 // date and time, table, count, user), so that every way out reads the very
@@ -23,15 +34,21 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QPainter>
 #include <QPdfWriter>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <cstring>
+#include <map>
 
 #include "BenchHost.h"
 #include "BenchMain.h"
 #include "BenchMemory.h"
+#include "PageCommands.h"
+#include "PdfPages.h"
 #include "ReportDefinition.h"
 #include "ReportExport.h"
+#include "ReportPainter.h"
 #include "ReportProgressDialog.h"
 #include "ReportRenderer.h"
 #include "SafeFile.h"
@@ -84,6 +101,7 @@ struct Shared {
     ReportData rows;
     ReportRenderer renderer;  // its own copy of the rows, laid out once
     TParams params;
+    std::vector<PageCommands> cells;  // every page's, for the floor (Cells)
 };
 
 Shared& Data() {
@@ -102,10 +120,27 @@ double ProcessCpuSeconds() {
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
+// Every page's cells made once, before the floor's clock starts.
+const std::vector<PageCommands>& Cells(Shared& shared) {
+    if (shared.cells.empty()) {
+        PageComposer composer = shared.renderer.Composer();
+        const int pages = shared.renderer.PageCount();
+        for (int page = 0; page < pages; ++page) shared.cells.push_back(composer.Compose(page, pages));
+    }
+    return shared.cells;
+}
+
+// Each way's file size a page, by its benchmark's name, for the summary.
+std::map<std::string, double>& KbPerPage() {
+    static std::map<std::string, double> sizes;
+    return sizes;
+}
+
 // `write(path)` timed, with its processor time (cpu_s), the peak resident
 // memory above what the rows already hold, and the file's size.
+// A PDF (`way` named) adds its size a page.
 template <class Write>
-void Measure(benchmark::State& state, const char* suffix, Write write) {
+void Measure(benchmark::State& state, const char* suffix, Write write, const char* way = nullptr) {
     Shared& shared = Data();
     const BenchHost host;
     ShowProgressDialogs(false);
@@ -125,6 +160,11 @@ void Measure(benchmark::State& state, const char* suffix, Write write) {
     state.counters["linhas"] = static_cast<double>(shared.rows.RowCount());
     state.counters["pico_extra_MB"] = peak;
     state.counters["arquivo_MB"] = static_cast<double>(QFile(path).size()) / (1024 * 1024);
+    if (way) {
+        const double kb = static_cast<double>(QFile(path).size()) / 1024 / shared.renderer.PageCount();
+        state.counters["KB_pagina"] = kb;
+        KbPerPage()[way] = kb;
+    }
 }
 
 void BM_Export_Xlsx(benchmark::State& state) {
@@ -181,30 +221,92 @@ void BM_Floor_PlainLibxlsxwriter(benchmark::State& state) {
 }
 BENCHMARK(BM_Floor_PlainLibxlsxwriter)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// Every page of the same rows into a PDF through SafeFile, as Imprimir
-// writes it in a scripted run (here on the calling thread: FolderPdfOutput
-// paints on a worker while the caller waits, which costs it nothing more).
-void BM_Pdf(benchmark::State& state) {
-    Measure(state, "pdf", [](Shared& shared, const QString& path) {
-        SafeFile file(path);
-        {
-            QPdfWriter writer(&file.Device());
-            writer.setPageLayout(shared.renderer.PageLayout());
-            shared.renderer.Render(writer);
-        }
-        file.Commit();
-    });
+// The host's PDF writer, as the PDF outputs call it (there on a worker
+// while the caller waits, which costs it nothing more).
+void WritePdfPages(Shared& shared, const QString& path) {
+    SafeFile file(path);
+    PdfPages::Write(shared.renderer, shared.report.title, file.Device(), 1, shared.renderer.PageCount());
+    file.Commit();
 }
+
+// Every page into Qt's PDF engine through SafeFile, as the host wrote its
+// PDFs before PdfPages (and still paints a printer).
+void WriteQtPdf(Shared& shared, const QString& path) {
+    SafeFile file(path);
+    {
+        QPdfWriter writer(&file.Device());
+        writer.setPageLayout(shared.renderer.PageLayout());
+        shared.renderer.Render(writer);
+    }
+    file.Commit();
+}
+
+// The floor of Qt's engine: the cells as they are, drawn into a plain file.
+void WriteFloorPdf(Shared& shared, const QString& path) {
+    const std::vector<PageCommands>& cells = Cells(shared);
+    QPdfWriter writer(path);
+    writer.setPageLayout(shared.renderer.PageLayout());
+    QPainter painter(&writer);  // at the paint rect's corner, as Render paints
+    for (std::size_t page = 0; page < cells.size(); ++page) {
+        if (page > 0) writer.newPage();
+        PaintPageCommands(cells[page], painter);
+    }
+}
+
+void BM_PdfPages(benchmark::State& state) { Measure(state, "pdf", WritePdfPages, "PdfPages"); }
+BENCHMARK(BM_PdfPages)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_Pdf(benchmark::State& state) { Measure(state, "pdf", WriteQtPdf, "Qt"); }
 BENCHMARK(BM_Pdf)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_Floor_PlainQPdfWriter(benchmark::State& state) {
+    Cells(Data());
+    Measure(state, "pdf", WriteFloorPdf, "piso");
+}
+BENCHMARK(BM_Floor_PlainQPdfWriter)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// --pdf-once=WAY: one PDF the way named, after the rows and the cells.
+int WriteOnce(const QString& way) {
+    const std::map<QString, void (*)(Shared&, const QString&)> ways = {
+        {"pdfpages", WritePdfPages}, {"qt", WriteQtPdf}, {"floor", WriteFloorPdf}, {"none", nullptr}};
+    const auto found = ways.find(way);
+    if (found == ways.end()) {
+        std::fprintf(stderr, "--pdf-once espera pdfpages, qt, floor ou none: '%s'\n", qPrintable(way));
+        return 1;
+    }
+    Shared& shared = Data();
+    Cells(shared);
+    QTemporaryDir dir;
+    if (found->second) found->second(shared, dir.filePath("saida.pdf"));
+    std::printf("paginas %d\n", shared.renderer.PageCount());
+    return 0;
+}
+
+// What the summary adds to the targets: the PDF's size a page, each way.
+void PrintSizes() {
+    const auto& sizes = KbPerPage();
+    const auto ours = sizes.find("PdfPages");
+    const auto qt = sizes.find("Qt");
+    if (ours == sizes.end() || qt == sizes.end()) return;
+    std::printf("PDF por página: PdfPages %.2f KB, Qt %.2f KB: %.2fx (alvo: até 0.50x)\n", ours->second,
+                qt->second, ours->second / qt->second);
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    return RunBenchmarks(argc, argv,
+    if (argc > 1 && QByteArray(argv[1]).startsWith("--pdf-once="))
+        return WriteOnce(QString::fromLatin1(argv[1] + std::strlen("--pdf-once=")));
+    const int status = RunBenchmarks(argc, argv,
                          {{"XLSX / libxlsxwriter puro (o piso)", "BM_Export_Xlsx",
                            "BM_Floor_PlainLibxlsxwriter", 1.3},
-                          {"XLSX / PDF", "BM_Export_Xlsx", "BM_Pdf", 1.0},
-                          {"CSV / PDF", "BM_Export_Csv", "BM_Pdf", 1.0}});
+                          {"XLSX / PDF", "BM_Export_Xlsx", "BM_PdfPages", 1.0},
+                          {"CSV / PDF", "BM_Export_Csv", "BM_PdfPages", 1.0},
+                          {"PDF: PdfPages / Qt como antes", "BM_PdfPages", "BM_Pdf", 0.5},
+                          {"PDF: PdfPages / QPdfWriter puro (o piso de Qt)", "BM_PdfPages",
+                           "BM_Floor_PlainQPdfWriter", 0.6}});
+    PrintSizes();
+    return status;
 }

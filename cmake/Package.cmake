@@ -14,6 +14,8 @@ set(RCLHOST_RUNTIME_PACKAGES
   libpq5                 # libpq, opened when a report on a server is cancelled
   libcups2               # the print system's client, opened when a report is printed
   libxlsxwriter4         # libxlsxwriter, opened when a report is exported as XLSX
+  libcairo2              # cairo, opened when a report's PDF is written (files, printing)
+  fonts-dejavu-core      # the sans ("Sans Serif") the report pages and their PDFs are drawn in
 )
 
 install(TARGETS rclhost RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})

@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "DateUtils.h"
+#include "PageCommands.h"
 #include "ReportPainter.h"
 #include "SysUtils.h"
 
@@ -133,4 +134,9 @@ QImage ReportRenderer::PageImage(int number, int dpi) const {
     ReportPainter(report_, data_, *layout_, parametersLine_, painter, notice_)
         .PaintPage(number - 1, Finished() ? PageCount() : 0);
     return image;
+}
+
+PageComposer ReportRenderer::Composer() const {
+    if (!layout_) throw Exception(QStringLiteral("O relatório ainda não tem páginas."));
+    return {report_, data_, *layout_, parametersLine_, notice_};
 }

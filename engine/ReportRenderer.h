@@ -16,6 +16,7 @@
 #include "ReportFormat.h"
 #include "ReportLayout.h"
 
+class PageComposer;
 class QPagedPaintDevice;
 class QPainter;
 
@@ -65,6 +66,10 @@ public:
     // Page `number` (from 1) alone, as an image of the whole sheet at `dpi`
     // on white. Throws Exception for a page that is not complete.
     QImage PageImage(int number, int dpi = 96) const;
+    // What makes the complete pages' drawing commands (for an output that
+    // draws them itself, as the PDF writer does); one for each thread, used
+    // while this renderer lives.
+    PageComposer Composer() const;
 
     // Where row `row` (of Data()) shows: its page (from 1; 0 while the row
     // is on no complete page) and its line across the page, in millimetres

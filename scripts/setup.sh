@@ -11,7 +11,7 @@ packages=(
   dpkg-dev libqt6svg6 qt6-translations-l10n fonts-liberation2
   libqt6sql6-psql libpq-dev postgresql lintian
   libcups2-dev cups-daemon
-  libxlsxwriter-dev python3-openpyxl
+  libxlsxwriter-dev python3-openpyxl libcairo2-dev
   valgrind
   at-spi2-core python3-pyatspi xvfb
 )

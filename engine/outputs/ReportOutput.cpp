@@ -9,7 +9,6 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QRadioButton>
@@ -21,6 +20,7 @@
 
 #include "Forms.h"
 #include "OnDemandLibrary.h"
+#include "PdfPages.h"
 #include "ReportExport.h"
 #include "ReportJob.h"
 #include "ReportProgressDialog.h"
@@ -155,18 +155,22 @@ std::pair<int, int> ChosenPages(const QPrinter& printer, int pages, int current)
     }
 }
 
-// Pages `first` to `last` into `file` as a PDF, with "<doing>: página n de m".
+// Pages `first` to `last` into `file` as a PDF (PdfPages), with "<doing>:
+// página n de m".
 void PaintPdf(const ReportRenderer& renderer, const ReportDefinition& report, SafeFile& file, QWidget* host,
               const QString& doing, int first, int last) {
-    PaintInBackground(report, host, doing, first, last,
-                      [&](const std::function<void(int)>& progress) {
-                          QPdfWriter writer(&file.Device());
-                          writer.setTitle(report.title);
-                          writer.setCreator(QStringLiteral("Relatórios"));
-                          writer.setPageLayout(renderer.PageLayout());
-                          renderer.Render(writer, first, last, progress);
-                      });
+    PaintInBackground(report, host, doing, first, last, [&](const std::function<void(int)>& progress) {
+        PdfPages::Write(renderer, report.title, file.Device(), first, last, progress);
+    });
     file.Commit();
+}
+
+// Before anything is asked or made: a PDF needs cairo; `where` is what the
+// message names.
+void CheckPdfLibrary(const QString& where) {
+    if (!PdfPages::Available())
+        throw Exception(QStringLiteral("Não foi possível gravar %1: a biblioteca de PDF (%2) não está instalada.")
+                            .arg(QDir::toNativeSeparators(where), PdfPages::LibraryFile()));
 }
 
 // The print system's functions the host calls, from its client library,
@@ -246,6 +250,7 @@ FolderPdfOutput::FolderPdfOutput(QString folder, QString name, bool keepsRows)
 
 QString FolderPdfOutput::Take(ReportJob& job, QWidget* host) {
     const ReportDefinition& report = job.Report();
+    CheckPdfLibrary(folder_);
     SafeFile file = SafeFile::ClaimNew(OutputFolder(folder_), [&](int n) {
         return QStringLiteral("%1-%2-%3.pdf").arg(report.code, name_).arg(n);
     });
@@ -256,6 +261,7 @@ QString FolderPdfOutput::Take(ReportJob& job, QWidget* host) {
 QString AskedPdfOutput::Take(ReportJob& job, QWidget* host) {
     const auto [path, chosen] = AskPdfFile(job, current_, host);
     if (path.isEmpty()) Abort();
+    CheckPdfLibrary(path);
     SafeFile file(path);
     PaintPdf(job.Renderer(), job.Report(), file, host, kWritingPdf, chosen.first, chosen.second);
     return path;
@@ -278,12 +284,17 @@ QString PrinterOutput::Take(ReportJob& job, QWidget* host) {
     const int first = chosen.first;
     const int last = chosen.second;
     if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()) {
+        CheckPdfLibrary(printer.outputFileName());
         SafeFile file(printer.outputFileName());
         PaintPdf(renderer, report, file, host, kWritingPdf, first, last);
         return printer.outputFileName();
     }
     // Every page is spooled before the print system hears of the job, so a
     // cancel, a failure or a host that dies on the way prints nothing.
+    if (!PdfPages::Available())
+        throw Exception(QStringLiteral("Não foi possível imprimir em %1: a biblioteca de PDF (%2) não está "
+                                       "instalada; nada foi impresso.")
+                            .arg(printer.printerName(), PdfPages::LibraryFile()));
     const QTemporaryDir spool = SpoolFolder();
     SafeFile file(spool.filePath(QStringLiteral("relatorio.pdf")));
     PaintPdf(renderer, report, file, host, QStringLiteral("Imprimindo"), first, last);

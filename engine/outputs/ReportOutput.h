@@ -36,8 +36,10 @@ public:
 
 // The pages below are painted on a thread of their own while the host
 // answers, with progress ("Gerando o arquivo PDF: página n de m") and
-// Cancel. A PDF is written through SafeFile: a cancelled or failed one leaves
-// no file, and an earlier file of that name stays as it was.
+// Cancel. A PDF is written by cairo (PdfPages) through SafeFile: a cancelled
+// or failed one leaves no file, and an earlier file of that name stays as it
+// was; without cairo the action is refused, naming the library, before
+// anything is asked or written.
 
 // Asks where ("Salvar relatório em PDF"; EAbort when the user cancels) and
 // writes the pages chosen there. The name offered, in the home folder, is the

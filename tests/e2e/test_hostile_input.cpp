@@ -180,6 +180,16 @@
 //   find text of 300 characters typed      the first 200 in the field; "Nenhuma          the pages, the page on view
 //     or pasted                              ocorrência"
 //   find text of combining marks only      "Nenhuma ocorrência"; nothing highlighted       the pages, the page on view
+//
+// The PDF writer's library (cairo, opened when the first PDF is written):
+//   PDF library not installed: a file      "Não foi possível gravar <folder>: a biblioteca the screen, the dates; no
+//     that is no library, or a library       de PDF (libcairo.so.2) não está instalada."     PDF, no temporary file
+//     without cairo's functions
+//   disk full before the PDF, or read-only the rows OutputFull, OutputReadOnly of          what was there
+//                                            HostileDisk (the PDF of kCorrectPeriod)
+//   disk that fills while the PDF is       "Não foi possível gravar <folder>...: o disco   what was there, nothing of
+//     written (room for its start only)      está cheio."                                    the PDF; the dates
+//     (many pages: PdfPagesFullDisk in tests/host/test_pdf_pages.cpp)
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -2525,17 +2535,21 @@ INSTANTIATE_TEST_SUITE_P(Table, HostileRememberKey,
 // A library the host opens only when it needs it, missing or broken on the
 // user's machine: the action says which and why, and the rest works.
 
+// A run that finds the libraries of `libraries` first.
+HostRun RunWithLibraries(const HostWorkspace& workspace, const QString& script, const QTemporaryDir& libraries) {
+    const std::unique_ptr<QProcess> host = workspace.Start(script, {}, [&](QProcess& process) {
+        QProcessEnvironment environment = process.processEnvironment();
+        environment.insert("LD_LIBRARY_PATH", libraries.path());
+        process.setProcessEnvironment(environment);
+    });
+    return HostWorkspace::Finish(*host);
+}
+
 TEST(HostileMissingLibrary, SpreadsheetLibraryNotInstalledIsSaidAndCsvStillWorks) {
     HostWorkspace workspace;
     QTemporaryDir libraries;
     WriteFile(libraries.filePath("libxlsxwriter.so.4"), "não é uma biblioteca\n");
-    const std::unique_ptr<QProcess> host =
-        workspace.Start("open\n" + kCorrectPeriod + "export xlsx\nexport csv\n", {}, [&](QProcess& process) {
-            QProcessEnvironment environment = process.processEnvironment();
-            environment.insert("LD_LIBRARY_PATH", libraries.path());
-            process.setProcessEnvironment(environment);
-        });
-    const HostRun run = HostWorkspace::Finish(*host);
+    const HostRun run = RunWithLibraries(workspace, "open\n" + kCorrectPeriod + "export xlsx\nexport csv\n", libraries);
     ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
     EXPECT_EQ(run.Only("message")["text"].toString(),
               Text("Não foi possível gravar %1: a biblioteca de planilhas (libxlsxwriter.so.4) não está instalada.")
@@ -2637,5 +2651,62 @@ INSTANTIATE_TEST_SUITE_P(
         BrokenPanelState{"Fifo", [](const QString& f) { mkfifo(QFile::encodeName(f).constData(), 0600); }, true},
         BrokenPanelState{"Folder", [](const QString& f) { QDir().mkpath(f); }, false}),
     [](const ::testing::TestParamInfo<BrokenPanelState>& info) { return std::string(info.param.name); });
+
+// The PDF writer's library missing or not what its name says: the PDF is
+// refused naming it, nothing is left in the output folder, and the screen
+// keeps what was typed.
+
+struct PdfLibrary {
+    const char* name;
+    QString file;  // what the host finds as libcairo.so.2: empty for text
+};
+
+void PrintTo(const PdfLibrary& row, std::ostream* os) { *os << row.name; }
+
+class HostileMissingPdfLibrary : public ::testing::TestWithParam<PdfLibrary> {};
+
+TEST_P(HostileMissingPdfLibrary, PdfRefusedNamingItAndTheScreenKept) {
+    HostWorkspace workspace;
+    QTemporaryDir libraries;
+    const QString fake = libraries.filePath("libcairo.so.2");
+    if (GetParam().file.isEmpty())
+        WriteFile(fake, "não é uma biblioteca\n");
+    else
+        ASSERT_TRUE(QFile::copy(GetParam().file, fake)) << GetParam().file.toStdString();
+    const HostRun run = RunWithLibraries(workspace, "open\n" + kCorrectPeriod + "state\n", libraries);
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    EXPECT_EQ(run.Only("message")["text"].toString(),
+              Text("Não foi possível gravar %1: a biblioteca de PDF (libcairo.so.2) não está instalada.")
+                  .arg(QDir::toNativeSeparators(workspace.Output())));
+    EXPECT_EQ(QDir(workspace.Output()).entryList(QDir::Files | QDir::Hidden), QStringList{});
+    EXPECT_EQ(Control(run.Only("state"), "depDtIni")["text"].toString(), "10/03/2025");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, HostileMissingPdfLibrary,
+    ::testing::Values(PdfLibrary{"NotALibrary", {}},
+                      PdfLibrary{"AnotherLibrary", QStringLiteral("/usr/lib/x86_64-linux-gnu/libsqlite3.so.0")}),
+    [](const ::testing::TestParamInfo<PdfLibrary>& info) { return std::string(info.param.name); });
+
+// A disk that fills while the PDF is being written (room for its start,
+// not for its end): the PDF is refused naming the disk, nothing of it is
+// left beside what was there.
+TEST(HostileFullDiskWhileWritingPdf, SaysTheDiskIsFullAndLeavesNothing) {
+    SmallFileSystem disk(512);
+    if (!disk.Mounted()) GTEST_SKIP() << disk.Why().toStdString();
+    HostWorkspace workspace;
+    const QString folder = disk.Path() + "/out";
+    ASSERT_TRUE(QDir().mkpath(folder));
+    disk.Fill(8 * 1024);
+    const auto before = Contents(disk.Path());
+    const HostRun run = workspace.Run("open\n" + kCorrectPeriod + "state\n", {"--out", folder});
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    const QStringList messages = Messages(run);
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].startsWith(Text("Não foi possível gravar %1").arg(folder))) << messages[0].toStdString();
+    EXPECT_TRUE(messages[0].endsWith(Text("o disco está cheio."))) << messages[0].toStdString();
+    EXPECT_EQ(Contents(disk.Path()), before);
+    EXPECT_EQ(Control(run.Only("state"), "depDtIni")["text"].toString(), "10/03/2025");
+}
 
 }  // namespace
