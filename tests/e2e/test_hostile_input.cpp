@@ -176,6 +176,18 @@
 //   find text of 300 characters typed      the first 200 in the field; "Nenhuma          the pages, the page on view
 //     or pasted                              ocorrência"
 //   find text of combining marks only      "Nenhuma ocorrência"; nothing highlighted       the pages, the page on view
+//
+// Previews left open beside the screens (the row of a report asked for while
+// one still reads is PreviewReading.AnotherReportWaitsForTheEndOfTheReading
+// in tests/module/test_preview_windows.cpp, whose reports trickle in):
+//   a ninth preview while eight are open   "Já há 8 visualizações abertas, o máximo.      the eight previews; no query
+//     (Visualizar, Ctrl+F2)                  Feche uma delas para visualizar outro           runs
+//                                            relatório."
+//   a report asked for while a preview     "Aguarde o fim da leitura do relatório aberto   the preview, reading on;
+//     still reads (Visualizar, Ctrl+F2,      na visualização, ou feche-a, para gerar          no second query runs
+//     Ctrl+P)                                outro relatório."
+//   report title of 10,000 characters,     the preview's title: the first 120              the definition
+//     of line breaks, or empty               characters and "…", one line, or the code
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -194,11 +206,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTextBrowser>
 #include <QTextDocument>
@@ -237,6 +251,8 @@
 #include "ReportDefinition.h"
 #include "ReportDesigner.h"
 #include "ReportExport.h"
+#include "ReportJob.h"
+#include "ReportPreview.h"
 #include "ReportOutputChoice.h"
 #include "ReportSpy.h"
 #include "ReportWorker.h"
@@ -2563,5 +2579,75 @@ TEST_F(HostileReports, SqliteOwnQueryTextRunsAndIsCheckedAsSqlIs) {
     ASSERT_EQ(run.Events("report").size(), 2);
     EXPECT_EQ(run.Events("report")[0]["rows"].toInt(), 2) << "SQLite's own text, not SQL.Strings";
 }
+
+// ---------------------------------------------------------------------------
+// Previews left open beside the screens: at most eight at once.
+
+TEST_F(HostileScreen, NinthPreviewIsRefusedWhileEightAreOpen) {
+    ASSERT_TRUE(CreateSqliteDatabase(HostConfig::Instance().databaseName, REPORTS_DIR, true));
+    folder_.reset();
+    QList<QPointer<QWidget>> previews;
+    Application->SetWindowHook([&](QWidget& window) {
+        previews << &window;
+        window.show();
+    });
+    const auto closeAll = qScopeGuard([] {
+        Application->CloseWindows();
+        Application->SetWindowHook(nullptr);
+    });
+    int queries = 0;
+    spy.paramsReady = [&](const TParams&) { ++queries; };
+    QTest::keyClicks(screen->depDtIni, "10032025");
+    QTest::keyClicks(screen->depDtFim, "10032025");
+    for (int i = 0; i < 8; ++i) {
+        QApplication::setActiveWindow(screen);
+        QTest::mouseClick(screen->sbtPreview, Qt::LeftButton);
+        ASSERT_TRUE(QTest::qWaitFor([] { return !ReportJob::AnyReading(); }, 30000));
+    }
+    ASSERT_EQ(previews.size(), 8) << messages.join('\n').toStdString();
+    QApplication::setActiveWindow(screen);
+    QTest::mouseClick(screen->sbtPreview, Qt::LeftButton);
+    QTest::keyClick(screen->depDtFim, Qt::Key_F2, Qt::ControlModifier);
+    const QString refused =
+        Text("Já há 8 visualizações abertas, o máximo. Feche uma delas para visualizar outro relatório.");
+    EXPECT_EQ(messages, QStringList({refused, refused}));
+    EXPECT_EQ(queries, 8) << "no query runs past the limit";
+    EXPECT_EQ(previews.size(), 8);
+    for (const QPointer<QWidget>& preview : previews) EXPECT_TRUE(preview && preview->isVisible());
+
+    QTest::keyClick(previews.first(), Qt::Key_Escape);
+    QApplication::setActiveWindow(screen);
+    QTest::mouseClick(screen->sbtPreview, Qt::LeftButton);
+    EXPECT_EQ(previews.size(), 9) << "one closed, one more opens";
+    EXPECT_EQ(messages.size(), 2);
+}
+
+struct HostileTitle {
+    const char* name;
+    QString title;
+    QString shown;  // after "Visualização - "
+};
+
+void PrintTo(const HostileTitle& t, std::ostream* os) { *os << t.name; }
+
+class HostilePreviewTitle : public ::testing::TestWithParam<HostileTitle> {};
+
+TEST_P(HostilePreviewTitle, IsOneLineOfBoundedLength) {
+    ReportDefinition report;
+    report.code = "RCL047";
+    report.title = GetParam().title;
+    TParams params;
+    params.CreateParam(ftDate, "P_DATAINI").SetValue(VarFromDateTime(EncodeDate(2025, 3, 1)));
+    params.CreateParam(ftDate, "P_DATAFIM").SetValue(VarFromDateTime(EncodeDate(2025, 3, 31)));
+    EXPECT_EQ(ReportExport::DisplayName(report, params), GetParam().shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, HostilePreviewTitle,
+    ::testing::Values(
+        HostileTitle{"TenThousandCharacters", QString(10000, u'x'), QString(119, u'x') + Text("… - 01/03/2025 a 31/03/2025")},
+        HostileTitle{"LineBreaksAndTabs", "Limpeza\n\nde\tDados\r", "Limpeza de Dados - 01/03/2025 a 31/03/2025"},
+        HostileTitle{"Empty", "  ", "RCL047 - 01/03/2025 a 31/03/2025"}),
+    [](const ::testing::TestParamInfo<HostileTitle>& info) { return std::string(info.param.name); });
 
 }  // namespace
