@@ -98,6 +98,7 @@ void HostWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    Application->CloseWindows();
     if (!placementFile_.isEmpty()) {
         try {
             SavePlacement(*this, placementFile_);
@@ -118,31 +119,9 @@ bool HostWindow::ShowHelp(const QString& file, int context) {
         return false;
     }
     if (!help_) help_ = new HelpWindow(this);
-    LendHelpTo(QApplication::activeModalWidget());
     help_->ShowPage(page, HostConfig::Instance().helpDir);
     emit HelpShown(file, context, help_->PageTitle());
     return true;
-}
-
-void HostWindow::LendHelpTo(QWidget* modal) {
-    QWidget* owner = modal ? modal : this;
-    if (help_->parentWidget() == owner) return;
-    const QRect where = help_->geometry();
-    const bool shown = help_->isVisible();
-    help_->setParent(owner, help_->windowFlags());  // hides it
-    help_->setGeometry(where);
-    if (shown) help_->show();
-    if (modal) modal->installEventFilter(this);
-}
-
-bool HostWindow::eventFilter(QObject* watched, QEvent* event) {
-    // Before the modal window goes, and its windows with it.
-    if (event->type() == QEvent::Hide && help_ && watched == help_->parentWidget() &&
-        watched != this) {
-        watched->removeEventFilter(this);
-        LendHelpTo(nullptr);
-    }
-    return QMainWindow::eventFilter(watched, event);
 }
 
 LoadedModule& HostWindow::AddModule(const QString& path) {

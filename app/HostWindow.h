@@ -19,7 +19,9 @@ class HelpWindow;
 //
 // Closing the window (Sair, Alt+F4, the desktop's close button) first closes
 // every screen as its own close button does; while one stays open (its
-// OnClose answered caNone) the host stays open too.
+// OnClose answered caNone) the host stays open too. Then the windows left
+// open beside the screens (previews: TApplication::ShowWindow) close without
+// asking, and their reports stop.
 class HostWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -54,17 +56,12 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void ShowAbout();
     void ListScreens();
     // Closes every screen through its close path; false when one stayed open.
     bool CloseScreens();
-    // A modal window (the report preview) blocks every window but its own,
-    // the help too: while one is open the help window is made one of its
-    // windows, and is given back to the host, as it was, when it hides.
-    void LendHelpTo(QWidget* modal);
 
     QMdiArea* mdiArea_;
     QMenu* modulesMenu_;

@@ -10,6 +10,7 @@ BenchHost::BenchHost() : savedConfig_(HostConfig::Instance()) {
     HostConfig::Instance().reportsDir = QStringLiteral(REPORTS_DIR);
     Application->SetMessageHook([this](TMsgDlgType, const QString& text) { messages_ << text; });
     Application->SetModalHook([](QDialog&) { return int(QDialog::Rejected); });
+    Application->SetWindowHook([](QWidget& window) { window.close(); });
     window_ = std::make_unique<QMainWindow>();
     area_ = new QMdiArea(window_.get());
     window_->setCentralWidget(area_);
@@ -21,6 +22,8 @@ BenchHost::BenchHost() : savedConfig_(HostConfig::Instance()) {
 }
 
 BenchHost::~BenchHost() {
+    Application->CloseWindows();
+    Application->SetWindowHook(nullptr);
     Application->SetMdiArea(nullptr);
     Application->SetMessageHook(nullptr);
     Application->SetModalHook(nullptr);

@@ -312,9 +312,9 @@ using Clock = std::chrono::steady_clock;
 double Seconds(Clock::duration duration) { return std::chrono::duration<double>(duration).count(); }
 
 // The preview as the button opens it: the host's own window, shown.
-ReportPreview* ShownPreview(QDialog& dialog) {
-    auto* preview = qobject_cast<ReportPreview*>(&dialog);
-    if (preview) dialog.show();
+ReportPreview* ShownPreview(QWidget& window) {
+    auto* preview = qobject_cast<ReportPreview*>(&window);
+    if (preview) window.show();
     return preview;
 }
 
@@ -331,13 +331,13 @@ void FirstPagePreview(benchmark::State& state, const Period& period) {
     ReportBench bench(period);
     Clock::time_point shown;
     int pages = 0;
-    Application->SetModalHook([&](QDialog& dialog) {
-        ReportPreview* preview = ShownPreview(dialog);
-        if (!preview) return int(QDialog::Rejected);
+    Application->SetWindowHook([&](QWidget& window) {
+        ReportPreview* preview = ShownPreview(window);
+        if (!preview) return;
         while (preview->Pages().PagesPainted() == 0 && preview->isVisible()) QApplication::processEvents();
         shown = Clock::now();
         pages = preview->Pages().PageCount();
-        return int(QDialog::Rejected);
+        preview->reject();
     });
     TfrmLimpDados& screen = OpenFilledScreen(period);
     for (auto _ : state) {
@@ -395,12 +395,12 @@ void BM_TwoYearPreview_LongestStall(benchmark::State& state) {
     });
     double complete = 0;
     Clock::time_point pressed;
-    Application->SetModalHook([&](QDialog& dialog) {
-        ReportPreview* preview = ShownPreview(dialog);
-        if (!preview) return int(QDialog::Rejected);
+    Application->SetWindowHook([&](QWidget& window) {
+        ReportPreview* preview = ShownPreview(window);
+        if (!preview) return;
         while (!AllLaidOut(*preview) && preview->isVisible()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
         complete = Seconds(Clock::now() - pressed);
-        return int(QDialog::Rejected);
+        preview->reject();
     });
     TfrmLimpDados& screen = OpenFilledScreen(kTwoYears);
     double peak = 0;

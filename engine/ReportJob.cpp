@@ -1,6 +1,7 @@
 #include "ReportJob.h"
 
 #include <QAtomicInt>
+#include <QList>
 #include <QSqlDatabase>
 
 #include "DatabaseKinds.h"
@@ -9,6 +10,12 @@
 #include "ReportSnapshot.h"
 
 namespace {
+
+// The jobs started and not yet gone; only the GUI thread makes and ends jobs.
+QList<const ReportJob*>& StartedJobs() {
+    static QList<const ReportJob*> jobs;
+    return jobs;
+}
 
 // Each job's connection has a name of its own, and goes with the job's thread.
 class ThreadConnection {
@@ -74,7 +81,20 @@ ReportJob::ReportJob(const ReportDefinition& report, const TParams& params, QStr
                                         config.sampleDatabase ? QStringLiteral("Dados de demonstração")
                                                               : QString())}) {}
 
+ReportJob::~ReportJob() { StartedJobs().removeOne(this); }
+
+bool ReportJob::Reading() const {
+    return StartedJobs().contains(this) && !worker_.Ended() && !worker_.Cancelled();
+}
+
+bool ReportJob::AnyReading() {
+    for (const ReportJob* job : StartedJobs())
+        if (job->Reading()) return true;
+    return false;
+}
+
 void ReportJob::Start() {
+    StartedJobs().append(this);
     worker_.SetTimeLimit(
         shared_->config.queryTimeLimit,
         QueryTimeLimitMessage(shared_->report.file, shared_->config.queryTimeLimit));

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "HostConfig.h"
+#include "HostExport.h"
 #include "Params.h"
 #include "ReportDefinition.h"
 #include "ReportQuery.h"
@@ -21,13 +22,24 @@
 // for a lock or does not answer) is abandoned after a moment
 // (ReportWorker::kAbandonAfter): the thread keeps what it uses, ends on its
 // own and closes its connection; nobody hears of it again.
-class ReportJob {
+class HOST_EXPORT ReportJob {
 public:
     // Binds the parameters now, on the calling thread: throws EDatabaseError
     // naming a parameter of the query that `params` lacks.
     ReportJob(const ReportDefinition& report, const TParams& params, QString parametersLine,
               const HostConfig& config);
+    ~ReportJob();
+    ReportJob(const ReportJob&) = delete;
+    ReportJob& operator=(const ReportJob&) = delete;
     void Start();
+
+    // Started, and still reading or laying out its rows: neither ended nor
+    // cancelled.
+    bool Reading() const;
+    // Whether any job alive (on the GUI thread) is reading: a preview left
+    // open while the rest of its report is read is one. One report reads at
+    // a time.
+    static bool AnyReading();
 
     ReportWorker& Worker() { return worker_; }
     const ReportRenderer& Renderer() const { return shared_->renderer; }

@@ -20,38 +20,64 @@
 #include "Forms.h"
 #include "PreviewPages.h"
 #include "PreviewSidePanel.h"
+#include "ReportExport.h"
 #include "ReportFind.h"
 #include "ReportJob.h"
 
-ReportPreview::ReportPreview(ReportJob& job, const ReportDefinition& report, Actions actions, QWidget* host)
-    : QDialog(host), job_(job), actions_(std::move(actions)) {
-    setWindowTitle(QStringLiteral("%1 - Visualizar relatório").arg(report.title));
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    setWindowFlag(Qt::WindowMaximizeButtonHint, true);
-    const ReportRenderer& renderer = job.Renderer();
+namespace {
+
+// The screen a preview over `host` was opened from: a screen window of its
+// own, or else the current screen of the host's MDI area.
+const TForm* ScreenUnder(QWidget* host) {
+    for (QWidget* widget = host; widget; widget = widget->parentWidget())
+        if (const auto* form = dynamic_cast<const TForm*>(widget)) return form;
+    const QMdiArea* area = Application->MdiArea();
+    const QMdiSubWindow* current = area ? area->currentSubWindow() : nullptr;
+    return current ? dynamic_cast<const TForm*>(current->widget()) : nullptr;
+}
+
+}  // namespace
+
+// No parent: a window of its own, which the host's window may cover and
+// which outlives the screen it came from.
+ReportPreview::ReportPreview(std::unique_ptr<ReportJob> job, Actions actions, QWidget* host)
+    : QDialog(nullptr, Qt::Window), ownJob_(std::move(job)), job_(*ownJob_), actions_(std::move(actions)) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Visualização - %1").arg(ReportExport::DisplayName(job_.Report(), job_.Params())));
+    if (const TForm* screen = ScreenUnder(host)) {
+        helpFile_ = screen->HelpFile();
+        helpContext_ = screen->HelpContext();
+    }
+    const ReportRenderer& renderer = job_.Renderer();
     pages_ = new PreviewPages(renderer.PageLayout().fullRect(QPageLayout::Millimeter).size(),
                               [&renderer](int page, int dpi) { return renderer.PageImage(page, dpi); }, this);
     status_ = new QLabel(this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 4);
     auto* body = new QSplitter(this);
-    side_ = new PreviewSidePanel(job, *pages_, body);
+    side_ = new PreviewSidePanel(job_, *pages_, body);
     body->addWidget(side_);
     body->addWidget(pages_);
     body->setStretchFactor(1, 1);
     BuildToolBar(*layout);
     layout->addWidget(body, 1);
-    find_ = new ReportFind(job.Report(), renderer.Data(), this);
+    find_ = new ReportFind(job_.Report(), renderer.Data(), this);
     BuildFindBar(*layout);
     layout->addWidget(status_);
     status_->setContentsMargins(8, 0, 8, 0);
     connect(pages_, &PreviewPages::CurrentPageChanged, this, &ReportPreview::ShowCurrentPage);
     connect(pages_, &PreviewPages::ScaleChanged, this, &ReportPreview::ShowScale);
-    connect(&job.Worker(), &ReportWorker::Progressed, this, &ReportPreview::Refresh);
-    connect(&job.Worker(), &ReportWorker::Finished, this, &ReportPreview::Refresh);
+    connect(&job_.Worker(), &ReportWorker::Progressed, this, &ReportPreview::Refresh);
+    connect(&job_.Worker(), &ReportWorker::Finished, this, &ReportPreview::Refresh);
     FitToHost(host);
     Refresh();
     pages_->setFocus();
+}
+
+// What shows the job's pages and rows goes before the job.
+ReportPreview::~ReportPreview() {
+    const QList<QWidget*> parts = findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    qDeleteAll(parts);
 }
 
 QAction* ReportPreview::AddAction(const QString& text, const QKeySequence& key, const std::function<void()>& run,
@@ -209,37 +235,22 @@ void ReportPreview::Refresh() {
                                  .arg(rows, FormatCount(job_.Pages())));
     ShowCurrentPage(pages_->CurrentPage());
     ShowScale(pages_->Scale());
-    if (JobFailed()) reject();
+    if (JobFailed() && isVisible()) reject();
 }
 
 bool ReportPreview::JobFailed() const {
     return job_.Worker().Ended() && !job_.LaidOut() && !job_.Worker().Cancelled();
 }
 
-namespace {
-
-// The screen a preview over `host` was opened from: a screen window of its
-// own, or else the current screen of the host's MDI area.
-const TForm* ScreenUnder(QWidget* host) {
-    for (QWidget* widget = host; widget; widget = widget->parentWidget())
-        if (const auto* form = dynamic_cast<const TForm*>(widget)) return form;
-    const QMdiArea* area = Application->MdiArea();
-    const QMdiSubWindow* current = area ? area->currentSubWindow() : nullptr;
-    return current ? dynamic_cast<const TForm*>(current->widget()) : nullptr;
-}
-
-}  // namespace
-
 // The preview has no topic of its own: its keys are on the page of the
 // screen it was opened from.
 void ReportPreview::ShowHelp() {
-    const TForm* screen = ScreenUnder(parentWidget());
-    if (!screen || screen->HelpContext() == 0) {
+    if (helpContext_ == 0) {
         Application->ShowMessage(mtInformation,
                                  QStringLiteral("Não há ajuda disponível para esta visualização."));
         return;
     }
-    Application->HelpCommand(screen->HelpFile(), screen->HelpContext());
+    Application->HelpCommand(helpFile_, helpContext_);
 }
 
 void ReportPreview::ShowCurrentPage(int page) {

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QStyle>
 #include <functional>
+#include <memory>
 
 #include "HostExport.h"
 #include "ReportDefinition.h"
@@ -29,13 +30,19 @@ class ReportJob;
 // print (Ctrl+P), save as PDF (Ctrl+S) and export the rows as a spreadsheet
 // or CSV (Ctrl+E, ReportExport) once every page is laid out; F1 asks the
 // host for the help topic of the screen it was opened from (a TForm over
-// `host`, else the host's current MDI screen); Esc closes. Find (Ctrl+F)
+// `host`, else the host's current MDI screen), remembered when it opens, so
+// that it still answers once that screen is closed; Esc closes. Find (Ctrl+F)
 // opens a bar above the status line: Enter or F3 goes to the next row
 // holding the text, Shift+Enter or Shift+F3 to the previous one (ReportFind:
 // every row read so far, case and accents aside), wrapping around; the page
 // turns to it and its line is highlighted; the bar says "ocorrência 3 de
 // 41"; Esc there closes the bar. Closing the preview stops whatever is still
-// being read. It opens over most of the host's window. For screen readers
+// being read. It opens over most of the host's window.
+//
+// It is an ordinary window of its own (not modal, not kept above the host):
+// the screens stay usable while it is open, and several may be open at once.
+// It owns its job, and with it its copy of the report definition and the
+// parameters, and frees itself (and the job) once closed. For screen readers
 // each button is named by its action, the page field "Página", the zoom
 // list "Zoom", the toolbar
 // "Ferramentas da visualização". F4 ("Painel lateral") shows or hides the
@@ -50,14 +57,20 @@ public:
         std::function<void()> exportData;
     };
 
-    ReportPreview(ReportJob& job, const ReportDefinition& report, Actions actions, QWidget* host);
+    // Titled "Visualização - " and the report's title and period
+    // (ReportExport::DisplayName).
+    ReportPreview(std::unique_ptr<ReportJob> job, Actions actions, QWidget* host);
+    ~ReportPreview() override;
+
+    ReportJob& Job() const { return job_; }
 
     PreviewPages& Pages() const { return *pages_; }
     PreviewSidePanel& SidePanel() const { return *side_; }
     // What the find bar says ("ocorrência 3 de 41").
     QString FindStatus() const;
     // The job ended without laying out every page, nor was it cancelled:
-    // the preview closes itself and the caller reports the failure.
+    // the preview, once shown, closes itself and the caller reports the
+    // failure.
     bool JobFailed() const;
 
 private:
@@ -83,8 +96,11 @@ private:
     void ShowFindStatus();
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+    std::unique_ptr<ReportJob> ownJob_;
     ReportJob& job_;
     Actions actions_;
+    QString helpFile_;     // the topic of the screen it was opened from
+    int helpContext_ = 0;  // 0: none
     PreviewPages* pages_ = nullptr;
     PreviewSidePanel* side_ = nullptr;
     QLineEdit* pageNumber_ = nullptr;

@@ -17,11 +17,13 @@
 
 namespace {
 
-// The window the report's dialogs appear over.
+// The window the report's dialogs appear over: the active one, unless it is
+// a window left open beside the screens (a preview), which is no screen's.
 QWidget* HostWindow() {
-    if (QWidget* active = QApplication::activeWindow()) return active;
+    QWidget* active = QApplication::activeWindow();
+    if (active && !Application->Windows().contains(active)) return active;
     QMdiArea* area = Application->MdiArea();
-    return area ? area->window() : nullptr;
+    return area ? area->window() : active;
 }
 
 WaitStatus ReadingStatus(const ReportJob& job) {
@@ -71,6 +73,13 @@ void ReportRunner::Run(const ReportDefinition& report, ReportOutput& output, con
                        const FillParams& fill) {
     if (running_) return;
     const RunningReport running(running_);
+    if (ReportJob::AnyReading()) {
+        Application->ShowMessage(mtInformation, QStringLiteral("Aguarde o fim da leitura do relatório "
+                                                               "aberto na visualização, ou feche-a, "
+                                                               "para gerar outro relatório."));
+        return;
+    }
+    output.CheckRoom();
     if (output.KeepsRows()) kept_.reset();
     std::unique_ptr<ReportJob> job = StartJob(report, fill);
     std::function<bool()> enough;
@@ -80,6 +89,7 @@ void ReportRunner::Run(const ReportDefinition& report, ReportOutput& output, con
         WaitForWorker(job->Worker(), enough, progress.get(),
                       [&job] { return ReadingStatus(*job); });
     }
+    if (output.KeepsJob()) return output.Keep(std::move(job), HostWindow(), action);
     const QString file = output.Take(*job, HostWindow());
     ReportObservers::TellReportDone(action, report.title, job->Rows(), file);
     if (output.KeepsRows()) kept_ = std::move(job);

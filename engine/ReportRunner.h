@@ -27,7 +27,11 @@ class ReportOutput;
 // filled parameters and of each action completed.
 //
 // One report at a time: while one runs (the event loop turns meanwhile), Run
-// returns at once and Running() is true.
+// returns at once and Running() is true. A report that goes on being read
+// after Run has returned, in a preview left open (ReportOutput::KeepsJob),
+// counts too, whichever runner started it: until it is read (or the preview
+// is closed) Run only says "Aguarde o fim da leitura do relatório aberto na
+// visualização...". A finished preview may stay open beside new reports.
 class HOST_EXPORT ReportRunner {
 public:
     // Fills the parameters (type unknown, no value) before the query runs;

@@ -285,6 +285,34 @@ int TApplication::ExecModal(QDialog& dialog) {
     return dialog.exec();
 }
 
+void TApplication::ShowWindow(QWidget& window) {
+    windows_.removeIf([](const QPointer<QWidget>& old) { return old.isNull(); });
+    windows_.append(&window);
+    ShowFocusFrames(window);
+    if (windowHook_) return windowHook_(window);
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
+QList<QWidget*> TApplication::Windows() const {
+    QList<QWidget*> alive;
+    for (const QPointer<QWidget>& window : windows_)
+        if (window) alive.append(window);
+    return alive;
+}
+
+// A window that frees itself on closing only asks for it (deleteLater),
+// which an event loop that is ending may never do.
+void TApplication::CloseWindows() {
+    for (QWidget* window : Windows()) {
+        const QPointer<QWidget> open(window);
+        window->close();
+        delete open.data();
+    }
+    windows_.clear();
+}
+
 void TApplication::HelpCommand(const QString& file, int context) {
     if (helpHook_) {
         helpHook_(file, context);

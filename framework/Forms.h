@@ -122,8 +122,9 @@ enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation };
 // messages. It holds no screen alive: a screen is freed when it is released
 // (its close action caFree) or with the MDI area that shows it, and the
 // application keeps only guarded pointers (QPointer), so a freed screen just
-// drops out of Forms(). A host replaces how messages, modal dialogs and help
-// requests are shown (scripted runs answer them without a person).
+// drops out of Forms(). A host replaces how messages, modal dialogs, windows
+// that leave the others usable and help requests are shown (scripted runs
+// answer them without a person; tests drive them).
 class FRAMEWORK_EXPORT TApplication {
 public:
     // Creates a form of class T: the reference is set first, then the
@@ -153,15 +154,26 @@ public:
 
     using MessageHook = std::function<void(TMsgDlgType type, const QString& text)>;
     using ModalHook = std::function<int(QDialog& dialog)>;
+    using WindowHook = std::function<void(QWidget& window)>;
     using HelpHook = std::function<void(const QString& file, int context)>;
     void SetMessageHook(MessageHook hook) { messageHook_ = std::move(hook); }
     void SetModalHook(ModalHook hook) { modalHook_ = std::move(hook); }
+    void SetWindowHook(WindowHook hook) { windowHook_ = std::move(hook); }
     void SetHelpHook(HelpHook hook) { helpHook_ = std::move(hook); }
 
     void ShowMessage(TMsgDlgType type, const QString& text);
     void ShowException(const std::exception& error);
     // Runs a dialog modally (or lets the host answer it) and gives its result.
     int ExecModal(QDialog& dialog);
+    // Shows a window that leaves every other usable (a report's preview), in
+    // front and active, or lets the host's hook show it; returns at once.
+    // The window stays in Windows() for as long as it lives.
+    void ShowWindow(QWidget& window);
+    // The windows ShowWindow showed that are still alive, in that order.
+    QList<QWidget*> Windows() const;
+    // Closes each of those windows as its close button does, without asking
+    // anything more, and frees it: none outlives the host's window.
+    void CloseWindows();
     // Asks the host to show the help topic; without a host's hook the user
     // is told there is no help here.
     void HelpCommand(const QString& file, int context);
@@ -175,7 +187,9 @@ private:
     QList<QPointer<TForm>> forms_;
     MessageHook messageHook_;
     ModalHook modalHook_;
+    WindowHook windowHook_;
     HelpHook helpHook_;
+    QList<QPointer<QWidget>> windows_;
 };
 
 using TCursor = int;

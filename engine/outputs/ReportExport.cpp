@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QRegularExpression>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -29,16 +30,20 @@ constexpr qsizetype kLongestTitle = 120;
 const QString kXlsxFilter = QStringLiteral("Planilha do Excel (XLSX) (*.xlsx)");
 const QString kCsvFilter = QStringLiteral("Texto separado por ponto e vírgula (CSV) (*.csv)");
 
-// The first and the last date parameter, as the query receives them.
-QString Period(const TParams& params) {
+// The first and the last date parameter, each as `show` gives it.
+QString Period(const TParams& params, const std::function<QString(const TParam&)>& show) {
     QStringList dates;
     for (int i = 0; i < params.Count(); ++i) {
         const TFieldType type = params[i].DataType();
-        if ((type == ftDate || type == ftDateTime) && !params[i].IsNull())
-            dates << BoundValue(params[i]).toString().left(10);
+        if ((type == ftDate || type == ftDateTime) && !params[i].IsNull()) dates << show(params[i]);
     }
     if (dates.isEmpty()) return {};
     return dates.size() == 1 ? dates.front() : dates.front() + QStringLiteral(" a ") + dates.back();
+}
+
+// As the query receives it: "2025-03-01 a 2025-03-31".
+QString Period(const TParams& params) {
+    return Period(params, [](const TParam& date) { return BoundValue(date).toString().left(10); });
 }
 
 QString FileNameSafe(QString text) {
@@ -102,6 +107,15 @@ QString ReportExport::DefaultFileName(const ReportDefinition& report, const TPar
     if (!period.isEmpty()) name += u' ' + period;
     if (copy > 1) name += QStringLiteral(" (%1)").arg(copy);
     return name + u'.' + extension;
+}
+
+QString ReportExport::DisplayName(const ReportDefinition& report, const TParams& params) {
+    QString title = report.title.simplified();
+    if (title.size() > kLongestTitle) title = title.left(kLongestTitle - 1) + u'…';
+    if (title.isEmpty()) title = report.code.simplified().left(kLongestTitle);
+    const QString period =
+        Period(params, [](const TParam& date) { return DisplayText(date).left(10); });
+    return period.isEmpty() ? title : title + QStringLiteral(" - ") + period;
 }
 
 QList<QPair<QString, QString>> ReportExport::AboutLines(const ReportDefinition& report,

@@ -48,6 +48,12 @@ HOST_EXPORT QString DefaultFileName(const ReportDefinition& report, const TParam
 HOST_EXPORT QString DefaultFileName(const ReportDefinition& report, const TParams& params,
                                     const QString& extension, int copy = 1);
 
+// What a window showing the report is called: the title, and the period as
+// DefaultFileName takes it, shown as a person reads dates ("Limpeza de Dados
+// - Detalhado - 01/03/2025 a 31/03/2025"); the title alone when the query
+// has no date. The title is cut at 120 characters, ending in "…".
+HOST_EXPORT QString DisplayName(const ReportDefinition& report, const TParams& params);
+
 // The lines the Parâmetros sheet gives of the run, in order: the report's
 // header line (HeaderLine) split where two or more spaces separate its parts,
 // each "Label: value" a line of its own ("Período", "01/03/2025 a

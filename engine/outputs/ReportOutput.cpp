@@ -17,6 +17,7 @@
 #include <atomic>
 #include <cerrno>
 #include <memory>
+#include <stdexcept>
 
 #include "Forms.h"
 #include "OnDemandLibrary.h"
@@ -304,4 +305,12 @@ QString PrinterOutput::Take(ReportJob& job, QWidget* host) {
 
 QString AskedDataOutput::Take(ReportJob& job, QWidget* host) {
     return ReportExport::AskAndWrite({job.Report(), job.Renderer().Data(), job.Params()}, host).file;
+}
+
+QString ReportOutput::Take(ReportJob& /*job*/, QWidget* /*host*/) {
+    throw std::logic_error("ReportOutput::Take: this output keeps its jobs (Keep)");
+}
+
+void ReportOutput::Keep(std::unique_ptr<ReportJob> /*job*/, QWidget* /*host*/, const QString& /*action*/) {
+    throw std::logic_error("ReportOutput::Keep: this output takes its jobs (Take)");
 }

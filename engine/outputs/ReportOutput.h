@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <memory>
 
 #include "HostExport.h"
 #include "ReportDefinition.h"
@@ -21,17 +22,27 @@ public:
     virtual ~ReportOutput() = default;
 
     // A window that shows pages while the rest is read takes the job as
-    // soon as the first page is laid out; the job is then still running,
-    // and the output stops it before it returns.
+    // soon as the first page is laid out; the job is then still running.
     virtual bool TakesFirstPage() const { return false; }
     // The runner keeps this run's rows (until the next run into an output
     // that keeps them) for a later export (ReportRunner::ExportKept).
     virtual bool KeepsRows() const { return false; }
+    // Before the report starts: throws Exception, with what the user is to
+    // be told, when this output cannot take another report now.
+    virtual void CheckRoom() const {}
     // Puts the report where this output goes; `host` is the window its
     // dialogs appear over. Gives the file written, or "" (on screen, on a
     // printer). Throws EAbort when the user cancels, Exception naming the
-    // file and the reason when writing fails.
-    virtual QString Take(ReportJob& job, QWidget* host) = 0;
+    // file and the reason when writing fails. An output implements either
+    // this or KeepsJob and Keep.
+    virtual QString Take(ReportJob& job, QWidget* host);
+
+    // An output that stays after the run, a window the user closes when he
+    // likes (the preview), is handed the job itself, through Keep instead
+    // of Take: it owns the job from then on, stops whatever is still read
+    // when it is done with it, and then tells the observers of `action`.
+    virtual bool KeepsJob() const { return false; }
+    virtual void Keep(std::unique_ptr<ReportJob> job, QWidget* host, const QString& action);
 };
 
 // The pages below are painted on a thread of their own while the host

@@ -10,6 +10,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -113,13 +114,14 @@ TEST_F(HostLook, F1OnAScreenOpensItsPageInTheHelpWindow) {
     EXPECT_TRUE(messages.isEmpty()) << messages.join(" | ").toStdString();
 }
 
-// The report preview is modal: the help asked for from it (F1) can still be
-// scrolled and read while it is open, and stays with the host after it.
-TEST_F(HostLook, HelpAskedFromAModalWindowCanBeScrolledWhileItIsOpen) {
+// The report preview is a window beside the host's (TApplication::ShowWindow):
+// the help asked for from it (F1) can be scrolled and read while it is open,
+// and stays with the host after it.
+TEST_F(HostLook, HelpAskedFromAPreviewCanBeScrolledWhileItIsOpen) {
     const std::unique_ptr<TForm> screen = OpenScreen();
-    auto preview = std::make_unique<QDialog>(screen.get());  // modal, as ExecModal runs the preview
-    preview->setWindowModality(Qt::ApplicationModal);
-    preview->show();
+    QPointer<QDialog> preview = new QDialog(nullptr, Qt::Window);  // as the preview is shown
+    preview->setAttribute(Qt::WA_DeleteOnClose);
+    Application->ShowWindow(*preview);
     ASSERT_TRUE(window->ShowHelp("Cmphelp.hlp", 10404900));
     HelpWindow* help = window->Help();
     help->resize(300, 200);  // small enough that the page scrolls
@@ -128,9 +130,27 @@ TEST_F(HostLook, HelpAskedFromAModalWindowCanBeScrolledWhileItIsOpen) {
     page->setFocus();
     QTest::keyClick(help->windowHandle(), Qt::Key_PageDown);
     EXPECT_GT(page->verticalScrollBar()->value(), 0) << "the keys reached the help";
-    preview.reset();
+    EXPECT_TRUE(preview->isVisible()) << "the preview stays open beside it";
+    QTest::keyClick(preview, Qt::Key_Escape);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(preview.isNull());
     ASSERT_EQ(window->Help(), help) << "the help outlives the preview";
     EXPECT_TRUE(help->isVisible());
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(" | ").toStdString();
+}
+
+// Quitting the host (its window closed: Sair, Alt+F4) closes the previews
+// left open, without asking, and frees them at once.
+TEST_F(HostLook, QuittingClosesThePreviewsLeftOpen) {
+    QList<QPointer<QDialog>> previews;
+    for (int i = 0; i < 2; ++i) {
+        previews << new QDialog(nullptr, Qt::Window);
+        previews.last()->setAttribute(Qt::WA_DeleteOnClose);
+        Application->ShowWindow(*previews.last());
+    }
+    EXPECT_TRUE(window->close());
+    for (const QPointer<QDialog>& preview : previews) EXPECT_TRUE(preview.isNull());
+    EXPECT_TRUE(Application->Windows().isEmpty());
     EXPECT_TRUE(messages.isEmpty()) << messages.join(" | ").toStdString();
 }
 

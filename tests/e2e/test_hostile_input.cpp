@@ -190,6 +190,17 @@
 //   disk that fills while the PDF is       "Não foi possível gravar <folder>...: o disco   what was there, nothing of
 //     written (room for its start only)      está cheio."                                    the PDF; the dates
 //     (many pages: PdfPagesFullDisk in tests/host/test_pdf_pages.cpp)
+// Previews left open beside the screens (the row of a report asked for while
+// one still reads is PreviewReading.AnotherReportWaitsForTheEndOfTheReading
+// in tests/module/test_preview_windows.cpp, whose reports trickle in):
+//   a ninth preview while eight are open   "Já há 8 visualizações abertas, o máximo.      the eight previews; no query
+//     (Visualizar, Ctrl+F2)                  Feche uma delas para visualizar outro           runs
+//                                            relatório."
+//   a report asked for while a preview     "Aguarde o fim da leitura do relatório aberto   the preview, reading on;
+//     still reads (Visualizar, Ctrl+F2,      na visualização, ou feche-a, para gerar          no second query runs
+//     Ctrl+P)                                outro relatório."
+//   report title of 10,000 characters,     the preview's title: the first 120              the definition
+//     of line breaks, or empty               characters and "…", one line, or the code
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -208,11 +219,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTextBrowser>
 #include <QTextDocument>
@@ -253,6 +266,8 @@
 #include "ReportDefinition.h"
 #include "ReportDesigner.h"
 #include "ReportExport.h"
+#include "ReportJob.h"
+#include "ReportPreview.h"
 #include "ReportOutputChoice.h"
 #include "ReportSpy.h"
 #include "ReportWorker.h"
@@ -2608,25 +2623,27 @@ TEST_P(HostilePanelState, OpensHiddenAndIsReplacedOnTheNextToggle) {
     QDir().mkpath(dir_.filePath("estado"));
     GetParam().make(file);
     folder_.reset();
-    bool hiddenAtFirst = false;
-    bool shownByF4 = false;
-    Application->SetModalHook([&](QDialog& dialog) {
-        auto* preview = qobject_cast<ReportPreview*>(&dialog);
-        if (!preview) return int(QDialog::Rejected);
-        dialog.show();
-        QApplication::setActiveWindow(&dialog);
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&dialog));
-        hiddenAtFirst = !preview->SidePanel().isVisible();
-        QTest::keyClick(&preview->Pages(), Qt::Key_F4);
-        shownByF4 = preview->SidePanel().isVisible();
-        QTest::keyClick(&preview->Pages(), Qt::Key_Escape);
-        return preview->result();
+    QPointer<ReportPreview> preview;
+    Application->SetWindowHook([&](QWidget& window) {
+        preview = qobject_cast<ReportPreview*>(&window);
+        window.show();
+    });
+    const auto closeAll = qScopeGuard([] {
+        Application->CloseWindows();
+        Application->SetWindowHook(nullptr);
     });
     screen->depDtIni->setFocus(Qt::OtherFocusReason);
     QTest::keyClicks(screen->depDtIni, "01032025");
     screen->depDtFim->setFocus(Qt::OtherFocusReason);
     QTest::keyClicks(screen->depDtFim, "31032025");
     QTest::keyClick(screen->depDtFim, Qt::Key_F2, Qt::ControlModifier);
+    ASSERT_TRUE(preview);
+    QApplication::setActiveWindow(preview);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(preview));
+    const bool hiddenAtFirst = !preview->SidePanel().isVisible();
+    QTest::keyClick(&preview->Pages(), Qt::Key_F4);
+    const bool shownByF4 = preview->SidePanel().isVisible();
+    QTest::keyClick(&preview->Pages(), Qt::Key_Escape);
     EXPECT_TRUE(hiddenAtFirst);
     EXPECT_TRUE(shownByF4);
     if (GetParam().replaced) {
@@ -2708,5 +2725,73 @@ TEST(HostileFullDiskWhileWritingPdf, SaysTheDiskIsFullAndLeavesNothing) {
     EXPECT_EQ(Contents(disk.Path()), before);
     EXPECT_EQ(Control(run.Only("state"), "depDtIni")["text"].toString(), "10/03/2025");
 }
+// Previews left open beside the screens: at most eight at once.
+
+TEST_F(HostileScreen, NinthPreviewIsRefusedWhileEightAreOpen) {
+    ASSERT_TRUE(CreateSqliteDatabase(HostConfig::Instance().databaseName, REPORTS_DIR, true));
+    folder_.reset();
+    QList<QPointer<QWidget>> previews;
+    Application->SetWindowHook([&](QWidget& window) {
+        previews << &window;
+        window.show();
+    });
+    const auto closeAll = qScopeGuard([] {
+        Application->CloseWindows();
+        Application->SetWindowHook(nullptr);
+    });
+    int queries = 0;
+    spy.paramsReady = [&](const TParams&) { ++queries; };
+    QTest::keyClicks(screen->depDtIni, "10032025");
+    QTest::keyClicks(screen->depDtFim, "10032025");
+    for (int i = 0; i < 8; ++i) {
+        QApplication::setActiveWindow(screen);
+        QTest::mouseClick(screen->sbtPreview, Qt::LeftButton);
+        ASSERT_TRUE(QTest::qWaitFor([] { return !ReportJob::AnyReading(); }, 30000));
+    }
+    ASSERT_EQ(previews.size(), 8) << messages.join('\n').toStdString();
+    QApplication::setActiveWindow(screen);
+    QTest::mouseClick(screen->sbtPreview, Qt::LeftButton);
+    QTest::keyClick(screen->depDtFim, Qt::Key_F2, Qt::ControlModifier);
+    const QString refused =
+        Text("Já há 8 visualizações abertas, o máximo. Feche uma delas para visualizar outro relatório.");
+    EXPECT_EQ(messages, QStringList({refused, refused}));
+    EXPECT_EQ(queries, 8) << "no query runs past the limit";
+    EXPECT_EQ(previews.size(), 8);
+    for (const QPointer<QWidget>& preview : previews) EXPECT_TRUE(preview && preview->isVisible());
+
+    QTest::keyClick(previews.first(), Qt::Key_Escape);
+    QApplication::setActiveWindow(screen);
+    QTest::mouseClick(screen->sbtPreview, Qt::LeftButton);
+    EXPECT_EQ(previews.size(), 9) << "one closed, one more opens";
+    EXPECT_EQ(messages.size(), 2);
+}
+
+struct HostileTitle {
+    const char* name;
+    QString title;
+    QString shown;  // after "Visualização - "
+};
+
+void PrintTo(const HostileTitle& t, std::ostream* os) { *os << t.name; }
+
+class HostilePreviewTitle : public ::testing::TestWithParam<HostileTitle> {};
+
+TEST_P(HostilePreviewTitle, IsOneLineOfBoundedLength) {
+    ReportDefinition report;
+    report.code = "RCL047";
+    report.title = GetParam().title;
+    TParams params;
+    params.CreateParam(ftDate, "P_DATAINI").SetValue(VarFromDateTime(EncodeDate(2025, 3, 1)));
+    params.CreateParam(ftDate, "P_DATAFIM").SetValue(VarFromDateTime(EncodeDate(2025, 3, 31)));
+    EXPECT_EQ(ReportExport::DisplayName(report, params), GetParam().shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, HostilePreviewTitle,
+    ::testing::Values(
+        HostileTitle{"TenThousandCharacters", QString(10000, u'x'), QString(119, u'x') + Text("… - 01/03/2025 a 31/03/2025")},
+        HostileTitle{"LineBreaksAndTabs", "Limpeza\n\nde\tDados\r", "Limpeza de Dados - 01/03/2025 a 31/03/2025"},
+        HostileTitle{"Empty", "  ", "RCL047 - 01/03/2025 a 31/03/2025"}),
+    [](const ::testing::TestParamInfo<HostileTitle>& info) { return std::string(info.param.name); });
 
 }  // namespace

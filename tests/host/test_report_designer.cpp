@@ -275,25 +275,30 @@ TEST_F(ReportDesignerTest, SaveAsWritesACopyIntoTheUsersFolderThatIsListed) {
     EXPECT_THROW(designer_.SaveAs(original, "   "), Exception);
 }
 
-// Interactive runs: the dialogs are answered by the modal hook.
+// Interactive runs: the dialogs are answered by the modal hook, the preview
+// by the window hook.
 class InteractiveReportTest : public ReportDesignerTest {
 protected:
     InteractiveReportTest() { guard_.Interactive(); }
-    ~InteractiveReportTest() override { Application->SetModalHook(nullptr); }
+    ~InteractiveReportTest() override {
+        Application->CloseWindows();
+        Application->SetModalHook(nullptr);
+        Application->SetWindowHook(nullptr);
+    }
 };
 
 TEST_F(InteractiveReportTest, PreviewShowsEveryPage) {
     int pages = -1;
     QString count;
-    Application->SetModalHook([&](QDialog& dialog) {
-        auto* preview = qobject_cast<ReportPreview*>(&dialog);
+    Application->SetWindowHook([&](QWidget& window) {
+        auto* preview = qobject_cast<ReportPreview*>(&window);
         EXPECT_TRUE(preview);
-        if (!preview) return int(QDialog::Rejected);
+        if (!preview) return;
         preview->show();
         EXPECT_TRUE(QTest::qWaitFor([&] { return preview->Pages().PagesPainted() > 0; }));
         pages = preview->Pages().PageCount();
         for (const QLabel* label : preview->findChildren<QLabel*>()) count += label->text();
-        return int(QDialog::Rejected);
+        preview->reject();
     });
     designer_.BeforeGetQueryParams =
         ScreenHandler(EncodeDate(2024, 3, 1), EncodeDate(2024, 3, 31), true, {});

@@ -2,7 +2,7 @@
 // configured for reports into PDF files, as scripted runs make them
 // (Interactive() for people's preview and printer), over a temporary
 // database and a copy of the report definitions, and hooks that stand in for
-// the person who reads messages and answers dialogs.
+// the person who reads messages, answers dialogs and works in previews.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -79,6 +79,8 @@ protected:
     }
 
     void TearDown() override {
+        Application->CloseWindows();
+        Application->SetWindowHook(nullptr);
         CloseScreen();
         for (TForm* form : Application->Forms()) delete form;
         boStCriado = false;  // a failed close must not spill into the next test
@@ -152,6 +154,16 @@ protected:
         };
     }
 
+    // A definition of the screen's report code, with this title and query,
+    // among the reports (before the screen opens, which lists them).
+    void AddReport(const QString& title, const QString& sql) {
+        ReportDefinition report = ReportDefinition::Read(QDir(reportsDir.path()).filePath("RCL047_resumo.rpt"));
+        report.title = title;
+        report.sql = sql;
+        report.headerLine.clear();
+        report.Write(QDir(reportsDir.path()).filePath("RCL047_" + QString::number(qHash(title)) + ".rpt"));
+    }
+
     // Reports into PDF files in outputDir, no progress (the start), or
     // people's outputs: the preview, the print dialog, progress.
     void IntoFolder() { folderReports.emplace(outputDir.path()); }
@@ -160,6 +172,7 @@ protected:
     QMdiArea* area = nullptr;
     QStringList messages;                         // every message shown, in order
     QStringList dialogs;                          // titles of the modal dialogs run
+    QList<QPointer<QWidget>> windows;             // the windows shown beside the screens
     std::function<int(QDialog&)> answer;          // how they are answered; none: Cancel
     QStringList lookupRows;                       // rows the last answered lookup listed
     QStringList promptTexts;                      // caption and prompt of answered prompts
@@ -189,6 +202,14 @@ private:
         Application->SetModalHook([this](QDialog& dialog) {
             dialogs << dialog.windowTitle();
             return answer ? answer(dialog) : int(QDialog::Rejected);
+        });
+        // A preview: shown and active, as the window system leaves it; then
+        // `answer` may drive it. Without one it stays open.
+        Application->SetWindowHook([this](QWidget& window) {
+            windows << &window;
+            window.show();
+            QApplication::setActiveWindow(&window);
+            if (auto* dialog = qobject_cast<QDialog*>(&window); dialog && answer) answer(*dialog);
         });
         Application->SetHelpHook(
             [this](const QString& file, int context) { helpRequests << QStringLiteral("%1#%2").arg(file).arg(context); });

@@ -90,15 +90,6 @@ protected:
         };
     }
 
-    // A definition of the screen's report code, with this title and query.
-    void AddReport(const QString& title, const QString& sql) {
-        ReportDefinition report = ReportDefinition::Read(QDir(reportsDir.path()).filePath("RCL047_resumo.rpt"));
-        report.title = title;
-        report.sql = sql;
-        report.headerLine.clear();
-        report.Write(QDir(reportsDir.path()).filePath("RCL047_" + QString::number(qHash(title)) + ".rpt"));
-    }
-
     // The screen with a period and "Todas", `title` chosen.
     TfrmLimpDados& OpenFor(const QString& title, const QString& first = "01012024",
                            const QString& last = "31122025") {
