@@ -70,6 +70,8 @@ void ReportRenderer::Render(QPagedPaintDevice& device, int first, int last,
         for (int n = first; n <= last; ++n) {
             if (progress) progress(n);
             if (n > first) device.newPage();
+            if ((n - first) % 64 == 63)
+                data_.GiveBackMemory();  // what the pages read stays in its file
             page.PaintPage(n - 1, pages);
         }
     } catch (...) {
