@@ -114,5 +114,7 @@ QImage ReportRenderer::PageImage(int number, int dpi) const {
     painter.translate(layout.paintRectPixels(dpi).topLeft());
     ReportPainter(report_, data_, *layout_, parametersLine_, painter, notice_)
         .PaintPage(number - 1, Finished() ? PageCount() : 0);
+    // Paging through a large report leaves nothing of it in memory.
+    data_.GiveBackMemory();
     return image;
 }
