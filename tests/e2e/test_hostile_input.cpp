@@ -2646,7 +2646,7 @@ protected:
     QStringList Contents(const QStringList& folders) const {
         QStringList all;
         for (const QString& folder : folders)
-            if (QFileInfo(folder).isDir() && !folder.startsWith("/sys"))
+            if (QFileInfo(folder).isDir() && !folder.startsWith("/proc"))
                 all << QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
                                               QDir::NoDotAndDotDot);
         return all;
@@ -2683,15 +2683,12 @@ TEST_P(HostileSpill, FailsWithTheCauseOrGoesOnAndLeavesNoFile) {
         }
     } else {
         ASSERT_EQ(messages.size(), 1) << messages.join('\n').toStdString();
-        if (said.endsWith(": ")) {
-            EXPECT_TRUE(messages[0].startsWith(said)) << messages[0].toStdString();
-        } else {
-            EXPECT_EQ(messages[0], said);
-        }
+        EXPECT_EQ(messages[0], said);
         EXPECT_TRUE(Pdfs().isEmpty());
     }
     EXPECT_EQ(Contents(folders), before) << "no file of the rows left";
-    for (const QString& folder : folders) openAfter += OpenFilesIn(folder);
+    for (const QString& folder : folders)
+        if (!folder.startsWith("/proc")) openAfter += OpenFilesIn(folder);
     EXPECT_EQ(openAfter, 0) << "the file went with the report";
 
     // The host goes on: the same report, into a folder that works.
@@ -2710,9 +2707,10 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // Not writable whoever runs the test, root too.
         SpillCase{"FolderNotWritable",
-                  {"/sys/kernel"},
+                  {"/proc/self"},
                   nullptr,
-                  "Não foi possível criar o arquivo temporário dos dados do relatório em %1: ",
+                  "Não foi possível criar o arquivo temporário dos dados do relatório em %1: "
+                  "permissão negada.",
                   -1},
         SpillCase{"FolderIsAFifo",
                   {"fila"},
