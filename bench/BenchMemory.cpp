@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <algorithm>
+#include <chrono>
 
 double ResidentMb(const char* key) {
     QFile status(QStringLiteral("/proc/self/status"));
@@ -15,4 +17,23 @@ double ResidentMb(const char* key) {
 void ResetPeakMemory() {
     QFile clear(QStringLiteral("/proc/self/clear_refs"));
     if (clear.open(QIODevice::WriteOnly)) clear.write("5");
+}
+
+ResidentShares::ResidentShares()
+    : thread_([this] {
+          while (!stop_.load()) {
+              Look();
+              std::this_thread::sleep_for(std::chrono::milliseconds(10));
+          }
+      }) {}
+
+ResidentShares::~ResidentShares() {
+    stop_.store(true);
+    thread_.join();
+    Look();
+}
+
+void ResidentShares::Look() {
+    anonymous_.store(std::max(anonymous_.load(), ResidentMb("RssAnon")));
+    file_.store(std::max(file_.load(), ResidentMb("RssFile") + ResidentMb("RssShmem")));
 }

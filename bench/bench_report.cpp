@@ -11,9 +11,11 @@
 //   painted page 1, beside Qt's print preview of the same report (what the
 //   host showed before: every row read and every page painted first);
 // - the two-year preview until every page is laid out: the longest the
-//   event loop went unanswered (a 5 ms timer), and the peak resident memory;
+//   event loop went unanswered (a 5 ms timer), and the peak resident memory,
+//   with the highest anonymous and file-backed shares seen (the rows of a
+//   large report lie in a file of its own, SpillFile);
 // - the two-year report printed to a PDF (unattended): its time and peak
-//   resident memory;
+//   resident memory, with the same shares;
 // - Cancelar: from the press until the screen answers again, while the rows
 //   are read and while the PDF is written.
 //
@@ -404,12 +406,19 @@ void BM_TwoYearPreview_LongestStall(benchmark::State& state) {
     });
     TfrmLimpDados& screen = OpenFilledScreen(kTwoYears);
     double peak = 0;
+    double anonymous = 0;
+    double file = 0;
     for (auto _ : state) {
         ResetPeakMemory();
         longest = {};
         pressed = last = Clock::now();
         probe.start();
-        screen.sbtPreview->Click();
+        {
+            const ResidentShares shares;
+            screen.sbtPreview->Click();
+            anonymous = shares.AnonymousMb();
+            file = shares.FileMb();
+        }
         probe.stop();
         peak = ResidentMb("VmHWM");
         state.SetIterationTime(Seconds(longest));
@@ -417,6 +426,8 @@ void BM_TwoYearPreview_LongestStall(benchmark::State& state) {
     CloseScreen();
     state.counters["completa_s"] = complete;
     state.counters["pico_MB"] = peak;
+    state.counters["pico_anon_MB"] = anonymous;
+    state.counters["pico_arquivo_MB"] = file;
 }
 BENCHMARK(BM_TwoYearPreview_LongestStall)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
 
@@ -460,14 +471,21 @@ void BM_TwoYearPdf(benchmark::State& state) {
     HostConfig::Instance().outputDir = out.path();
     TfrmLimpDados& screen = OpenFilledScreen(kTwoYears);
     double peak = 0;
+    double anonymous = 0;
+    double file = 0;
     for (auto _ : state) {
         ResetPeakMemory();
+        const ResidentShares shares;
         screen.sbtPrint->Click();
         peak = ResidentMb("VmHWM");
+        anonymous = shares.AnonymousMb();
+        file = shares.FileMb();
     }
     CloseScreen();
     if (!bench.host.Messages().isEmpty()) state.SkipWithError(qPrintable(bench.host.Messages().join(" | ")));
     state.counters["pico_MB"] = peak;
+    state.counters["pico_anon_MB"] = anonymous;
+    state.counters["pico_arquivo_MB"] = file;
     state.counters["PDFs"] = static_cast<double>(QDir(out.path()).entryList(QDir::Files).size());
 }
 BENCHMARK(BM_TwoYearPdf)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);

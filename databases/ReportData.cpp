@@ -8,10 +8,18 @@
 
 // The texts of a ReportData: copied into large blocks that never move, and a
 // text that a column already holds is stored once. A column that turns out
-// to hold mostly different texts (a time stamp, say) stops being looked up.
+// to hold mostly different texts (a time stamp, say) stops being looked up:
+// its table is let go once it has kept kMostKept texts, so the tables never
+// take more than 64 KiB a column, however many different texts come.
 class ReportData::Texts {
 public:
-    explicit Texts(std::size_t columns) : columns_(columns) {}
+    Texts(std::size_t columns, std::shared_ptr<SpillFile> spill)
+        : columns_(columns), spill_(spill ? std::move(spill) : std::make_shared<SpillFile>()) {}
+    ~Texts() {
+        for (const Block& block : blocks_) spill_->Give(block.data, block.bytes);
+    }
+    Texts(const Texts&) = delete;
+    Texts& operator=(const Texts&) = delete;
 
     const char* Store(std::size_t column, std::string_view text) {
         if (text.empty()) return "";
@@ -79,8 +87,9 @@ private:
     const char* Copy(std::string_view text) {
         if (text.size() > left_) {
             const std::size_t bytes = std::max(kBlockBytes, text.size());
-            blocks_.emplace_back(bytes);
-            free_ = blocks_.back().Data();
+            blocks_.reserve(blocks_.size() + 1);
+            free_ = static_cast<char*>(spill_->Take(bytes));
+            blocks_.push_back({free_, bytes});
             left_ = bytes;
         }
         char* copy = free_;
@@ -90,8 +99,14 @@ private:
         return copy;
     }
 
+    struct Block {
+        char* data;
+        std::size_t bytes;
+    };
+
     std::vector<Column> columns_;
-    std::vector<MappedBlock> blocks_;
+    std::shared_ptr<SpillFile> spill_;
+    std::vector<Block> blocks_;
     char* free_ = nullptr;
     std::size_t left_ = 0;
 };
@@ -173,8 +188,8 @@ QVariant ReportCell::ToVariant() const {
     return QVariant();
 }
 
-ReportData::ReportData() = default;
-ReportData::ReportData(QStringList fields) { SetFields(std::move(fields)); }
+ReportData::ReportData() : spill_(std::make_shared<SpillFile>()), cells_(spill_) {}
+ReportData::ReportData(QStringList fields) : ReportData() { SetFields(std::move(fields)); }
 ReportData::ReportData(ReportData&&) noexcept = default;
 ReportData& ReportData::operator=(ReportData&&) noexcept = default;
 ReportData::~ReportData() = default;
@@ -194,7 +209,7 @@ QVariantList ReportData::Row(qsizetype row) const {
 void ReportData::SetFields(QStringList fields) {
     fields_ = std::move(fields);
     columns_ = static_cast<std::size_t>(fields_.size());
-    texts_ = std::make_unique<Texts>(columns_);
+    texts_ = std::make_unique<Texts>(columns_, spill_);
 }
 
 // After the first few rows the clock is looked at every 16th only: on fast

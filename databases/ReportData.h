@@ -68,6 +68,12 @@ HOST_EXPORT std::size_t KeptCellBytes(std::string_view utf8);
 // One thread fills it (SetFields, then cells row by row, Publish now and
 // then) while other threads read the rows already published: RowCount()
 // counts those, and they never change or move.
+//
+// The cells and texts of a large result lie in a temporary file of its own
+// (Spill(), SpillFile), so the memory it holds stays about the same however
+// many rows it has; adding a cell may then throw Exception when the disk is
+// full. A reader that goes through every row calls GiveBackMemory() now and
+// then (every few thousand rows), so what it has read does not stay in memory.
 class HOST_EXPORT ReportData {
 public:
     ReportData();
@@ -113,12 +119,23 @@ public:
         return columns_ ? static_cast<qsizetype>(cells_.Size() / columns_) : 0;
     }
 
+    // Any thread: drops from memory what readers have read of the file the
+    // rows lie in (they stay in the file; whoever reads them again reads them
+    // back). Nothing for a small result, held in memory.
+    void GiveBackMemory() const {
+        if (spill_) spill_->GiveBackResident();
+    }
+    // Where the rows' large arrays take their blocks; a report's layout takes
+    // its own from the same file.
+    const std::shared_ptr<SpillFile>& Spill() const { return spill_; }
+
 private:
     class Texts;
     void AddStored(std::string_view bytes, ReportCell::Type type);
 
     QStringList fields_;
     std::size_t columns_ = 0;
+    std::shared_ptr<SpillFile> spill_;
     GrowingArray<ReportCell> cells_;
     std::unique_ptr<Texts> texts_;
     std::size_t rowsSincePublish_ = 0;

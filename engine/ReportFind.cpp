@@ -66,6 +66,7 @@ void ReportFind::Slice() {
             break;
         }
     }
+    data_.GiveBackMemory();
     if (!Searching()) timer_.stop();
     if (matches_.size() != before || !Searching()) emit MatchesChanged();
 }

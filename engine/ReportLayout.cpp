@@ -32,8 +32,13 @@ long double NumberOf(const ReportCell& cell) {
 
 }  // namespace
 
-ReportLayout::ReportLayout(const ReportDefinition& report, const ReportData& data, bool parametersLine)
-    : data_(data), pageLayout_(PageLayoutFor(report)), parametersLine_(parametersLine) {
+ReportLayout::ReportLayout(const ReportDefinition& report, const ReportData& data,
+                           bool parametersLine)
+    : data_(data),
+      pageLayout_(PageLayoutFor(report)),
+      parametersLine_(parametersLine),
+      lines_(data.Spill()),
+      rowLines_(data.Spill()) {
     MapFields(report);
     for (const ReportColumn& column : report.columns)
         totalSlot_.push_back(column.total ? static_cast<int>(totalSlots_++) : -1);

@@ -113,7 +113,7 @@ private:
 
     qsizetype laidOutRows_ = 0;
     double used_ = 0;  // on the page being filled
-    GrowingArray<Line> lines_;
+    GrowingArray<Line> lines_;  // these two grow with the rows: in the data's file
     GrowingArray<PageStart> pages_;
     GrowingArray<qsizetype> groupRows_;
     GrowingArray<std::size_t> rowLines_;  // the line of each row laid out

@@ -71,6 +71,8 @@ void ReportRenderer::Render(QPagedPaintDevice& device, int first, int last,
         for (int n = first; n <= last; ++n) {
             if (progress) progress(n);
             if (n > first) device.newPage();
+            if ((n - first) % 64 == 63)
+                data_.GiveBackMemory();  // what the pages read stays in its file
             page.PaintPage(n - 1, pages);
         }
     } catch (...) {
@@ -133,6 +135,8 @@ QImage ReportRenderer::PageImage(int number, int dpi) const {
     painter.translate(layout.paintRectPixels(dpi).topLeft());
     ReportPainter(report_, data_, *layout_, parametersLine_, painter, notice_)
         .PaintPage(number - 1, Finished() ? PageCount() : 0);
+    // Paging through a large report leaves nothing of it in memory.
+    data_.GiveBackMemory();
     return image;
 }
 

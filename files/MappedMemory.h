@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <new>
-#include <utility>
 
 // Memory for a report's rows in large blocks, taken from the system and
 // given back to it as soon as they are freed, zero-filled.
@@ -28,21 +27,3 @@ inline void Give(void* block, std::size_t bytes) noexcept {
 }
 
 }  // namespace MappedMemory
-
-// One such block, given back when it goes.
-class MappedBlock {
-public:
-    explicit MappedBlock(std::size_t bytes) : data_(static_cast<char*>(MappedMemory::Take(bytes))), bytes_(bytes) {}
-    ~MappedBlock() { MappedMemory::Give(data_, bytes_); }
-    MappedBlock(MappedBlock&& other) noexcept
-        : data_(std::exchange(other.data_, nullptr)), bytes_(std::exchange(other.bytes_, 0)) {}
-    MappedBlock(const MappedBlock&) = delete;
-    MappedBlock& operator=(const MappedBlock&) = delete;
-    MappedBlock& operator=(MappedBlock&&) = delete;
-
-    char* Data() const { return data_; }
-
-private:
-    char* data_;
-    std::size_t bytes_;
-};

@@ -329,6 +329,8 @@ void Write(const ReportRenderer& renderer, const QString& title, QIODevice& devi
             if (progress) progress(n);
             drawer.Draw(pages.Take(n));
             cairo.show_page(document.cr);
+            // What the pages read stays in the rows' file, not in memory.
+            if ((n - first) % 64 == 63) renderer.Data().GiveBackMemory();
             // A device that refused bytes: the rest would go nowhere.
             if (cairo.status(document.cr) != CAIRO_STATUS_SUCCESS ||
                 cairo.surface_status(surface) != CAIRO_STATUS_SUCCESS)

@@ -154,6 +154,7 @@ ReportSinkResult ReportExport::Write(const Source& source, ReportSink& sink, Saf
             std::vector<ReportCell> cells(static_cast<std::size_t>(columns));
             for (qint64 row = 0; row < total; ++row) {
                 if (row % 1024 == 0) {
+                    if (row % 65536 == 0) source.data.GiveBackMemory();
                     self.CheckCancel();
                     done.store(row);
                     self.Notify();

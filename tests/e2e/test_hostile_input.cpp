@@ -150,7 +150,6 @@
 //     KiB, malformed JSON, values of the     and replaces the file (a folder: "A escolha      panel's state (a folder:
 //     wrong type, unreadable, a FIFO, a       do painel lateral não foi guardada para a        left as it was)
 //     folder                                 próxima vez. Não foi possível gravar ...")
-// clang-format on
 //
 // A PostgreSQL server that stops answering in the middle of a report
 // (SIGSTOP) is the row ServerFailure.CancelGivesTheScreenBackWhileTheServerIsFrozen
@@ -173,6 +172,20 @@
 //     (or not a library), on printing        biblioteca do sistema de impressão
 //                                            (libcups.so.2) não está instalada; nada foi
 //                                            impresso."
+//
+// The file a large report's rows go to (SpillFile; HostileSpill below, every
+// block of the report into the file):
+//   its folder cannot be written, is a     "Não foi possível criar o arquivo temporário    the screen; no PDF; no file
+//     FIFO, or lies under a file             dos dados do relatório em <folder>: <why>."     in the folder, none open
+//   its folder missing                     the report; the folder made, the user's only    no file in it
+//   the cache folder unusable              the report, its rows in the next folder         no file in either
+//   the disk full (or the quota gone)      "Não há espaço em disco para os dados do        the screen; no PDF; no file
+//     while the rows are read                relatório: o disco está cheio na pasta <f>.     in the folder, none open
+//                                            Libere espaço ou escolha um período menor."
+//   a device error growing the file        "Não foi possível guardar os dados do           the same
+//                                            relatório na pasta <f>: erro de leitura ..."
+//   Cancelar while the rows go to the      nothing                                         no file, none open
+//     file
 //
 // Find in the preview (its rows are the rows HugeTextIsCut and
 // CombiningMarksOnly of PreviewFind.GoesToTheRowsHoldingTheText in
@@ -201,6 +214,7 @@
 //     Ctrl+P)                                outro relatório."
 //   report title of 10,000 characters,     the preview's title: the first 120              the definition
 //     of line breaks, or empty               characters and "…", one line, or the code
+// clang-format on
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -209,12 +223,11 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QClipboard>
-#include <QFile>
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
-#include <QPixmap>
 #include <QJsonArray>
 #include <QLabel>
 #include <QLineEdit>
@@ -227,18 +240,21 @@
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QScreen>
-#include <QTextBrowser>
-#include <QTextDocument>
-#include <QTimer>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
+#include <QTextDocument>
+#include <QTimer>
+#include <atomic>
+#include <chrono>
 #include <ctime>
 #include <functional>
 #include <map>
 #include <memory>
 #include <optional>
+#include <thread>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -247,8 +263,8 @@
 #include "CupsServer.h"
 #include "DatabaseScripts.h"
 #include "ExportTestSupport.h"
-#include "HelpWindow.h"
 #include "Funcoes.h"
+#include "HelpWindow.h"
 #include "HostConfig.h"
 #include "HostOptions.h"
 #include "HostRun.h"
@@ -267,11 +283,11 @@
 #include "ReportDesigner.h"
 #include "ReportExport.h"
 #include "ReportJob.h"
-#include "ReportPreview.h"
 #include "ReportOutputChoice.h"
 #include "ReportSpy.h"
 #include "ReportWorker.h"
 #include "SmallFileSystem.h"
+#include "SpillFile.h"
 #include "SqliteKind.h"
 #include "WindowPlacement.h"
 
@@ -2793,5 +2809,202 @@ INSTANTIATE_TEST_SUITE_P(
         HostileTitle{"LineBreaksAndTabs", "Limpeza\n\nde\tDados\r", "Limpeza de Dados - 01/03/2025 a 31/03/2025"},
         HostileTitle{"Empty", "  ", "RCL047 - 01/03/2025 a 31/03/2025"}),
     [](const ::testing::TestParamInfo<HostileTitle>& info) { return std::string(info.param.name); });
+
+// The file a report's rows go to. Every block of the report goes to the file
+// here (no anonymous memory first), so the small report of these rows spills.
+
+// Descriptors of this process open on a file in `folder`.
+int OpenFilesIn(const QString& folder) {
+    int open = 0;
+    for (const QFileInfo& fd : QDir("/proc/self/fd").entryInfoList(QDir::System | QDir::Files))
+        if (fd.symLinkTarget().startsWith(folder + '/')) ++open;
+    return open;
+}
+
+int FullDisk(int, off_t, off_t) { return ENOSPC; }
+int QuotaGone(int, off_t, off_t) { return EDQUOT; }
+int DeviceError(int, off_t, off_t) { return EIO; }
+
+struct SpillCase {
+    const char* name;
+    QStringList folders;  // under the test's folder (a relative name), or absolute
+    int (*allocate)(int, off_t, off_t);
+    const char*
+        said;       // %1 the first folder; a text ending in ": " begins the message; "": the report
+    int writtenIn;  // the folder holding the file while the report ran; -1: none
+};
+
+void PrintTo(const SpillCase& row, std::ostream* os) { *os << row.name; }
+
+class HostileSpill : public HostileScreen, public ::testing::WithParamInterface<SpillCase> {
+protected:
+    void SetUp() override {
+        HostileScreen::SetUp();
+        saved_ = SpillFile::Tuning();
+        SpillFile::Tuning().anonymousBytes = 0;
+        ::mkfifo(QFile::encodeName(base_.filePath("fila")).constData(), 0600);
+        WriteFile(base_.filePath("arquivo"), "x");
+        QDir(base_.path()).mkdir("boa");
+        FillManyCleanups(HostConfig::Instance().databaseName, 300);
+        screen->depDtIni->SetText("10/03/2025");
+        screen->depDtFim->SetText("10/03/2025");
+    }
+    void TearDown() override {
+        SpillFile::Tuning() = saved_;
+        HostileScreen::TearDown();
+    }
+    QString Folder(const QString& name) const {
+        return QDir::isAbsolutePath(name) ? name : base_.filePath(name);
+    }
+    QStringList Pdfs() const {
+        return QDir(HostConfig::Instance().outputDir).entryList({"*.pdf"}, QDir::Files);
+    }
+    // What each folder holds, hidden names too.
+    QStringList Contents(const QStringList& folders) const {
+        QStringList all;
+        for (const QString& folder : folders)
+            if (QFileInfo(folder).isDir() && !folder.startsWith("/proc"))
+                all << QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                              QDir::NoDotAndDotDot);
+        return all;
+    }
+
+    QTemporaryDir base_;
+    SpillFile::Settings saved_;
+};
+
+TEST_P(HostileSpill, FailsWithTheCauseOrGoesOnAndLeavesNoFile) {
+    const SpillCase& row = GetParam();
+    QStringList folders;
+    for (const QString& name : row.folders) folders << Folder(name);
+    SpillFile::Tuning().folders = folders;
+    SpillFile::Tuning().allocate = row.allocate;
+    const QString used = row.writtenIn >= 0 ? folders.value(row.writtenIn) : QString();
+    const bool made = !used.isEmpty() && !QFileInfo::exists(used);
+    int openDuring = -1;
+    spy.reportDone = [&](const QString&, const QString&, int, const QString&) {
+        openDuring = OpenFilesIn(used);
+    };
+    int openAfter = 0;
+    const QStringList before = Contents(folders);
+    QTest::mouseClick(screen->sbtPrint, Qt::LeftButton);
+    const QString said = row.said[0] ? Text(row.said).arg(folders.value(0)) : QString();
+    if (said.isEmpty()) {
+        EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+        EXPECT_EQ(Pdfs().size(), 1);
+        EXPECT_TRUE(QFileInfo(used).isDir());
+        EXPECT_EQ(openDuring, 1) << "the rows were in that folder's file";
+        if (made) {
+            EXPECT_EQ(QFileInfo(used).permissions() & (QFile::ReadGroup | QFile::ReadOther), 0)
+                << "a folder made for the rows is the user's only";
+        }
+    } else {
+        ASSERT_EQ(messages.size(), 1) << messages.join('\n').toStdString();
+        EXPECT_EQ(messages[0], said);
+        EXPECT_TRUE(Pdfs().isEmpty());
+    }
+    EXPECT_EQ(Contents(folders), before) << "no file of the rows left";
+    for (const QString& folder : folders)
+        if (!folder.startsWith("/proc")) openAfter += OpenFilesIn(folder);
+    EXPECT_EQ(openAfter, 0) << "the file went with the report";
+
+    // The host goes on: the same report, into a folder that works.
+    messages.clear();
+    SpillFile::Tuning().folders = {Folder("boa")};
+    SpillFile::Tuning().allocate = nullptr;
+    QTest::mouseClick(screen->sbtPrint, Qt::LeftButton);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+    EXPECT_EQ(Pdfs().size(), said.isEmpty() ? 2 : 1);
+    EXPECT_EQ(screen->depDtIni->Text(), "10/03/2025");
+}
+
+// name | folders | growing the file | what the user sees | the folder used
+INSTANTIATE_TEST_SUITE_P(
+    Table, HostileSpill,
+    ::testing::Values(
+        // Not writable whoever runs the test, root too.
+        SpillCase{"FolderNotWritable",
+                  {"/proc/self"},
+                  nullptr,
+                  "Não foi possível criar o arquivo temporário dos dados do relatório em %1: "
+                  "permissão negada.",
+                  -1},
+        SpillCase{"FolderIsAFifo",
+                  {"fila"},
+                  nullptr,
+                  "Não foi possível criar o arquivo temporário dos dados do relatório em %1: o "
+                  "caminho não é "
+                  "uma pasta.",
+                  -1},
+        SpillCase{"FolderUnderAFile",
+                  {"arquivo/dados"},
+                  nullptr,
+                  "Não foi possível criar o arquivo temporário dos dados do relatório em %1: uma "
+                  "parte do "
+                  "caminho não é uma pasta.",
+                  -1},
+        SpillCase{"FolderMissing", {"nova/dados"}, nullptr, "", 0},
+        SpillCase{"CacheFolderUnusable", {"fila", "boa"}, nullptr, "", 1},
+        SpillCase{"DiskFull",
+                  {"boa"},
+                  FullDisk,
+                  "Não há espaço em disco para os dados do relatório: o disco está cheio na pasta "
+                  "%1. Libere "
+                  "espaço ou escolha um período menor.",
+                  -1},
+        SpillCase{"QuotaGone",
+                  {"boa"},
+                  QuotaGone,
+                  "Não há espaço em disco para os dados do relatório: a cota de disco do usuário "
+                  "acabou na "
+                  "pasta %1. Libere espaço ou escolha um período menor.",
+                  -1},
+        SpillCase{"DeviceError",
+                  {"boa"},
+                  DeviceError,
+                  "Não foi possível guardar os dados do relatório na pasta %1: erro de leitura ou "
+                  "gravação no "
+                  "dispositivo.",
+                  -1}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Growing the file waits a moment the first time, so Cancelar comes while
+// the report holds it.
+std::atomic<bool> spillStarted{false};
+int SlowFirstGrowth(int fd, off_t offset, off_t length) {
+    if (!spillStarted.exchange(true)) std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    return ::posix_fallocate(fd, offset, length);
+}
+
+TEST_F(HostileSpill, CancelledWhileTheRowsGoToTheFileLeavesNoFile) {
+    const QString folder = Folder("boa");
+    SpillFile::Tuning().folders = {folder};
+    SpillFile::Tuning().allocate = SlowFirstGrowth;
+    spillStarted = false;
+    folder_.reset();  // people's outputs: the progress shows, with Cancelar
+    QStringList dialogs;
+    Application->SetModalHook([&](QDialog& dialog) {
+        dialogs << dialog.windowTitle();
+        return int(QDialog::Rejected);
+    });
+    bool cancelled = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        QDialog* progress = ShownProgress();
+        auto* cancel = progress ? progress->findChild<QPushButton*>() : nullptr;
+        if (!cancel || cancelled || !spillStarted) return;
+        cancelled = true;
+        QTest::mouseClick(cancel, Qt::LeftButton);
+    });
+    watch.start(20);
+    QTest::mouseClick(screen->sbtPrint, Qt::LeftButton);
+    watch.stop();
+    EXPECT_TRUE(cancelled);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+    EXPECT_TRUE(dialogs.isEmpty()) << "no printer or file asked for";
+    EXPECT_TRUE(WaitForAbandonedWork(std::chrono::seconds(30)));
+    EXPECT_EQ(OpenFilesIn(folder), 0) << "the file went with the cancelled report";
+    EXPECT_TRUE(QDir(folder).isEmpty());
+}
 
 }  // namespace
