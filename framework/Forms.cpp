@@ -18,6 +18,7 @@
 #include <QTimer>
 #include <QWindowStateChangeEvent>
 #include <QPointer>
+#include <new>
 
 // The MDI window that holds a screen. Whatever changes its state (its title
 // bar buttons, its window menu, the screen's WindowState), the focus stays on
@@ -275,6 +276,10 @@ void TApplication::ShowMessage(TMsgDlgType type, const QString& text) {
 }
 
 void TApplication::ShowException(const std::exception& error) {
+    // The library's own text ("std::bad_alloc") would tell the user nothing.
+    if (dynamic_cast<const std::bad_alloc*>(&error))
+        return ShowMessage(mtError, QStringLiteral("Não há memória suficiente para concluir esta ação. "
+                                                   "Feche outras janelas ou escolha um período menor."));
     const auto* own = dynamic_cast<const Exception*>(&error);
     ShowMessage(mtError, own ? own->Message() : QString::fromLocal8Bit(error.what()));
 }

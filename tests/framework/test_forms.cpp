@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QSignalSpy>
 #include <QTest>
+#include <new>
 
 #include "Buttons.h"
 #include "ClientDataSet.h"
@@ -72,6 +73,7 @@ public:
     void rbtDoisKeyDown(TObject*, Word& Key, TShiftState Shift) {
         events << QString("keydown:%1:%2").arg(Key).arg(Shift);
         if (Key == VK_F9) throw Exception("falhou F9");
+        if (Key == VK_F9 - 1) throw std::bad_alloc();
         if (Key == VK_F1 + 1) Abort();
     }
 };
@@ -170,6 +172,10 @@ TEST_F(FormsTest, AbortEndsActionSilentlyOtherErrorsBecomeMessages) {
     EXPECT_TRUE(messages.isEmpty());
     QTest::keyClick(form->rbtDois, Qt::Key_F9);  // throws Exception
     EXPECT_EQ(messages, QStringList{"falhou F9"});
+    messages.clear();
+    QTest::keyClick(form->rbtDois, Qt::Key_F8);  // runs out of memory
+    EXPECT_EQ(messages, QStringList{QString::fromUtf8("Não há memória suficiente para concluir esta ação. "
+                                                      "Feche outras janelas ou escolha um período menor.")});
 }
 
 TEST_F(FormsTest, ExitIsNotRaisedWhenAnotherWindowTakesTheFocus) {
